@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "platform/byte_source.h"
+
+namespace kalvor::platform {
+
+enum class OpenOutcome {
+    Opened,
+    Missing,         // no such file, or a path the file system rejects
+    NotRegularFile,  // a FIFO, socket, device or directory: never opened, so never blocks
+    ReadOnly,        // no write permission, a read-only mount, or an immutable file
+    Locked,          // another process holds a lock on it
+    Unreadable,      // any other failure to open
+};
+
+// A document opened the way the platform's storage layer opens it for exclusive read-write
+// access: refused when it is read-only for us or locked by someone else, and locked against
+// others for as long as this object lives. Closing releases the lock.
+class ExclusiveFile final : public ByteSource {
+public:
+    static std::unique_ptr<ExclusiveFile> Open(const std::filesystem::path& path,
+                                               OpenOutcome& outcome);
+    ~ExclusiveFile() override;
+
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+private:
+    ExclusiveFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+    int fd_;
+    std::uint64_t size_;
+};
+
+}  // namespace kalvor::platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+#include "scan/marking_verdict.h"
+#include "scan/result_row.h"
+
+namespace kalvor::scan {
+
+struct SearchProgress {
+    std::uint64_t foldersListed = 0;
+    std::uint64_t documentsExamined = 0;  // files that matched the extension and were checked
+    std::uint64_t documentsMarked = 0;
+    std::uint64_t documentsNotExamined = 0;
+};
+
+// Where a walk delivers what it finds. Calls come from the thread that runs SearchFolder, in walk
+// order.
+class SearchSink {
+public:
+    virtual ~SearchSink() = default;
+
+    // Every document with the verdict Marked, in walk order.
+    virtual void AddResultRow(const ResultRow& row) = 0;
+
+    // Every matching file with the verdict NotExamined, in walk order.
+    virtual void NoteNotExamined(const std::filesystem::path& /*path*/,
+                                 NotExaminedReason /*reason*/) {}
+
+    // Called now and then during the walk (at least once per folder).
+    virtual void NoteProgress(const SearchProgress& /*progress*/) {}
+
+    // Polled between files; true ends the walk early, keeping what was found.
+    virtual bool StopRequested() { return false; }
+};
+
+struct SearchOptions {
+    unsigned jobs = 1;  // files examined at once; 1 examines strictly one after another
+};
+
+// Walks `folder` depth first, entering each subfolder where its entry comes up in the listing,
+// and checks every file whose name ends, from its last ".", in `extension` (ASCII case ignored).
+// A folder that cannot be listed is skipped; a folder already being walked above is never entered
+// again through a link. Returns the final progress counts.
+SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_view extension,
+                            SearchSink& sink, const SearchOptions& options = {});
+
+// True when `name` ends, from its last ".", in `extension`, ASCII case ignored.
+bool MatchesExtension(const std::filesystem::path& name, std::string_view extension);
+
+}  // namespace kalvor::scan

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kalvor::scan {
+
+// One marked document as the results list shows it, without its running number, which belongs
+// to the list. Texts are UTF-8.
+struct ResultRow {
+    std::filesystem::path path;  // exactly the file found; actions use this, never the text
+    std::string pathText;        // the path for display
+    std::string sizeText;        // bytes, decimal, no separators
+    std::string creationTimeText;
+    std::string modificationTimeText;
+};
+
+// The running number of the row at 0-based position `index`: "1" for the first row.
+std::string RowNumberText(std::size_t index);
+
+}  // namespace kalvor::scan

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: a warnings-as-errors build, then the same suite built
+# with the address and undefined-behaviour sanitizers. `--quick` skips the sanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+scripts/install-deps.sh
+
+export TZ=Asia/Shanghai
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+run_suite() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja -DKALVOR_WERROR=ON "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+echo "== Tests (warnings as errors)"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+if [ "$quick" -eq 0 ]; then
+    echo "== Tests (address + undefined sanitizers)"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKALVOR_SANITIZE=address,undefined
+fi
