@@ -1,0 +1,18 @@
+#pragma once
+
+namespace kalvor::app {
+
+// One stop on a command's route: view, then document, then frame, then application. The first
+// target whose command map holds the identifier handles it; an identifier no map holds leaves its
+// action disabled (or consumed without effect, for the edit accelerators).
+class CommandTarget {
+public:
+    virtual ~CommandTarget() = default;
+
+    virtual bool HasCommand(unsigned id) const = 0;
+
+    // Runs the handler of `id` when this target's map holds it; false otherwise.
+    virtual bool OnCommand(unsigned id) = 0;
+};
+
+}  // namespace kalvor::app
