@@ -1,0 +1,59 @@
+#include "tests/support/temp_dir.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace kalvor::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "kalvor-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    root_ = pattern;
+}
+
+TempDir::~TempDir() {
+    // Tests take permissions away to make unreadable folders; give them back so removal works.
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(
+             root_, fs::directory_options::skip_permission_denied, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_directory(error) && !it->is_symlink(error)) {
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+        }
+    }
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(root_, error);
+}
+
+fs::path TempDir::Write(const fs::path& relative, std::span<const std::uint8_t> bytes) const {
+    const fs::path full = root_ / relative;
+    fs::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + full.string());
+    }
+    return full;
+}
+
+fs::path TempDir::WriteText(const fs::path& relative, std::string_view text) const {
+    return Write(relative,
+                 std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+fs::path TempDir::MakeDir(const fs::path& relative) const {
+    const fs::path full = root_ / relative;
+    fs::create_directories(full);
+    return full;
+}
+
+}  // namespace kalvor::testing

@@ -1,0 +1,19 @@
+# The window: kalvor_ui (res/, results/, app/) and the thin `kalvor` executable.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+
+set(CMAKE_AUTOMOC ON)
+set(CMAKE_AUTORCC ON)
+
+file(GLOB KALVOR_UI_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/res/*.h
+     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.qrc
+     ${CMAKE_CURRENT_SOURCE_DIR}/results/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/results/*.h
+     ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/app/*.h)
+list(FILTER KALVOR_UI_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
+
+add_library(kalvor_ui STATIC ${KALVOR_UI_SOURCES})
+target_include_directories(kalvor_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_ui PUBLIC kalvor_core Qt6::Widgets)
+
+add_executable(kalvor app/main.cpp)
+target_link_libraries(kalvor PRIVATE kalvor_ui)
