@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalvor::testing {
@@ -12,15 +13,86 @@ struct CompoundStream {
     std::vector<std::uint8_t> data;
 };
 
-struct CompoundFileSpec {
-    int majorVersion = 3;  // 3: 512-byte sectors; 4: 4096-byte sectors
-    std::vector<CompoundStream> rootStreams;
+// A storage below the root, holding streams of its own.
+struct CompoundStorage {
+    std::u16string name;
+    std::vector<CompoundStream> streams;
 };
 
+struct CompoundFileSpec {
+    int majorVersion = 3;  // 3: 512-byte sectors; 4: 4096-byte sectors
+    std::vector<CompoundStream> rootStreams = {};
+    std::vector<CompoundStorage> rootStorages = {};
+    // More FAT sectors than the file needs (the extra entries free): more than 109 makes the
+    // header's FAT list overflow into DIFAT sectors without writing a file of many megabytes.
+    std::uint32_t minimumFatSectors = 0;
+    // Chains run backwards through their sectors (and mini sectors), so no two neighbours in a
+    // chain are neighbours in the file.
+    bool reverseChains = false;
+};
+
+// Where the builder put things, so tests can corrupt a file at known places.
+struct CompoundFileLayout {
+    struct PlacedStream {
+        std::u16string name;
+        std::uint32_t directoryEntry = 0;
+        bool inMiniStream = false;
+        std::vector<std::uint32_t> chain;  // sector ids, or mini sector ids when inMiniStream
+    };
+
+    std::uint32_t sectorSize = 0;
+    std::vector<std::uint32_t> fatSectors;
+    std::vector<std::uint32_t> difatSectors;
+    std::vector<std::uint32_t> directorySectors;
+    std::vector<std::uint32_t> miniFatSectors;
+    std::vector<std::uint32_t> miniStreamSectors;
+    std::vector<std::uint32_t> storageEntries;  // directory entries of rootStorages, in order
+    std::vector<PlacedStream> streams;          // root streams, then each storage's streams
+
+    std::uint64_t SectorOffset(std::uint32_t sector) const;
+    // Where the FAT holds the successor of `sector`.
+    std::uint64_t FatEntryOffset(std::uint32_t sector) const;
+    std::uint64_t MiniFatEntryOffset(std::uint32_t miniSector) const;
+    std::uint64_t DirectoryEntryOffset(std::uint32_t entry) const;
+    // The first placed stream of that name (exact match); throws when there is none.
+    const PlacedStream& Stream(std::u16string_view name) const;
+};
+
+// Byte offsets of the header fields and directory-entry fields that corruption tests patch.
+namespace cfb_field {
+inline constexpr std::uint64_t kHeaderMajorVersion = 0x1A;
+inline constexpr std::uint64_t kHeaderByteOrder = 0x1C;
+inline constexpr std::uint64_t kHeaderSectorShift = 0x1E;
+inline constexpr std::uint64_t kHeaderMiniSectorShift = 0x20;
+inline constexpr std::uint64_t kHeaderFatSectorCount = 0x2C;
+inline constexpr std::uint64_t kHeaderFirstDirectorySector = 0x30;
+inline constexpr std::uint64_t kHeaderFirstMiniFatSector = 0x3C;
+inline constexpr std::uint64_t kHeaderFirstDifatSector = 0x44;
+inline constexpr std::uint64_t kHeaderDifatSectorCount = 0x48;
+inline constexpr std::uint64_t kHeaderDifat = 0x4C;
+inline constexpr std::uint64_t kEntryNameLength = 0x40;
+inline constexpr std::uint64_t kEntryType = 0x42;
+inline constexpr std::uint64_t kEntryLeft = 0x44;
+inline constexpr std::uint64_t kEntryRight = 0x48;
+inline constexpr std::uint64_t kEntryChild = 0x4C;
+inline constexpr std::uint64_t kEntryStartSector = 0x74;
+inline constexpr std::uint64_t kEntrySize = 0x78;
+}  // namespace cfb_field
+
+struct BuiltCompoundFile {
+    std::vector<std::uint8_t> bytes;
+    CompoundFileLayout layout;
+};
+
+BuiltCompoundFile BuildCompoundFileWithLayout(const CompoundFileSpec& spec);
 std::vector<std::uint8_t> BuildCompoundFile(const CompoundFileSpec& spec);
 
 // A compound file whose root storage holds one "WordDocument" stream with these bytes.
 std::vector<std::uint8_t> BuildWordDocument(const std::vector<std::uint8_t>& wordDocumentStream,
                                             int majorVersion = 3);
+
+// Little-endian access to a built file, for patching and checking it.
+void PutLe32(std::vector<std::uint8_t>& bytes, std::uint64_t offset, std::uint32_t value);
+std::uint32_t GetLe32(const std::vector<std::uint8_t>& bytes, std::uint64_t offset);
 
 }  // namespace kalvor::testing

@@ -33,15 +33,19 @@ TempDir::~TempDir() {
     fs::remove_all(root_, error);
 }
 
-fs::path TempDir::Write(const fs::path& relative, std::span<const std::uint8_t> bytes) const {
-    const fs::path full = root_ / relative;
-    fs::create_directories(full.parent_path());
-    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+void WriteBytes(const fs::path& path, std::span<const std::uint8_t> bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out) {
-        throw std::runtime_error("cannot write " + full.string());
+        throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+fs::path TempDir::Write(const fs::path& relative, std::span<const std::uint8_t> bytes) const {
+    const fs::path full = root_ / relative;
+    fs::create_directories(full.parent_path());
+    WriteBytes(full, bytes);
     return full;
 }
 

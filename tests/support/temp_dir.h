@@ -7,6 +7,9 @@
 
 namespace kalvor::testing {
 
+// Writes `bytes` to `path`, replacing what was there; throws when it cannot.
+void WriteBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 // A fresh folder under the system's temporary folder, removed with everything in it (permissions
 // restored first) when the object goes.
 class TempDir {

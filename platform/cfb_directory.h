@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "platform/cfb_format.h"
+
+namespace kalvor::platform::cfb {
+
+struct DirectoryEntry {
+    EntryType type = EntryType::Unused;
+    std::uint32_t left = kNoEntry;
+    std::uint32_t right = kNoEntry;
+    std::uint32_t child = kNoEntry;
+    std::uint32_t startSector = kEndOfChain;
+    std::uint64_t recordedSize = 0;  // all 64 bits, whatever the version
+    std::array<char16_t, 31> nameUnits{};
+    std::uint8_t nameLength = 0;
+
+    std::u16string_view Name() const { return {nameUnits.data(), nameLength}; }
+};
+
+// The directory stream: entries decoded on demand, trees walked defensively.
+class Directory {
+  public:
+    explicit Directory(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(bytes_.size() / kEntrySize); }
+    DirectoryEntry Entry(std::uint32_t index) const;
+
+    // Visits the entries of the sibling tree whose top is `top`, in tree order, until `visit`
+    // returns false. Ids out of range and entries already in `seen` (sized Count()) are treated
+    // as absent, so a tree that links back into itself or elsewhere ends instead of looping.
+    // Returns false when `visit` stopped the walk.
+    bool WalkSiblings(std::uint32_t top, std::vector<bool>& seen,
+                      const std::function<bool(std::uint32_t)>& visit) const;
+
+  private:
+    std::uint32_t Field(std::uint32_t index, std::size_t offset) const;
+
+    std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace kalvor::platform::cfb

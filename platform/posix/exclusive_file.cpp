@@ -1,0 +1,122 @@
+#include "platform/exclusive_file.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kalvor::platform {
+namespace {
+
+bool IsMissingError(int error) {
+    return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP;
+}
+
+// The superuser may write anything, but a file with no write bit at all is read-only to the
+// people who work with it, and the storage layer we stand in for refuses it.
+bool WriteProtectedForSuperuser(const struct stat& status) {
+    return geteuid() == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+OpenOutcome OutcomeOfOpenError(int error) {
+    if (IsMissingError(error)) {
+        return OpenOutcome::Missing;
+    }
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return OpenOutcome::ReadOnly;
+        case ETXTBSY:
+            return OpenOutcome::Locked;
+        default:
+            return OpenOutcome::Unreadable;
+    }
+}
+
+bool IsLockConflict(int error) {
+    return error == EAGAIN || error == EACCES || error == EWOULDBLOCK;
+}
+
+// Both kinds of lock, since other programs hold one kind or the other and neither sees the
+// other's.
+OpenOutcome LockExclusively(int fd) {
+    struct flock region {};
+    region.l_type = F_WRLCK;
+    region.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &region) != 0) {
+        return IsLockConflict(errno) ? OpenOutcome::Locked : OpenOutcome::Unreadable;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return IsLockConflict(errno) ? OpenOutcome::Locked : OpenOutcome::Unreadable;
+    }
+    return OpenOutcome::Opened;
+}
+
+OpenOutcome CheckOpened(int fd, struct stat& status) {
+    if (fstat(fd, &status) != 0) {
+        return OpenOutcome::Unreadable;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return OpenOutcome::NotRegularFile;
+    }
+    if (WriteProtectedForSuperuser(status)) {
+        return OpenOutcome::ReadOnly;
+    }
+    return LockExclusively(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
+                                                   OpenOutcome& outcome) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        outcome = IsMissingError(errno) ? OpenOutcome::Missing : OpenOutcome::Unreadable;
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        outcome = OpenOutcome::NotRegularFile;
+        return nullptr;
+    }
+    if (WriteProtectedForSuperuser(status)) {
+        outcome = OpenOutcome::ReadOnly;
+        return nullptr;
+    }
+    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        outcome = OutcomeOfOpenError(errno);
+        return nullptr;
+    }
+    // The path may have been swapped for something else between the two looks.
+    outcome = CheckOpened(fd, status);
+    if (outcome != OpenOutcome::Opened) {
+        close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<ExclusiveFile>(
+        new ExclusiveFile(fd, static_cast<std::uint64_t>(status.st_size)));
+}
+
+ExclusiveFile::~ExclusiveFile() {
+    close(fd_);
+}
+
+std::size_t ExclusiveFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got =
+            pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+}  // namespace kalvor::platform
