@@ -39,6 +39,20 @@ bool IsLockConflict(int error) {
     return error == EAGAIN || error == EACCES || error == EWOULDBLOCK;
 }
 
+// Some network and FUSE file systems keep no locks at all. Nobody can hold one there, so such a
+// document is examined rather than silently passed over on every share of that kind.
+bool LocksUnsupported(int error) {
+    return error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
+           error == EINVAL;
+}
+
+OpenOutcome OutcomeOfLockError(int error) {
+    if (IsLockConflict(error)) {
+        return OpenOutcome::Locked;
+    }
+    return LocksUnsupported(error) ? OpenOutcome::Opened : OpenOutcome::Unreadable;
+}
+
 // Both kinds of lock, since other programs hold one kind or the other and neither sees the
 // other's.
 OpenOutcome LockExclusively(int fd) {
@@ -46,10 +60,12 @@ OpenOutcome LockExclusively(int fd) {
     region.l_type = F_WRLCK;
     region.l_whence = SEEK_SET;
     if (fcntl(fd, F_OFD_SETLK, &region) != 0) {
-        return IsLockConflict(errno) ? OpenOutcome::Locked : OpenOutcome::Unreadable;
+        if (const OpenOutcome outcome = OutcomeOfLockError(errno); outcome != OpenOutcome::Opened) {
+            return outcome;
+        }
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        return IsLockConflict(errno) ? OpenOutcome::Locked : OpenOutcome::Unreadable;
+        return OutcomeOfLockError(errno);
     }
     return OpenOutcome::Opened;
 }
