@@ -17,3 +17,19 @@ target_link_libraries(kalvor_ui PUBLIC kalvor_core Qt6::Widgets)
 
 add_executable(kalvor app/main.cpp)
 target_link_libraries(kalvor PRIVATE kalvor_ui)
+
+if(WIN32)
+    # Icons, version information and manifest for Windows itself; the manifest replaces the
+    # one the linker would make.
+    target_sources(kalvor PRIVATE res/kalvor.rc)
+    if(MSVC)
+        target_link_options(kalvor PRIVATE /MANIFEST:NO)
+    endif()
+elseif(NOT APPLE)
+    # The status bar reads the lock keys' LEDs from the X server when Qt runs on X11.
+    find_package(X11 COMPONENTS xcb)
+    if(X11_xcb_FOUND)
+        target_link_libraries(kalvor_ui PRIVATE X11::xcb)
+        target_compile_definitions(kalvor_ui PRIVATE KALVOR_HAVE_XCB)
+    endif()
+endif()

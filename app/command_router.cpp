@@ -1,0 +1,22 @@
+#include "app/command_router.h"
+
+#include <algorithm>
+
+namespace kalvor::app {
+
+bool CommandRouter::IsEnabled(unsigned id) const {
+    return TargetOf(id) != nullptr;
+}
+
+bool CommandRouter::Execute(unsigned id) const {
+    CommandTarget* target = TargetOf(id);
+    return target != nullptr && target->OnCommand(id);
+}
+
+CommandTarget* CommandRouter::TargetOf(unsigned id) const {
+    const auto target =
+        std::ranges::find_if(route_, [id](const CommandTarget* t) { return t->HasCommand(id); });
+    return target == route_.end() ? nullptr : *target;
+}
+
+}  // namespace kalvor::app

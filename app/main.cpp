@@ -1,0 +1,5 @@
+#include "app/run_application.h"
+
+int main(int argc, char* argv[]) {
+    return kalvor::app::RunApplication(argc, argv);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "app/command_actions.h"
+#include "app/command_router.h"
+#include "app/command_target.h"
+#include "app/lock_keys.h"
+
+class QMenu;
+class QToolBar;
+
+namespace kalvor::app {
+
+class FrameStatusBar;
+class RecentFileList;
+
+// What the frame binds together when it is created.
+struct FrameContext {
+    QWidget* view = nullptr;  // the client area; the frame takes it over
+    CommandTarget* viewCommands = nullptr;
+    CommandTarget* document = nullptr;
+    CommandTarget* application = nullptr;
+    const RecentFileList* recentFiles = nullptr;
+    LockKeyQuery lockKeys = QueryLockKeys;
+};
+
+// The main window: the fixed caption, the menu bar, a band strip with the toolbar and the empty
+// dialog bar, the status bar and the view in the rest. Commands from its menus, toolbar and
+// accelerators go to the view, the document, the frame and the application, in that order.
+class CMainFrame final : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+
+  public:
+    explicit CMainFrame(const FrameContext& context);
+
+    // Runs command `id` if its item is enabled; as the framework does, the items' states are
+    // brought up to date afterwards.
+    void ExecuteCommand(unsigned id);
+
+    bool HasCommand(unsigned id) const override;
+    bool OnCommand(unsigned id) override;
+
+    // Shows a hidden bar or hides a visible one: the toolbar for ID_VIEW_TOOLBAR, the status
+    // bar for ID_VIEW_STATUS_BAR.
+    void OnBarCheck(unsigned id);
+
+    // Enables each item whose command has a handler and checks the View items of visible bars,
+    // as the framework does when a drop-down opens.
+    void UpdateCommandUI();
+    // Shows the recent-file list in place of the item "最近的文件", or that item grayed while the
+    // list is empty.
+    void UpdateRecentFileMenu();
+
+    QToolBar* ToolBar() const { return toolBar_; }
+    QToolBar* DialogBar() const { return dialogBar_; }
+    FrameStatusBar* StatusBar() const { return statusBar_; }
+    const CommandActions& Commands() const { return *commands_; }
+    QMenu* FileMenu() const { return fileMenu_; }
+
+  protected:
+    QMenu* createPopupMenu() override;
+
+  private:
+    bool IsCommandEnabled(unsigned id) const;
+    QWidget* BarOf(unsigned id) const;
+    void CreateToolBar();
+    void CreateDialogBar();
+    void CreateStatusBar(LockKeyQuery lockKeys);
+
+    const RecentFileList* recentFiles_;
+    CommandRouter router_;
+    CommandActions* commands_;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* dialogBar_ = nullptr;
+    FrameStatusBar* statusBar_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QString recentFilePlaceholder_;
+};
+
+}  // namespace kalvor::app

@@ -1,0 +1,61 @@
+#include "app/shell_hooks.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <utility>
+
+#include "res/resource.h"
+#include "res/string_table.h"
+
+namespace kalvor::app {
+
+namespace {
+
+ShellHooks& Hooks() {
+    static ShellHooks hooks;
+    return hooks;
+}
+
+}  // namespace
+
+ShellHooks InstallShellHooks(ShellHooks hooks) {
+    return std::exchange(Hooks(), std::move(hooks));
+}
+
+QString PromptSaveFileName(QWidget* owner, const QString& proposedName) {
+    const QString title = res::LoadString(AFX_IDS_SAVEFILE);
+    const QString filter = res::LoadString(AFX_IDS_ALLFILTER);
+    if (Hooks().promptSaveFileName) {
+        return Hooks().promptSaveFileName(owner, title, proposedName, filter);
+    }
+    QFileDialog dialog(owner, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.selectFile(proposedName);
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void ShowError(QWidget* owner, const QString& text) {
+    const QString caption = res::LoadString(AFX_IDS_APP_TITLE);
+    if (Hooks().showError) {
+        Hooks().showError(owner, text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, owner);
+    box.setDefaultButton(box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole));
+    box.exec();
+}
+
+int RunModal(QDialog& dialog) {
+    if (Hooks().runModal) {
+        return Hooks().runModal(dialog);
+    }
+    return dialog.exec();
+}
+
+}  // namespace kalvor::app

@@ -1,0 +1,70 @@
+#include "results/desktop_seams.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+#include <utility>
+
+#include "results/folder_dialog.h"
+
+namespace kalvor::results {
+
+namespace {
+
+DesktopHooks& Hooks() {
+    static DesktopHooks hooks;
+    return hooks;
+}
+
+// Built from the path's own bytes, so a name that is not valid UTF-8 still reaches the opener.
+QUrl LocalFileUrl(const std::filesystem::path& path) {
+    const QByteArray bytes(path.native().data(), static_cast<qsizetype>(path.native().size()));
+    return QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(bytes, "/"), QUrl::StrictMode);
+}
+
+}  // namespace
+
+DesktopHooks InstallDesktopHooks(DesktopHooks hooks) {
+    return std::exchange(Hooks(), std::move(hooks));
+}
+
+QString PickFolder(const QString& title, bool allowNewFolder) {
+    if (Hooks().pickFolder) {
+        return Hooks().pickFolder(title, allowNewFolder);
+    }
+    const auto dialog = MakeFolderDialog(title, allowNewFolder);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog->selectedFiles().constFirst();
+}
+
+void ShowMessage(QWidget* parent, const QString& text, const QString& caption) {
+    if (Hooks().showMessage) {
+        Hooks().showMessage(parent, text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.exec();
+}
+
+void OpenWithShell(const std::filesystem::path& path) {
+    if (Hooks().openWithShell) {
+        Hooks().openWithShell(path);
+        return;
+    }
+    QDesktopServices::openUrl(LocalFileUrl(path));
+}
+
+QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {
+    if (Hooks().popupMenu) {
+        return Hooks().popupMenu(menu, globalPosition);
+    }
+    return menu.exec(globalPosition);
+}
+
+}  // namespace kalvor::results

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace kalvor::results {
+
+// The desktop facilities the results view needs. Tests install hooks so that the window can be
+// driven without blocking dialogs; an empty hook means the real facility.
+struct DesktopHooks {
+    std::function<QString(const QString& title, bool allowNewFolder)> pickFolder;
+    std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
+    std::function<void(const std::filesystem::path& path)> openWithShell;
+    std::function<QAction*(QMenu& menu, const QPoint& globalPosition)> popupMenu;
+};
+
+// Installs `hooks` and returns the ones they replace.
+DesktopHooks InstallDesktopHooks(DesktopHooks hooks);
+
+// A folder chosen by the user, or empty when the dialog was cancelled.
+QString PickFolder(const QString& title, bool allowNewFolder);
+
+// A message box with an OK button and no icon; returns when it is closed.
+void ShowMessage(QWidget* parent, const QString& text, const QString& caption);
+
+// Opens a file with the desktop's default application, or a folder in the file manager.
+void OpenWithShell(const std::filesystem::path& path);
+
+// Shows `menu` at `globalPosition` and returns the chosen action, or nothing.
+QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition);
+
+}  // namespace kalvor::results

@@ -1,0 +1,192 @@
+#include "results/kalvor_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPersistentModelIndex>
+#include <algorithm>
+#include <array>
+
+#include "app/command_map.h"
+#include "res/resource.h"
+#include "results/context_menu.h"
+#include "results/desktop_seams.h"
+#include "results/file_actions.h"
+#include "results/path_text.h"
+#include "results/result_columns.h"
+#include "results/results_model.h"
+#include "results/row_hover.h"
+
+namespace kalvor::results {
+
+namespace {
+
+// Windows' default mouse hover time; Qt has no setting for it.
+constexpr std::chrono::milliseconds kHoverSelectDelay{400};
+
+using Entry = app::CommandMapEntry<CkalvorView>;
+
+constexpr std::array<Entry, 6> kCommandEntries{{
+    app::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
+    app::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
+    app::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
+    app::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
+    app::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
+    app::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
+}};
+
+constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
+
+}  // namespace
+
+CkalvorView::CkalvorView(QWidget* parent)
+    : QTableView(parent),
+      model_(new ResultsModel(this)),
+      hover_(new RowHover(this, kHoverSelectDelay)),
+      walk_(&scan::SearchFolder) {
+    setModel(model_);
+    setItemDelegate(new RowHoverDelegate(*hover_, this));
+}
+
+void CkalvorView::OnInitialUpdate() {
+    setShowGrid(true);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(ExtendedSelection);
+    setEditTriggers(NoEditTriggers);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    if (!columnsSized_) {
+        for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
+            horizontalHeader()->resizeSection(static_cast<int>(column),
+                                              kResultColumns[column].width);
+        }
+        columnsSized_ = true;
+    }
+    viewport()->update();
+}
+
+int CkalvorView::AddResultRow(const scan::ResultRow& row) {
+    return model_->AppendRow(row);
+}
+
+void CkalvorView::RenumberRows() {
+    model_->Renumber();
+}
+
+bool CkalvorView::HasCommand(unsigned id) const {
+    return kCommandMap.Has(id);
+}
+
+bool CkalvorView::OnCommand(unsigned id) {
+    return kCommandMap.Dispatch(*this, id);
+}
+
+void CkalvorView::SetFolderWalk(FolderWalk walk) {
+    walk_ = std::move(walk);
+}
+
+std::vector<int> CkalvorView::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CkalvorView::OnSearchFolder() {
+    const QString folder = PickFolder(QStringLiteral("请选择搜索路径"), false);
+    if (!IsUsableFolder(folder)) {
+        return;
+    }
+    model_->Clear();
+    notExamined_ = RunSearch(this, PathFromText(folder), walk_,
+                             [this](const scan::ResultRow& row) { AddResultRow(row); });
+    emit SearchFinished(notExamined_);
+    ShowMessage(this, QStringLiteral("一共找到 %1 个符合要求的文件！").arg(model_->rowCount()),
+                QStringLiteral("完成搜索"));
+}
+
+void CkalvorView::OnShellOpen() {
+    for (const int row : SelectedRows()) {
+        OpenWithShell(model_->RowAt(row).path);
+    }
+}
+
+void CkalvorView::OnOpenFolder() {
+    for (const int row : SelectedRows()) {
+        OpenWithShell(model_->RowAt(row).path.parent_path());
+    }
+}
+
+void CkalvorView::OnCopyTo() {
+    const QString folder = PickFolder(QStringLiteral("请选择文件保存路径"), true);
+    if (!IsUsableFolder(folder)) {
+        return;
+    }
+    const std::filesystem::path destination = PathFromText(folder);
+    for (const int row : SelectedRows()) {
+        CopyIntoFolder(model_->RowAt(row).path, destination);
+    }
+}
+
+void CkalvorView::OnDeleteFile() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    std::vector<QPersistentModelIndex> selected;
+    for (const int row : rows) {
+        selected.emplace_back(model_->index(row, 0));
+    }
+    for (const QPersistentModelIndex& index : selected) {
+        if (RemoveFile(model_->RowAt(index.row()).path)) {
+            model_->removeRows(index.row(), 1);
+        }
+    }
+    RenumberRows();
+}
+
+void CkalvorView::OnRemoveFromList() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    std::for_each(rows.rbegin(), rows.rend(), [this](int row) { model_->removeRows(row, 1); });
+    RenumberRows();
+}
+
+void CkalvorView::OnRightClick(const QPoint& globalPosition) {
+    if (!selectionModel()->hasSelection()) {
+        return;
+    }
+    const auto menu = BuildRightMenu(this);
+    if (QAction* chosen = PopupMenu(*menu, globalPosition)) {
+        OnCommand(CommandOf(*chosen));
+    }
+}
+
+void CkalvorView::OnDoubleClick() {
+    OnShellOpen();
+}
+
+void CkalvorView::contextMenuEvent(QContextMenuEvent* event) {
+    OnRightClick(event->globalPos());
+    event->accept();
+}
+
+void CkalvorView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        OnDoubleClick();
+    }
+}
+
+}  // namespace kalvor::results

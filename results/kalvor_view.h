@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QTableView>
+#include <vector>
+
+#include "app/command_target.h"
+#include "results/not_examined.h"
+#include "results/search_run.h"
+#include "scan/result_row.h"
+
+namespace kalvor::results {
+
+class ResultsModel;
+class RowHover;
+
+// The results list: one numbered row per marked document, the search command and the actions
+// on the selected rows.
+class CkalvorView final : public QTableView, public app::CommandTarget {
+    Q_OBJECT
+
+  public:
+    explicit CkalvorView(QWidget* parent = nullptr);
+
+    // Sets up the list's look; the columns get their widths only the first time, so a second
+    // call keeps the columns as the user left them, and the rows.
+    void OnInitialUpdate();
+
+    int AddResultRow(const scan::ResultRow& row);
+    void RenumberRows();
+
+    bool HasCommand(unsigned id) const override;
+    bool OnCommand(unsigned id) override;
+
+    void OnSearchFolder();
+    void OnShellOpen();
+    void OnOpenFolder();
+    void OnCopyTo();
+    void OnDeleteFile();
+    void OnRemoveFromList();
+
+    void OnRightClick(const QPoint& globalPosition);
+    void OnDoubleClick();
+
+    const ResultsModel& Results() const { return *model_; }
+    const RowHover& Hover() const { return *hover_; }
+    const std::vector<NotExaminedFile>& NotExaminedFiles() const { return notExamined_; }
+
+    // The walk the search command runs; tests put a controllable one in its place.
+    void SetFolderWalk(FolderWalk walk);
+
+  signals:
+    // After every search, with the documents it could not examine.
+    void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    std::vector<int> SelectedRows() const;
+
+    ResultsModel* model_;
+    RowHover* hover_;
+    FolderWalk walk_;
+    std::vector<NotExaminedFile> notExamined_;
+    bool columnsSized_ = false;
+};
+
+}  // namespace kalvor::results

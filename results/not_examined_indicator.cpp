@@ -1,0 +1,27 @@
+#include "results/not_examined_indicator.h"
+
+#include "results/not_examined_dialog.h"
+
+namespace kalvor::results {
+
+NotExaminedIndicator::NotExaminedIndicator(QWidget* parent) : QToolButton(parent) {
+    setAutoRaise(true);
+    setToolTip(QStringLiteral("查看未能检查的文件及原因"));
+    hide();
+    connect(this, &QToolButton::clicked, this, &NotExaminedIndicator::OpenList);
+}
+
+void NotExaminedIndicator::ShowReport(const std::vector<NotExaminedFile>& files) {
+    files_ = files;
+    setText(QStringLiteral("%1 个 .doc 文件未能检查").arg(files_.size()));
+    setEnabled(!files_.empty());
+    show();
+}
+
+void NotExaminedIndicator::OpenList() {
+    auto* dialog = new NotExaminedDialog(files_, window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+}  // namespace kalvor::results

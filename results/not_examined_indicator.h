@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QToolButton>
+#include <vector>
+
+#include "results/not_examined.h"
+
+namespace kalvor::results {
+
+// The status-bar note on how many documents the last search could not examine; a click lists
+// them with the reasons.
+class NotExaminedIndicator final : public QToolButton {
+    Q_OBJECT
+
+  public:
+    explicit NotExaminedIndicator(QWidget* parent = nullptr);
+
+    void ShowReport(const std::vector<NotExaminedFile>& files);
+
+  private:
+    void OpenList();
+
+    std::vector<NotExaminedFile> files_;
+};
+
+}  // namespace kalvor::results

@@ -1,0 +1,18 @@
+#include "results/path_text.h"
+
+namespace kalvor::results {
+
+std::filesystem::path PathFromText(const QString& text) {
+    return std::filesystem::path(text.toStdU16String());
+}
+
+QString DisplayText(const std::filesystem::path& path) {
+    const auto& native = path.native();
+    return QString::fromUtf8(native.data(), static_cast<qsizetype>(native.size()));
+}
+
+bool IsUsableFolder(const QString& path) {
+    return path.size() >= 2 || path == QStringLiteral("/");
+}
+
+}  // namespace kalvor::results

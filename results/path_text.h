@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+
+namespace kalvor::results {
+
+// A folder as a dialog returned it, for the file system.
+std::filesystem::path PathFromText(const QString& text);
+
+// A path for display only: bytes that are not valid UTF-8 show as replacement characters.
+QString DisplayText(const std::filesystem::path& path);
+
+// False for a cancelled picker and for a path too short to name a folder; the root folder of a
+// POSIX system is one character long and still a folder.
+bool IsUsableFolder(const QString& path);
+
+}  // namespace kalvor::results

@@ -1,0 +1,116 @@
+#include "results/results_model.h"
+
+#include "results/result_columns.h"
+
+namespace kalvor::results {
+
+namespace {
+
+QString NumberText(std::size_t index) {
+    return QString::fromStdString(scan::RowNumberText(index));
+}
+
+}  // namespace
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(kResultColumns.size());
+}
+
+QString ResultsModel::CellText(int row, int column) const {
+    const NumberedRow& entry = rows_.at(static_cast<std::size_t>(row));
+    switch (column) {
+        case 0:
+            return entry.number;
+        case 1:
+            return QString::fromStdString(entry.row.pathText);
+        case 2:
+            return QString::fromStdString(entry.row.sizeText);
+        case 3:
+            return QString::fromStdString(entry.row.creationTimeText);
+        case 4:
+            return QString::fromStdString(entry.row.modificationTimeText);
+        default:
+            return {};
+    }
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+            return CellText(index.row(), index.column());
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(
+                kResultColumns[static_cast<std::size_t>(index.column())].alignment);
+        default:
+            return {};
+    }
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 ||
+        section >= static_cast<int>(kResultColumns.size())) {
+        return {};
+    }
+    const ResultColumn& column = kResultColumns[static_cast<std::size_t>(section)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromUtf16(column.header);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(column.alignment);
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+bool ResultsModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount()) {
+        return false;
+    }
+    beginRemoveRows(parent, row, row + count - 1);
+    rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
+    endRemoveRows();
+    return true;
+}
+
+int ResultsModel::AppendRow(const scan::ResultRow& row) {
+    const int index = rowCount();
+    beginInsertRows({}, index, index);
+    rows_.push_back({NumberText(rows_.size()), row});
+    endInsertRows();
+    return index;
+}
+
+void ResultsModel::Renumber() {
+    if (rows_.empty()) {
+        return;
+    }
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        rows_[i].number = NumberText(i);
+    }
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
+}
+
+void ResultsModel::Clear() {
+    if (rows_.empty()) {
+        return;
+    }
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+}  // namespace kalvor::results

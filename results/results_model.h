@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <vector>
+
+#include "scan/result_row.h"
+
+namespace kalvor::results {
+
+// The rows of the results list. Column 0 holds each row's running number, which only AppendRow
+// and Renumber write, so removing rows leaves gaps until the caller renumbers once.
+class ResultsModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+
+    // Appends `row` numbered one more than the rows before it; returns its index.
+    int AppendRow(const scan::ResultRow& row);
+    void Renumber();
+    void Clear();
+
+    const scan::ResultRow& RowAt(int row) const {
+        return rows_.at(static_cast<std::size_t>(row)).row;
+    }
+    QString CellText(int row, int column) const;
+
+  private:
+    struct NumberedRow {
+        QString number;
+        scan::ResultRow row;
+    };
+    std::vector<NumberedRow> rows_;
+};
+
+}  // namespace kalvor::results

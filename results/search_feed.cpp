@@ -1,0 +1,40 @@
+#include "results/search_feed.h"
+
+#include <utility>
+
+namespace kalvor::results {
+
+void SearchFeed::AddResultRow(const scan::ResultRow& row) {
+    const std::lock_guard lock(mutex_);
+    pending_.rows.push_back(row);
+}
+
+void SearchFeed::NoteNotExamined(const std::filesystem::path& path,
+                                 scan::NotExaminedReason reason) {
+    const std::lock_guard lock(mutex_);
+    pending_.notExamined.push_back({path, reason});
+}
+
+void SearchFeed::NoteProgress(const scan::SearchProgress& progress) {
+    const std::lock_guard lock(mutex_);
+    pending_.progress = progress;
+}
+
+bool SearchFeed::StopRequested() {
+    return stopRequested_.load(std::memory_order_relaxed);
+}
+
+void SearchFeed::RequestStop() {
+    stopRequested_.store(true, std::memory_order_relaxed);
+}
+
+SearchNews SearchFeed::TakeNews() {
+    const std::lock_guard lock(mutex_);
+    SearchNews news;
+    news.progress = pending_.progress;
+    std::swap(news.rows, pending_.rows);
+    std::swap(news.notExamined, pending_.notExamined);
+    return news;
+}
+
+}  // namespace kalvor::results

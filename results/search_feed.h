@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "results/not_examined.h"
+#include "scan/folder_search.h"
+
+namespace kalvor::results {
+
+// What a walk reported since it was last asked.
+struct SearchNews {
+    std::vector<scan::ResultRow> rows;  // in walk order
+    std::vector<NotExaminedFile> notExamined;
+    scan::SearchProgress progress;  // the latest counts
+};
+
+// Carries a walk's findings from its worker thread to the window's thread, in walk order, and a
+// stop request the other way.
+class SearchFeed final : public scan::SearchSink {
+  public:
+    void AddResultRow(const scan::ResultRow& row) override;
+    void NoteNotExamined(const std::filesystem::path& path,
+                         scan::NotExaminedReason reason) override;
+    void NoteProgress(const scan::SearchProgress& progress) override;
+    bool StopRequested() override;
+
+    void RequestStop();
+    SearchNews TakeNews();
+
+  private:
+    std::mutex mutex_;
+    SearchNews pending_;
+    std::atomic<bool> stopRequested_ = false;
+};
+
+}  // namespace kalvor::results

@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+#include <filesystem>
+#include <memory>
+
+#include "app/about_dlg.h"
+#include "app/kalvor_app.h"
+#include "app/kalvor_doc.h"
+#include "app/main_frame.h"
+#include "app_test_support.h"
+#include "res/resource.h"
+#include "results/kalvor_view.h"
+#include "results/results_model.h"
+#include "results_test_support.h"
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+namespace kalvor::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::PathText;
+
+const QString kCaption = QStringLiteral("在 .doc 文档中查找 秘密 机密 绝密");
+
+class AppTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        if (app) {
+            app->ExitInstance();
+        }
+    }
+
+    bool Start(const QStringList& arguments = {QStringLiteral("kalvor")}) {
+        app = std::make_unique<CkalvorApp>();
+        if (!app->InitInstance(arguments)) {
+            return false;
+        }
+        Frame().activateWindow();
+        return QTest::qWaitForWindowActive(&Frame());
+    }
+
+    void Restart() {
+        app->ExitInstance();
+        app.reset();
+        ASSERT_TRUE(Start());
+    }
+
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        QTest::keyClick(app->GetView(), key, modifiers);
+    }
+
+    void Choose(unsigned id) {
+        QAction* action = Frame().Commands().Find(id);
+        ASSERT_NE(action, nullptr) << id;
+        action->trigger();
+    }
+
+    void SaveAs(const fs::path& path) {
+        shell.saveAnswers.push_back(PathText(path));
+        Press(Qt::Key_N);
+        Press(Qt::Key_S);
+    }
+
+    // Recent-file entries as the settings hold them when the program starts.
+    void Remember(const std::vector<fs::path>& paths) {
+        QSettings file = settings.File();
+        for (std::size_t index = 0; index < paths.size(); ++index) {
+            file.setValue(QStringLiteral("Recent File List/File%1").arg(index + 1),
+                          PathText(paths[index]));
+        }
+    }
+
+    CMainFrame& Frame() const { return *app->GetMainWnd(); }
+    CkalvorDoc& Document() const { return *app->GetDocument(); }
+    QStringList Recent() const { return app->RecentFiles().Entries(); }
+
+    testing::TempSettings settings;
+    testing::FakeShell shell;
+    testing::FakeDesktop desktop;
+    testing::TempDir dir;
+    std::unique_ptr<CkalvorApp> app;
+};
+
+TEST_F(AppTest, StartsAsTheCompleteWindowWithAnEmptyDocument) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_EQ(Frame().windowTitle(), kCaption);
+    EXPECT_EQ(Frame().centralWidget(), app->GetView());
+    EXPECT_EQ(app->GetView()->model()->columnCount(), 5);
+    EXPECT_EQ(Document().GetTitle(), u"无标题"_qs);
+    EXPECT_TRUE(Document().GetPathName().isEmpty());
+    EXPECT_TRUE(Recent().isEmpty());
+    EXPECT_EQ(QCoreApplication::organizationName(), u"应用程序向导生成的本地应用程序"_qs);
+    EXPECT_EQ(QCoreApplication::applicationName(), u"kalvor"_qs);
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(AppTest, SaveWritesAnEmptyFileOverAnyContentAndNamesTheDocument) {
+    ASSERT_TRUE(Start());
+    const fs::path target = dir.WriteText("报告 & 草稿.doc", "old content");
+    shell.saveAnswers.push_back(PathText(target));
+    Press(Qt::Key_S);
+
+    ASSERT_EQ(shell.savePrompts.size(), 1U);
+    EXPECT_EQ(shell.savePrompts[0].owner, &Frame());
+    EXPECT_EQ(shell.savePrompts[0].title, u"另存为"_qs);
+    EXPECT_EQ(shell.savePrompts[0].proposedName, u"无标题"_qs);
+    EXPECT_EQ(shell.savePrompts[0].filter, u"所有文件(*.*)"_qs);
+    EXPECT_EQ(fs::file_size(target), 0U);
+    EXPECT_EQ(Document().GetPathName(), PathText(target));
+    EXPECT_EQ(Document().GetTitle(), u"报告 & 草稿.doc"_qs);
+    EXPECT_EQ(Recent(), QStringList{PathText(target)});
+    EXPECT_EQ(Frame().windowTitle(), kCaption);
+
+    dir.WriteText("报告 & 草稿.doc", "written again by someone");
+    Choose(ID_FILE_SAVE);
+    EXPECT_EQ(shell.savePrompts.size(), 1U) << "an existing, writable file is saved in place";
+    EXPECT_EQ(fs::file_size(target), 0U);
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(AppTest, SaveAsksForANameWhenTheFileIsGoneOrReadOnly) {
+    ASSERT_TRUE(Start());
+    const fs::path first = dir.Path() / "first.doc";
+    SaveAs(first);
+    fs::remove(first);
+    const fs::path second = dir.Path() / "second.doc";
+    shell.saveAnswers.push_back(PathText(second));
+    Press(Qt::Key_S);
+    ASSERT_EQ(shell.savePrompts.size(), 2U);
+    EXPECT_EQ(shell.savePrompts[1].proposedName, PathText(first));
+    EXPECT_EQ(Document().GetPathName(), PathText(second));
+
+    fs::permissions(second, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Press(Qt::Key_S);  // asked again, and cancelled
+    EXPECT_EQ(shell.savePrompts.size(), 3U);
+    EXPECT_EQ(Document().GetPathName(), PathText(second));
+    EXPECT_EQ(Recent(), (QStringList{PathText(second), PathText(first)}));
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(AppTest, SaveThatCannotWriteReportsItAndChangesNothing) {
+    ASSERT_TRUE(Start());
+    struct Case {
+        fs::path target;
+        QString message;
+    };
+    std::vector<Case> cases{
+        {dir.Path() / "no such folder" / "x.doc", u"“x.doc”的路径无效，或者该文件已不存在。"_qs},
+        {dir.MakeDir("a folder.doc"), u"保存文档失败。"_qs},
+    };
+#ifndef Q_OS_WIN
+    const fs::path fifo = dir.Path() / "pipe.doc";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    cases.push_back({fifo, u"保存文档失败。"_qs});
+#endif
+    for (const Case& c : cases) {
+        shell.errors.clear();
+        shell.saveAnswers.push_back(PathText(c.target));
+        Press(Qt::Key_S);
+        ASSERT_EQ(shell.errors.size(), 1U) << c.target;
+        EXPECT_EQ(shell.errors[0].text, c.message);
+        EXPECT_EQ(shell.errors[0].caption, u"kalvor"_qs);
+        EXPECT_TRUE(Document().GetPathName().isEmpty());
+        EXPECT_TRUE(Recent().isEmpty());
+    }
+    EXPECT_FALSE(fs::exists(dir.Path() / "no such folder"));
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "a folder.doc"));
+#ifndef Q_OS_WIN
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "a file the user chose to replace is never removed";
+#endif
+}
+
+TEST_F(AppTest, NewDocumentReinitialisesTheViewAndKeepsItsRows) {
+    ASSERT_TRUE(Start());
+    results::CkalvorView& view = *app->GetView();
+    view.AddResultRow(testing::RowFor("/docs/a.doc"));
+    view.AddResultRow(testing::RowFor("/docs/b.doc"));
+    SaveAs(dir.Path() / "saved.doc");
+    ASSERT_EQ(Document().GetTitle(), u"saved.doc"_qs);
+
+    Press(Qt::Key_N);
+    EXPECT_EQ(Document().GetTitle(), u"无标题"_qs);
+    EXPECT_TRUE(Document().GetPathName().isEmpty());
+    EXPECT_EQ(view.model()->rowCount(), 2);
+    EXPECT_EQ(view.model()->columnCount(), 5);
+    EXPECT_EQ(Frame().windowTitle(), kCaption);
+    EXPECT_TRUE(shell.dialogs.empty() && shell.errors.empty()) << "no save prompt";
+}
+
+TEST_F(AppTest, RecentFileReopensWithoutReadingOrWriting) {
+    const fs::path a = dir.WriteText("a.doc", "content of a");
+    const fs::path b = dir.WriteText("b.doc", "content of b");
+    Remember({a, b});
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(Recent(), (QStringList{PathText(a), PathText(b)}));
+
+    Choose(ID_FILE_MRU_FILE1 + 1);
+    EXPECT_EQ(Document().GetPathName(), PathText(b));
+    EXPECT_EQ(Document().GetTitle(), u"b.doc"_qs);
+    EXPECT_EQ(Recent(), (QStringList{PathText(b), PathText(a)}));
+    EXPECT_EQ(Frame().windowTitle(), kCaption);
+
+    Choose(ID_FILE_MRU_FILE1);  // the current document: nothing changes
+    EXPECT_EQ(Recent(), (QStringList{PathText(b), PathText(a)}));
+    EXPECT_EQ(testing::FileContents(a), "content of a");
+    EXPECT_EQ(testing::FileContents(b), "content of b");
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+TEST_F(AppTest, RecentFileThatIsGoneIsReportedAndDropped) {
+    const fs::path a = dir.WriteText("a.doc", "");
+    const fs::path gone = dir.Path() / "gone.doc";
+    Remember({a, gone});
+    ASSERT_TRUE(Start());
+
+    Choose(ID_FILE_MRU_FILE1 + 1);
+    ASSERT_EQ(shell.errors.size(), 1U);
+    EXPECT_EQ(shell.errors[0].text, u"“gone.doc”的路径无效，或者该文件已不存在。"_qs);
+    EXPECT_EQ(shell.errors[0].owner, &Frame());
+    EXPECT_EQ(Recent(), QStringList{PathText(a)});
+    EXPECT_TRUE(Document().GetPathName().isEmpty());
+    EXPECT_EQ(Frame().FileMenu()->actions().size(), 6) << "one entry left in the menu";
+}
+
+TEST_F(AppTest, RecentListKeepsTheFourNewestAndPersistsAcrossARestart) {
+    ASSERT_TRUE(Start());
+    std::vector<QString> saved;
+    for (const char* name : {"1.doc", "2.doc", "3.doc", "4.doc", "5.doc"}) {
+        SaveAs(dir.Path() / name);
+        saved.push_back(PathText(dir.Path() / name));
+    }
+    const QStringList expected{saved[4], saved[3], saved[2], saved[1]};
+    EXPECT_EQ(Recent(), expected);
+
+    Restart();
+    EXPECT_EQ(Recent(), expected);
+    QSettings file = settings.File();
+    file.beginGroup(u"Recent File List"_qs);
+    EXPECT_EQ(file.childKeys(), (QStringList{u"File1"_qs, u"File2"_qs, u"File3"_qs, u"File4"_qs}));
+    EXPECT_EQ(file.value(u"File1"_qs).toString(), saved[4]);
+    QStringList menu;
+    for (const QAction* action : Frame().FileMenu()->actions()) {
+        menu << action->text().left(3);
+    }
+    EXPECT_EQ(menu.mid(3, 4), (QStringList{u"&1 "_qs, u"&2 "_qs, u"&3 "_qs, u"&4 "_qs}));
+}
+
+TEST_F(AppTest, PreviewPagesIsReadAndNeverWritten) {
+    settings.File().setValue(u"Settings/PreviewPages"_qs, 3);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(app->PreviewPages(), 3);
+    Restart();
+    EXPECT_EQ(settings.File().value(u"Settings/PreviewPages"_qs).toInt(), 3);
+    EXPECT_EQ(settings.File().childGroups(), (QStringList{u"Settings"_qs}))
+        << "an empty recent-file list leaves no section";
+}
+
+TEST_F(AppTest, FileOnTheCommandLineOpensAsTheDocument) {
+    const fs::path file = dir.WriteText("named.doc", "untouched");
+    ASSERT_TRUE(Start({u"kalvor"_qs, PathText(file)}));
+    EXPECT_EQ(Document().GetPathName(), PathText(file));
+    EXPECT_EQ(Recent(), QStringList{PathText(file)});
+    EXPECT_EQ(testing::FileContents(file), "untouched");
+    EXPECT_EQ(Frame().windowTitle(), kCaption);
+}
+
+TEST_F(AppTest, FileOnTheCommandLineThatCannotBeOpenedEndsStartUp) {
+    std::vector<std::pair<fs::path, QString>> cases{
+        {dir.Path() / "missing.doc", u"“missing.doc”的路径无效，或者该文件已不存在。"_qs},
+        {dir.MakeDir("folder.doc"), u"打开文档失败。"_qs},
+    };
+#ifndef Q_OS_WIN
+    const fs::path fifo = dir.Path() / "pipe.doc";  // opening it for reading would block
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    cases.emplace_back(fifo, u"打开文档失败。"_qs);
+#endif
+    for (const auto& [path, message] : cases) {
+        shell.errors.clear();
+        EXPECT_FALSE(Start({u"kalvor"_qs, PathText(path)})) << path;
+        ASSERT_EQ(shell.errors.size(), 1U) << path;
+        EXPECT_EQ(shell.errors[0].text, message);
+        EXPECT_EQ(app->GetMainWnd(), nullptr);
+        EXPECT_EQ(app->GetDocument(), nullptr);
+        for (const QWidget* window : QApplication::topLevelWidgets()) {
+            EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
+        }
+    }
+}
+
+TEST_F(AppTest, SearchAndCopyCommandsReachTheView) {
+    ASSERT_TRUE(Start());
+    Press(Qt::Key_O);
+    Choose(ID_FILE_OPEN);
+    QTest::mouseClick(Frame().ToolBar()->widgetForAction(Frame().Commands().Find(ID_FILE_OPEN)),
+                      Qt::LeftButton);
+    QTest::mouseClick(Frame().ToolBar()->widgetForAction(Frame().Commands().Find(ID_COPY_TO)),
+                      Qt::LeftButton);
+    ASSERT_EQ(desktop.picks.size(), 4U);
+    for (int index = 0; index < 3; ++index) {
+        EXPECT_EQ(desktop.picks[static_cast<std::size_t>(index)].title, u"请选择搜索路径"_qs);
+    }
+    EXPECT_EQ(desktop.picks[3].title, u"请选择文件保存路径"_qs);
+    EXPECT_TRUE(shell.savePrompts.empty()) << "no file dialog of the framework";
+}
+
+TEST_F(AppTest, AboutBoxShowsNameVersionAndNote) {
+    ASSERT_TRUE(Start());
+    QTest::mouseClick(Frame().ToolBar()->widgetForAction(Frame().Commands().Find(ID_APP_ABOUT)),
+                      Qt::LeftButton);
+    Choose(ID_APP_ABOUT);
+    ASSERT_EQ(shell.dialogs.size(), 2U);
+    const testing::FakeShell::ModalDialog& about = shell.dialogs[0];
+    EXPECT_EQ(about.owner, &Frame());
+    EXPECT_EQ(about.caption, u"关于 kalvor"_qs);
+    ASSERT_EQ(about.labels.size(), 4);
+    EXPECT_TRUE(about.labels[0].isEmpty()) << "the icon";
+    EXPECT_EQ(about.labels[1], u"kalvor, Version 1.0"_qs);
+    EXPECT_FALSE(about.labels[2].isEmpty()) << "the rights line";
+    EXPECT_EQ(about.labels[3], u"只能处理office 97 - office 2003 生成的word文档"_qs);
+    EXPECT_EQ(about.buttons, QStringList{u"确定"_qs});
+}
+
+TEST_F(AppTest, AboutBoxClosesWithItsButtonEnterAndEscape) {
+    for (const auto& [key, result] : std::vector<std::pair<Qt::Key, int>>{
+             {Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}}) {
+        CAboutDlg about;
+        about.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+        QTest::keyClick(&about, key);
+        EXPECT_FALSE(about.isVisible()) << key;
+        EXPECT_EQ(about.result(), result) << key;
+    }
+    CAboutDlg about;
+    about.show();
+    QTest::mouseClick(about.findChild<QPushButton*>(), Qt::LeftButton);
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST_F(AppTest, ExitClosesTheWindowWithoutAskingToSave) {
+    ASSERT_TRUE(Start());
+    SaveAs(dir.Path() / "saved.doc");
+    Press(Qt::Key_N);
+    Choose(ID_APP_EXIT);
+    EXPECT_FALSE(Frame().isVisible());
+    EXPECT_TRUE(shell.dialogs.empty());
+    EXPECT_TRUE(shell.errors.empty());
+}
+
+}  // namespace
+}  // namespace kalvor::app

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QMenu>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "results/desktop_seams.h"
+#include "results/results_model.h"
+#include "scan/result_row.h"
+
+namespace kalvor::testing {
+
+// Stands in for the desktop while it lives: the picker gives the queued answers (then cancels),
+// and messages, opened paths and shown menus are recorded instead of shown.
+class FakeDesktop {
+  public:
+    struct Message {
+        QWidget* parent;
+        QString text;
+        QString caption;
+    };
+    struct Pick {
+        QString title;
+        bool allowNewFolder;
+    };
+    struct MenuItem {
+        unsigned id;  // 0 for a separator
+        QString text;
+        friend bool operator==(const MenuItem&, const MenuItem&) = default;
+    };
+
+    FakeDesktop() {
+        previous_ = results::InstallDesktopHooks({
+            .pickFolder =
+                [this](const QString& title, bool allowNewFolder) {
+                    picks.push_back({title, allowNewFolder});
+                    if (folderAnswers.empty()) {
+                        return QString();
+                    }
+                    QString answer = folderAnswers.front();
+                    folderAnswers.pop_front();
+                    return answer;
+                },
+            .showMessage =
+                [this](QWidget* parent, const QString& text, const QString& caption) {
+                    messages.push_back({parent, text, caption});
+                },
+            .openWithShell = [this](const std::filesystem::path& path) { opened.push_back(path); },
+            .popupMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
+                std::vector<MenuItem> items;
+                QAction* chosen = nullptr;
+                for (QAction* action : menu.actions()) {
+                    items.push_back({action->data().toUInt(), action->text()});
+                    if (!action->isSeparator() && action->data().toUInt() == menuChoice) {
+                        chosen = action;
+                    }
+                }
+                menus.push_back(std::move(items));
+                return chosen;
+            },
+        });
+    }
+    ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
+    FakeDesktop(const FakeDesktop&) = delete;
+    FakeDesktop& operator=(const FakeDesktop&) = delete;
+
+    std::deque<QString> folderAnswers;
+    unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
+
+    std::vector<Pick> picks;
+    std::vector<Message> messages;
+    std::vector<std::filesystem::path> opened;
+    std::vector<std::vector<MenuItem>> menus;
+
+  private:
+    results::DesktopHooks previous_;
+};
+
+inline QString FolderText(const std::filesystem::path& folder) {
+    return QString::fromStdString(folder.string());
+}
+
+// A row for `path` as a search would list it, with made-up size and times.
+inline scan::ResultRow RowFor(const std::filesystem::path& path) {
+    return {.path = path,
+            .pathText = path.string(),
+            .sizeText = "1536",
+            .creationTimeText = "2008-03-05 09:07:02",
+            .modificationTimeText = "2009-06-30 17:45:02"};
+}
+
+inline std::string FileContents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline QStringList ColumnTexts(const results::ResultsModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        texts << model.CellText(row, column);
+    }
+    return texts;
+}
+
+inline void SelectRows(QAbstractItemView& view, std::initializer_list<int> rows) {
+    for (const int row : rows) {
+        view.selectionModel()->select(view.model()->index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+inline std::vector<int> SelectedRows(const QAbstractItemView& view) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : view.selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+}  // namespace kalvor::testing

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTest>
+#include <QWindow>
+#include <array>
+
+#include "res/resource.h"
+#include "results/kalvor_view.h"
+#include "results/results_model.h"
+#include "results/row_hover.h"
+#include "results_test_support.h"
+
+namespace kalvor::results {
+namespace {
+
+using testing::FakeDesktop;
+using testing::RowFor;
+
+class ResultsViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        view.resize(1100, 500);
+        view.OnInitialUpdate();
+        for (const char* name : {"a", "b", "c", "d"}) {
+            view.AddResultRow(RowFor(std::string("/docs/") + name + ".doc"));
+        }
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+
+    QWindow* Window() { return view.windowHandle(); }
+
+    // A point inside row `row`, in the coordinates of the view's window.
+    QPoint RowPoint(int row) {
+        const QRect cell = view.visualRect(view.model()->index(row, 1));
+        return view.viewport()->mapTo(&view, cell.center());
+    }
+
+    QPoint BelowTheRows() {
+        return view.viewport()->mapTo(&view, QPoint(40, view.viewport()->height() - 10));
+    }
+
+    std::vector<int> SelectedRows() const { return testing::SelectedRows(view); }
+
+    void Select(std::initializer_list<int> rows) {
+        view.clearSelection();
+        testing::SelectRows(view, rows);
+    }
+
+    FakeDesktop desktop;
+    CkalvorView view;
+};
+
+TEST_F(ResultsViewTest, IsAReportListWithFixedColumnsAndWholeRowSelection) {
+    constexpr std::array<int, 5> kWidths{80, 500, 120, 140, 140};
+    const QHeaderView& header = *view.horizontalHeader();
+    ASSERT_EQ(header.count(), 5);
+    for (int column = 0; column < 5; ++column) {
+        EXPECT_EQ(header.sectionSize(column), kWidths[static_cast<std::size_t>(column)]);
+        EXPECT_EQ(header.sectionResizeMode(column), QHeaderView::Interactive);
+    }
+    EXPECT_FALSE(header.sectionsMovable());
+    EXPECT_TRUE(view.showGrid());
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(view.editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(view.isSortingEnabled());
+    EXPECT_TRUE(view.hasMouseTracking());
+    EXPECT_FALSE(view.verticalHeader()->isVisible());
+}
+
+TEST_F(ResultsViewTest, HeaderClickNeitherSortsNorSelects) {
+    Select({1});
+    const QHeaderView& header = *view.horizontalHeader();
+    QTest::mouseClick(Window(), Qt::LeftButton, {},
+                      header.mapTo(&view, QPoint(header.sectionPosition(1) + 20, 5)));
+    EXPECT_EQ(view.Results().CellText(0, 1), "/docs/a.doc");
+    EXPECT_EQ(SelectedRows(), std::vector<int>{1});
+}
+
+TEST_F(ResultsViewTest, SecondInitialUpdateKeepsFiveColumnsTheirWidthsAndTheRows) {
+    view.horizontalHeader()->resizeSection(1, 320);
+    view.OnInitialUpdate();
+    EXPECT_EQ(view.model()->columnCount(), 5);
+    EXPECT_EQ(view.horizontalHeader()->count(), 5);
+    EXPECT_EQ(view.horizontalHeader()->sectionSize(1), 320);
+    EXPECT_EQ(view.model()->rowCount(), 4);
+    EXPECT_EQ(view.Results().CellText(3, 0), "4");
+}
+
+TEST_F(ResultsViewTest, CommandMapHoldsTheSearchAndTheFiveActions) {
+    for (const unsigned id : {ID_FILE_OPEN, ID_SHELL_OPEN, ID_DELETE_FILE, ID_OPEN_FOLDER,
+                              ID_REMOVE_FROM_LIST, ID_COPY_TO}) {
+        EXPECT_TRUE(view.HasCommand(id)) << id;
+    }
+    for (const unsigned id : {0U, unsigned{ID_FILE_NEW}, unsigned{ID_FILE_SAVE},
+                              unsigned{ID_APP_ABOUT}, unsigned{ID_EDIT_COPY}}) {
+        EXPECT_FALSE(view.HasCommand(id)) << id;
+        EXPECT_FALSE(view.OnCommand(id)) << id;
+    }
+    Select({1});
+    EXPECT_TRUE(view.OnCommand(ID_REMOVE_FROM_LIST));
+    EXPECT_EQ(view.model()->rowCount(), 3);
+}
+
+TEST_F(ResultsViewTest, RowUnderThePointerIsHighlightedAndSelectedAfterARest) {
+    QTest::mouseMove(Window(), RowPoint(2));
+    QTRY_COMPARE(view.Hover().HoveredRow(), 2);
+    EXPECT_TRUE(SelectedRows().empty());
+    QTRY_COMPARE(SelectedRows(), std::vector<int>{2});
+
+    QTest::mouseMove(Window(), BelowTheRows());
+    QTRY_COMPARE(view.Hover().HoveredRow(), -1);
+}
+
+TEST_F(ResultsViewTest, AClickWinsOverTheRestOfThePointer) {
+    QTest::mouseClick(Window(), Qt::LeftButton, {}, RowPoint(1));
+    QTest::mouseClick(Window(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(3));
+    ASSERT_EQ(SelectedRows(), (std::vector<int>{1, 2, 3}));
+    // Twice the rest delay: nothing may change the selection the clicks made.
+    QTest::qWait(800);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(ResultsViewTest, RightClickShowsTheContextMenuOnlyWithASelection) {
+    QTest::mouseClick(Window(), Qt::RightButton, {}, BelowTheRows());
+    EXPECT_TRUE(desktop.menus.empty());
+
+    Select({1});
+    QTest::mouseClick(Window(), Qt::RightButton, {}, RowPoint(1));
+    using Item = FakeDesktop::MenuItem;
+    const std::vector<Item> expected{
+        {ID_SHELL_OPEN, "Shell 打开"},
+        {ID_OPEN_FOLDER, "打开所在文件夹"},
+        {0, ""},
+        {ID_COPY_TO, "复制到...."},
+        {0, ""},
+        {ID_DELETE_FILE, "删除文件"},
+        {ID_REMOVE_FROM_LIST, "删除列表"},
+    };
+    ASSERT_EQ(desktop.menus.size(), 1U);
+    EXPECT_EQ(desktop.menus[0], expected);
+}
+
+TEST_F(ResultsViewTest, TheCommandChosenFromTheContextMenuRunsOnTheSelection) {
+    Select({0, 2});
+    desktop.menuChoice = ID_REMOVE_FROM_LIST;
+    view.OnRightClick(QPoint(10, 10));
+    ASSERT_EQ(view.model()->rowCount(), 2);
+    EXPECT_EQ(view.Results().CellText(0, 1), "/docs/b.doc");
+    EXPECT_EQ(view.Results().CellText(1, 0), "2");
+
+    view.clearSelection();
+    view.OnRightClick(QPoint(10, 10));
+    EXPECT_EQ(desktop.menus.size(), 1U);
+}
+
+TEST_F(ResultsViewTest, DoubleClickOpensEverySelectedRow) {
+    QTest::mouseClick(Window(), Qt::LeftButton, {}, RowPoint(0));
+    QTest::mouseClick(Window(), Qt::LeftButton, Qt::ControlModifier, RowPoint(2));
+    ASSERT_EQ(SelectedRows(), (std::vector<int>{0, 2}));
+    // Shift keeps the selection through the clicks of the double click.
+    QTest::mouseDClick(Window(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
+    EXPECT_EQ(desktop.opened, (std::vector<std::filesystem::path>{"/docs/a.doc", "/docs/c.doc"}));
+}
+
+TEST_F(ResultsViewTest, DoubleClickWithoutASelectionOpensNothing) {
+    QTest::mouseDClick(Window(), Qt::LeftButton, {}, BelowTheRows());
+    EXPECT_TRUE(SelectedRows().empty());
+    EXPECT_TRUE(desktop.opened.empty());
+}
+
+}  // namespace
+}  // namespace kalvor::results
