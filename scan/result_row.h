@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
+
+#include "platform/directory_listing.h"
 
 namespace kalvor::scan {
 
@@ -14,6 +17,10 @@ struct ResultRow {
     std::string creationTimeText;
     std::string modificationTimeText;
 };
+
+// The cells of the row for the document at `path`, as its folder listing describes it. Bytes of
+// the path that are not UTF-8 show as U+FFFD in the display text.
+ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry);
 
 // The running number of the row at 0-based position `index`: "1" for the first row.
 std::string RowNumberText(std::size_t index);

@@ -1,0 +1,98 @@
+#include "platform/directory_listing.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "platform/name_order.h"
+
+namespace kalvor::platform {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+constexpr unsigned kEntryMask = STATX_BASIC_STATS | STATX_BTIME;
+
+bool IsDotOrDotDot(std::string_view name) {
+    return name == "." || name == "..";
+}
+
+// Links are followed; an entry whose target cannot be reached (a dangling link) is described by
+// the link itself, as a file.
+std::optional<struct statx> StatEntry(int folderFd, const char* name) {
+    struct statx data {};
+    if (statx(folderFd, name, AT_STATX_SYNC_AS_STAT, kEntryMask, &data) == 0) {
+        return data;
+    }
+    if (statx(folderFd, name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask, &data) ==
+        0) {
+        return data;
+    }
+    return std::nullopt;
+}
+
+FileIdentity IdentityFrom(const struct statx& data) {
+    return {makedev(data.stx_dev_major, data.stx_dev_minor), data.stx_ino};
+}
+
+DirectoryEntry MakeEntry(const char* name, const struct statx& data) {
+    DirectoryEntry entry;
+    entry.name = name;
+    entry.isDirectory = S_ISDIR(data.stx_mode);
+    entry.size = data.stx_size;
+    if ((data.stx_mask & STATX_BTIME) != 0) {
+        entry.creationTime = data.stx_btime.tv_sec;
+    }
+    entry.lastWriteTime = data.stx_mtime.tv_sec;
+    entry.identity = IdentityFrom(data);
+    return entry;
+}
+
+}  // namespace
+
+std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) {
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (dir == nullptr) {
+        return std::nullopt;
+    }
+    const int folderFd = dirfd(dir.get());
+    std::vector<std::pair<NameOrderKey, DirectoryEntry>> listed;
+    while (const dirent* item = readdir(dir.get())) {
+        if (IsDotOrDotDot(item->d_name)) {
+            continue;
+        }
+        // An entry that vanished since the folder was read is no longer there to search.
+        const std::optional<struct statx> data = StatEntry(folderFd, item->d_name);
+        if (data.has_value()) {
+            listed.emplace_back(MakeNameOrderKey(item->d_name), MakeEntry(item->d_name, *data));
+        }
+    }
+    std::sort(listed.begin(), listed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<DirectoryEntry> entries;
+    entries.reserve(listed.size());
+    for (auto& [key, entry] : listed) {
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder) {
+    struct statx data {};
+    if (statx(AT_FDCWD, folder.c_str(), AT_STATX_SYNC_AS_STAT, STATX_INO, &data) != 0) {
+        return std::nullopt;
+    }
+    return IdentityFrom(data);
+}
+
+}  // namespace kalvor::platform

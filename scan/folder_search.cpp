@@ -1,0 +1,71 @@
+#include "scan/folder_search.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "scan/marking_detector.h"
+#include "scan/search_delivery.h"
+#include "scan/tree_walk.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Examines each document as the walk finds it, one after another.
+class SequentialSearch final : public TreeVisitor {
+  public:
+    explicit SequentialSearch(SearchSink& sink) : sink_(sink) {}
+
+    void FolderListed() override {
+        ++progress_.foldersListed;
+        sink_.NoteProgress(progress_);
+    }
+
+    void DocumentFound(FoundDocument document) override {
+        const Examination examination = ExamineDocument(document.path, buffer_);
+        DeliverExamination(std::move(document), examination, sink_, progress_);
+    }
+
+    bool StopRequested() override { return sink_.StopRequested(); }
+
+    const SearchProgress& Progress() const { return progress_; }
+
+  private:
+    SearchSink& sink_;
+    SearchProgress progress_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace
+
+SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_view extension,
+                            SearchSink& sink, const SearchOptions& /*options*/) {
+    SequentialSearch search(sink);
+    WalkTree(WalkBase(folder), extension, search);
+    return search.Progress();
+}
+
+bool MatchesExtension(const std::filesystem::path& name, std::string_view extension) {
+    const std::string_view text = name.native();
+    const std::size_t dot = text.rfind('.');
+    return EqualIgnoringAsciiCase(dot == std::string_view::npos ? text : text.substr(dot),
+                                  extension);
+}
+
+}  // namespace kalvor::scan

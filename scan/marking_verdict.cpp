@@ -1,0 +1,50 @@
+#include "scan/marking_verdict.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+struct ReasonTexts {
+    std::string_view description;
+    std::string_view token;
+};
+
+ReasonTexts TextsOf(NotExaminedReason reason) {
+    switch (reason) {
+        case NotExaminedReason::None:
+            return {"", "none"};
+        case NotExaminedReason::NotRegularFile:
+            return {"不是普通文件", "not-regular-file"};
+        case NotExaminedReason::ReadOnly:
+            return {"只读", "read-only"};
+        case NotExaminedReason::Locked:
+            return {"被其他程序锁定", "locked"};
+        case NotExaminedReason::Unreadable:
+            return {"无法读取", "unreadable"};
+        case NotExaminedReason::NotCompoundFile:
+            return {"不是 Word 97-2003 文档", "not-compound-file"};
+        case NotExaminedReason::NoWordDocumentStream:
+            return {"没有 WordDocument 流", "no-word-document-stream"};
+        case NotExaminedReason::StreamTooLarge:
+            return {"WordDocument 流过大或已损坏", "stream-too-large"};
+        case NotExaminedReason::TooShort:
+            return {"WordDocument 流过短", "too-short"};
+        case NotExaminedReason::UnsupportedVersion:
+            return {"不是 office 97 - office 2003 生成的 word 文档", "unsupported-version"};
+        case NotExaminedReason::PathTooLong:
+            return {"路径过长", "path-too-long"};
+    }
+    return {"", "unknown"};
+}
+
+}  // namespace
+
+std::string_view DescribeReason(NotExaminedReason reason) {
+    return TextsOf(reason).description;
+}
+
+std::string_view ReasonToken(NotExaminedReason reason) {
+    return TextsOf(reason).token;
+}
+
+}  // namespace kalvor::scan

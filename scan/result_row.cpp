@@ -1,0 +1,24 @@
+#include "scan/result_row.h"
+
+#include <utility>
+
+#include "platform/utf8.h"
+#include "scan/file_time.h"
+
+namespace kalvor::scan {
+
+ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry) {
+    ResultRow row;
+    row.pathText = platform::ToValidUtf8(path.native());
+    row.path = std::move(path);
+    row.sizeText = std::to_string(entry.size);
+    row.creationTimeText = FormatFileTime(TimeValueFromStamp(entry.creationTime));
+    row.modificationTimeText = FormatFileTime(TimeValueFromStamp(entry.lastWriteTime));
+    return row;
+}
+
+std::string RowNumberText(std::size_t index) {
+    return std::to_string(index + 1);
+}
+
+}  // namespace kalvor::scan

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "scan/folder_search.h"
+#include "scan/marking_verdict.h"
+#include "scan/tree_walk.h"
+
+namespace kalvor::scan {
+
+// Hands the examination of one document to the sink (a row when Marked, a note when NotExamined)
+// and counts it. Called in walk order, however the documents were examined.
+void DeliverExamination(FoundDocument document, const Examination& examination, SearchSink& sink,
+                        SearchProgress& progress);
+
+}  // namespace kalvor::scan

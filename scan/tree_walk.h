@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "platform/directory_listing.h"
+
+namespace kalvor::scan {
+
+struct FoundDocument {
+    std::filesystem::path path;  // the walked folder joined with the name, one separator between
+    platform::DirectoryEntry entry;
+};
+
+// What a walk reports, in walk order. Kept apart from examining documents so that examination can
+// run one file at a time or on several workers without changing the order of the walk.
+class TreeVisitor {
+  public:
+    virtual ~TreeVisitor() = default;
+
+    virtual void FolderListed() = 0;
+    virtual void DocumentFound(FoundDocument document) = 0;
+    // Polled before each entry; true ends the walk.
+    virtual bool StopRequested() = 0;
+};
+
+// `folder` made absolute without resolving links, with "." elements and doubled or trailing
+// separators dropped, so that every path joined to it has exactly one separator before the name.
+std::filesystem::path WalkBase(const std::filesystem::path& folder);
+
+// Walks `folder` (already a walk base) depth first in listing order, entering each subfolder,
+// links included, where its entry comes up, except a folder that is being walked already above.
+// Reports every file whose name matches `extension`. A folder that cannot be listed is skipped.
+void WalkTree(const std::filesystem::path& folder, std::string_view extension,
+              TreeVisitor& visitor);
+
+}  // namespace kalvor::scan

@@ -1,0 +1,93 @@
+#include "platform/directory_listing.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+
+namespace kalvor::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> NamesIn(const fs::path& folder) {
+    const std::vector<DirectoryEntry> entries = ListDirectory(folder).value();
+    std::vector<std::string> names;
+    for (const DirectoryEntry& entry : entries) {
+        names.push_back(entry.name.native());
+    }
+    return names;
+}
+
+const DirectoryEntry& EntryNamed(const std::vector<DirectoryEntry>& entries, const char* name) {
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.name == name) {
+            return entry;
+        }
+    }
+    throw std::runtime_error(std::string("no entry ") + name);
+}
+
+TEST(ListDirectory, ListsInTheOrderOfAnNtfsFolder) {
+    const testing::TempDir dir;
+    for (const char* name : {"B.doc", "a.doc", "ab.doc", "a_.doc", "\xD0\xB1.doc", "\xD0\x90.doc",
+                             "\xFF.doc", ".hidden"}) {
+        dir.WriteText(name, "x");
+    }
+    dir.MakeDir("a_dir");
+    const std::vector<std::string> expected = {".hidden", "a.doc", "ab.doc",       "a_.doc",
+                                               "a_dir",   "B.doc", "\xD0\x90.doc", "\xD0\xB1.doc",
+                                               "\xFF.doc"};  // А before б, then the invalid byte
+    EXPECT_EQ(NamesIn(dir.Path()), expected);
+}
+
+TEST(ListDirectory, DescribesEachEntryWithLinksFollowed) {
+    const testing::TempDir dir;
+    const fs::path file = dir.WriteText("file.doc", "12345");
+    const fs::path folder = dir.MakeDir("folder");
+    fs::create_directory_symlink("folder", dir.Path() / "link");
+    fs::create_symlink("nowhere", dir.Path() / "dangling");
+    ASSERT_EQ(mkfifo((dir.Path() / "fifo.doc").c_str(), 0600), 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, {1204679222, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    const fs::path big = dir.WriteText("big", "");
+    ASSERT_EQ(truncate(big.c_str(), 5'000'000'000), 0);
+
+    const std::vector<DirectoryEntry> entries = ListDirectory(dir.Path()).value();
+    ASSERT_EQ(entries.size(), 6u);
+
+    const DirectoryEntry& plain = EntryNamed(entries, "file.doc");
+    EXPECT_FALSE(plain.isDirectory);
+    EXPECT_EQ(plain.size, 5u);
+    EXPECT_EQ(plain.lastWriteTime, 1204679222);
+    EXPECT_EQ(EntryNamed(entries, "big").size, 5'000'000'000u);
+
+    EXPECT_TRUE(EntryNamed(entries, "folder").isDirectory);
+    const DirectoryEntry& link = EntryNamed(entries, "link");
+    EXPECT_TRUE(link.isDirectory);
+    EXPECT_EQ(link.identity, IdentityOf(folder).value());
+    EXPECT_EQ(EntryNamed(entries, "folder").identity, link.identity);
+
+    const DirectoryEntry& dangling = EntryNamed(entries, "dangling");
+    EXPECT_FALSE(dangling.isDirectory);
+    EXPECT_EQ(dangling.size, std::string("nowhere").size());
+    EXPECT_FALSE(EntryNamed(entries, "fifo.doc").isDirectory);
+}
+
+TEST(ListDirectory, GivesNothingForWhatIsNotAListableFolder) {
+    const testing::TempDir dir;
+    const fs::path file = dir.WriteText("file", "x");
+    EXPECT_FALSE(ListDirectory(dir.Path() / "missing").has_value());
+    EXPECT_FALSE(ListDirectory(file).has_value());
+    EXPECT_FALSE(IdentityOf(dir.Path() / "missing").has_value());
+    EXPECT_EQ(ListDirectory(dir.MakeDir("empty")).value().size(), 0u);
+}
+
+}  // namespace
+}  // namespace kalvor::platform

@@ -1,0 +1,185 @@
+#include "scan/folder_search.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/core/search_sink_recorder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+const std::vector<std::uint8_t> kMarkedDocument = testing::WordDocumentWithText(u"文件 绝密");
+const std::vector<std::uint8_t> kPlainDocument = testing::WordDocumentWithText(u"公开文件");
+
+void SetModificationTime(const fs::path& path, std::int64_t seconds) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+std::unique_ptr<testing::TempDir> TempDirUnder(const fs::path& parent) {
+    const char* previous = getenv("TMPDIR");
+    const std::optional<std::string> kept =
+        previous == nullptr ? std::nullopt : std::optional<std::string>(previous);
+    setenv("TMPDIR", parent.c_str(), 1);
+    auto dir = std::make_unique<testing::TempDir>();
+    if (kept.has_value()) {
+        setenv("TMPDIR", kept->c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
+    return dir;
+}
+
+class FolderSearchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("TZ", "Asia/Shanghai", 1);
+        tzset();
+    }
+
+    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, ".doc", sink_); }
+
+    testing::TempDir dir_;
+    SearchSinkRecorder sink_;
+};
+
+TEST_F(FolderSearchTest, DeliversRowsInWalkOrderDepthFirst) {
+    dir_.Write("z.doc", kMarkedDocument);
+    dir_.Write("s/b.doc", kMarkedDocument);
+    dir_.Write("s/c.doc", kPlainDocument);
+    dir_.Write("a.doc", kMarkedDocument);
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), (Paths{"a.doc", "s/b.doc", "z.doc"}));
+    EXPECT_EQ(sink_.rows[1].path, dir_.Path() / "s" / "b.doc");
+    EXPECT_EQ(sink_.rows[1].pathText, (dir_.Path() / "s" / "b.doc").native());
+    EXPECT_EQ(progress.foldersListed, 2u);
+    EXPECT_EQ(progress.documentsExamined, 4u);
+    EXPECT_EQ(progress.documentsMarked, 3u);
+    EXPECT_EQ(progress.documentsNotExamined, 0u);
+    EXPECT_GE(sink_.progressNotes, 2u);
+}
+
+TEST_F(FolderSearchTest, TakesFilesByTheirLastExtensionAndEntersEveryFolder) {
+    for (const char* name : {"A.DOC", "b.Doc", "x.doc", ".doc", ".h.doc", "d.docx", "e.doc.bak",
+                             "doc", "f.", "dir.doc/y.doc", "sub/g.dOC"}) {
+        dir_.WriteText(name, "{\\rtf1 not a compound file}");
+    }
+    Search(dir_.Path());
+    EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()),
+              (Paths{".doc", ".h.doc", "A.DOC", "b.Doc", "dir.doc/y.doc", "sub/g.dOC", "x.doc"}));
+    for (const auto& [path, reason] : sink_.notExamined) {
+        EXPECT_EQ(reason, NotExaminedReason::NotCompoundFile) << path;
+    }
+}
+
+TEST_F(FolderSearchTest, EntersFolderLinksButNeverAFolderBeingWalked) {
+    dir_.WriteText("real/d.doc", "x");
+    fs::create_directory_symlink("real", dir_.Path() / "link");
+    fs::create_directory_symlink("..", dir_.Path() / "real" / "up");
+    fs::create_directory_symlink(".", dir_.Path() / "real" / "self");
+    dir_.WriteText("x/b/f.doc", "x");
+    dir_.MakeDir("x/a");
+    fs::create_directory_symlink("../b", dir_.Path() / "x" / "a" / "tob");
+    fs::create_directory_symlink("../a", dir_.Path() / "x" / "b" / "toa");
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()),
+              (Paths{"link/d.doc", "real/d.doc", "x/a/tob/f.doc", "x/b/f.doc"}));
+    // root, link, real, x, x/a, x/a/tob, x/b, x/b/toa
+    EXPECT_EQ(progress.foldersListed, 8u);
+}
+
+TEST_F(FolderSearchTest, ExaminesADanglingLinkAsAFile) {
+    fs::create_symlink("nowhere.doc", dir_.Path() / "gone.doc");
+    Search(dir_.Path());
+    ASSERT_EQ(sink_.notExamined.size(), 1u);
+    EXPECT_EQ(sink_.notExamined[0].first, dir_.Path() / "gone.doc");
+    EXPECT_EQ(sink_.notExamined[0].second, NotExaminedReason::Unreadable);
+}
+
+TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {
+    dir_.WriteText("a.doc", "x");
+    dir_.WriteText("closed/b.doc", "x");
+    dir_.WriteText("z.doc", "x");
+    fs::permissions(dir_.Path(), fs::perms::all);
+    fs::permissions(dir_.Path() / "closed", fs::perms::none);
+    const std::optional<std::string> seen = testing::RunUnprivileged([&] {
+        SearchSinkRecorder sink;
+        const SearchProgress progress = SearchFolder(dir_.Path(), ".doc", sink);
+        std::string text = std::to_string(progress.foldersListed);
+        for (const std::string& path : sink.NotExaminedPaths(dir_.Path())) {
+            text += " " + path;
+        }
+        return text;
+    });
+    EXPECT_EQ(seen, "1 a.doc z.doc");
+}
+
+TEST_F(FolderSearchTest, FillsTheCellsOfAMarkedDocument) {
+    const fs::path path = dir_.Write("机密\xFF.doc", kMarkedDocument);
+    SetModificationTime(path, 1204679222);
+    Search(dir_.Path());
+    ASSERT_EQ(sink_.rows.size(), 1u);
+    const ResultRow& row = sink_.rows[0];
+    EXPECT_EQ(row.path, path);
+    EXPECT_EQ(row.pathText, (dir_.Path() / "机密\xEF\xBF\xBD.doc").native());
+    EXPECT_EQ(row.sizeText, std::to_string(kMarkedDocument.size()));
+    EXPECT_EQ(row.modificationTimeText, "2008-03-05 09:07:02");
+    const time_t now = time(nullptr);
+    tm local{};
+    localtime_r(&now, &local);
+    ASSERT_EQ(row.creationTimeText.size(), 19u);
+    EXPECT_EQ(row.creationTimeText.substr(0, 4), std::to_string(local.tm_year + 1900));
+}
+
+TEST_F(FolderSearchTest, ShowsStampsBefore1900AsZeroAndUnconvertibleOnesAsNothing) {
+    // tmpfs keeps stamps far outside ext4's range.
+    if (!fs::is_directory("/dev/shm")) {
+        GTEST_SKIP() << "no tmpfs at /dev/shm";
+    }
+    const std::unique_ptr<testing::TempDir> shm = TempDirUnder("/dev/shm");
+    SetModificationTime(shm->Write("a-old.doc", kMarkedDocument), -2243548800);  // 1898
+    SetModificationTime(shm->Write("b-far.doc", kMarkedDocument), 100'000'000'000'000'000);
+    Search(shm->Path());
+    ASSERT_EQ(sink_.rows.size(), 2u);
+    EXPECT_EQ(sink_.rows[0].modificationTimeText, "1970-01-01 08:00:00");
+    EXPECT_EQ(sink_.rows[1].modificationTimeText, "");
+}
+
+TEST_F(FolderSearchTest, StopsEarlyWhenAskedKeepingTheRowsFound) {
+    for (const char* name : {"a.doc", "b.doc", "c/d.doc", "e.doc"}) {
+        dir_.Write(name, kMarkedDocument);
+    }
+    sink_.stopAfterRows = 2;
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), (Paths{"a.doc", "b.doc"}));
+    EXPECT_EQ(progress.documentsExamined, 2u);
+}
+
+TEST_F(FolderSearchTest, JoinsNamesToTheFolderWithOneSeparator) {
+    dir_.Write("s/a.doc", kMarkedDocument);
+    for (const char* spelling : {"/s/", "/s//", "/./s/.", "//s"}) {
+        SCOPED_TRACE(spelling);
+        sink_.rows.clear();
+        Search(dir_.Path().native() + spelling);
+        ASSERT_EQ(sink_.rows.size(), 1u);
+        EXPECT_EQ(sink_.rows[0].path.native(), dir_.Path().native() + "/s/a.doc");
+    }
+}
+
+}  // namespace
+}  // namespace kalvor::scan

@@ -1,0 +1,185 @@
+#include "cli/scan_command.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::uint8_t> kMarkedDocument = testing::WordDocumentWithText(u"秘密");
+constexpr std::int64_t kModified = 1204679222;  // 2008-03-05 09:07:02 in Shanghai
+constexpr const char* kNotExaminedNote =
+    "另有 1 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
+
+struct CommandResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CommandResult RunScan(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunScanCommand(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class ScanCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("TZ", "Asia/Shanghai", 1);
+        tzset();
+    }
+
+    fs::path WriteMarked(const fs::path& relative) {
+        const fs::path path = dir_.Write(relative, kMarkedDocument);
+        const timespec times[2] = {{0, UTIME_OMIT}, {kModified, 0}};
+        utimensat(AT_FDCWD, path.c_str(), times, 0);
+        return path;
+    }
+
+    // "1\t/path\t<size>\t" and, after the creation time, "\t2008-03-05 09:07:02".
+    void ExpectRow(const std::string& line, int number, const fs::path& path) {
+        const std::string head = std::to_string(number) + "\t" + path.native() + "\t" +
+                                 std::to_string(kMarkedDocument.size()) + "\t";
+        ASSERT_EQ(line.size(), head.size() + 19 + 1 + 19) << line;
+        EXPECT_EQ(line.substr(0, head.size()), head);
+        EXPECT_EQ(line.substr(head.size() + 19), "\t2008-03-05 09:07:02");
+    }
+
+    static std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream stream(text);
+        for (std::string line; std::getline(stream, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    testing::TempDir dir_;
+};
+
+TEST_F(ScanCommandTest, RejectsABadCommandLine) {
+    const std::string folder = dir_.Path().native();
+    const std::string file = dir_.WriteText("file.txt", "x").native();
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no FOLDER given"},
+        {{"--not-examined"}, "no FOLDER given"},
+        {{"--verbose", folder}, "unknown option --verbose"},
+        {{folder, folder}, "only one FOLDER can be searched"},
+        {{"--jobs"}, "--jobs needs a number"},
+        {{"--jobs", "0", folder}, "--jobs takes a whole number from 1 to 1024"},
+        {{"--jobs", "1025", folder}, "--jobs takes a whole number from 1 to 1024"},
+        {{"--jobs=2x", folder}, "--jobs takes a whole number from 1 to 1024"},
+        {{"--jobs", "-1", folder}, "--jobs takes a whole number from 1 to 1024"},
+        {{folder + "/missing"}, folder + "/missing: no such folder"},
+        {{file}, file + ": not a folder"},
+    };
+    for (const auto& [args, problem] : cases) {
+        SCOPED_TRACE(problem);
+        const CommandResult result = RunScan(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(Lines(result.err).at(0), "kalvor-scan: " + problem);
+    }
+}
+
+TEST_F(ScanCommandTest, ExplainsItselfOnHelp) {
+    const CommandResult result = RunScan({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.starts_with("Usage: kalvor-scan [--not-examined] [--jobs N] FOLDER\n"));
+    EXPECT_NE(result.out.find("秘密, 机密 or 绝密"), std::string::npos);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ScanCommandTest, PrintsOneLinePerMarkedDocumentAndTheSummary) {
+    const fs::path first = WriteMarked("a.doc");
+    const fs::path second = WriteMarked("s/b.doc");
+    dir_.WriteText("r.doc", "{\\rtf1 秘密}");
+    for (const char* jobs : {"1", "4"}) {
+        SCOPED_TRACE(jobs);
+        const CommandResult result = RunScan({"--jobs", jobs, dir_.Path().native()});
+        EXPECT_EQ(result.status, 0);
+        const std::vector<std::string> lines = Lines(result.out);
+        ASSERT_EQ(lines.size(), 2u);
+        ExpectRow(lines[0], 1, first);
+        ExpectRow(lines[1], 2, second);
+        EXPECT_EQ(result.err, std::string("一共找到 2 个符合要求的文件！\n") + kNotExaminedNote);
+    }
+}
+
+TEST_F(ScanCommandTest, ListsWhatItCouldNotExamineWhenAsked) {
+    const fs::path rtf = dir_.WriteText("r.doc", "{\\rtf1 秘密}");
+    const CommandResult result = RunScan({dir_.Path().native(), "--not-examined"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "not-examined\tnot-compound-file\t" + rtf.native() +
+                              "\n一共找到 0 个符合要求的文件！\n" + kNotExaminedNote);
+}
+
+TEST_F(ScanCommandTest, MakesARelativeFolderAbsoluteWithoutResolvingLinks) {
+    WriteMarked("real/-a.doc");
+    fs::create_directory_symlink("real", dir_.Path() / "-link");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_.Path());
+    const CommandResult result = RunScan({"--", "-link"});
+    fs::current_path(before);
+    EXPECT_EQ(result.status, 0);
+    ASSERT_EQ(Lines(result.out).size(), 1u);
+    ExpectRow(Lines(result.out)[0], 1, dir_.Path() / "-link" / "-a.doc");
+}
+
+TEST_F(ScanCommandTest, SaysNoneFoundInAnEmptyFolder) {
+    const CommandResult result = RunScan({dir_.MakeDir("empty").native()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "一共找到 0 个符合要求的文件！\n");
+}
+
+TEST_F(ScanCommandTest, FailsOnAFolderItCannotRead) {
+    const fs::path closed = dir_.MakeDir("closed");
+    fs::permissions(dir_.Path(), fs::perms::all);
+    fs::permissions(closed, fs::perms::none);
+    const std::optional<std::string> seen = testing::RunUnprivileged([&] {
+        const CommandResult result = RunScan({closed.native()});
+        return std::to_string(result.status) + " " + result.err;
+    });
+    EXPECT_EQ(seen, "2 kalvor-scan: " + closed.native() + ": cannot be read\n");
+}
+
+TEST_F(ScanCommandTest, RunsAsAnExecutable) {
+    const fs::path marked = WriteMarked("a.doc");
+    const fs::path out = dir_.Path() / "out.txt";
+    const fs::path err = dir_.Path() / "err.txt";
+    const std::string command = std::string("'") + KALVOR_SCAN_EXECUTABLE + "' '" +
+                                dir_.Path().native() + "' >'" + out.native() + "' 2>'" +
+                                err.native() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream outFile(out);
+    std::ifstream errFile(err);
+    const std::string outText((std::istreambuf_iterator<char>(outFile)), {});
+    const std::string errText((std::istreambuf_iterator<char>(errFile)), {});
+    ASSERT_EQ(Lines(outText).size(), 1u);
+    ExpectRow(Lines(outText)[0], 1, marked);
+    EXPECT_EQ(errText, "一共找到 1 个符合要求的文件！\n");
+}
+
+}  // namespace
+}  // namespace kalvor::cli

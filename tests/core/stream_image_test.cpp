@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "scan/marking_detector.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+using testing::StreamPiece;
+using testing::Utf16Le;
+using testing::WordStream;
+using testing::WordStreamWithText;
+
+constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
+constexpr Examination kTooShort{MarkingVerdict::NotExamined, NotExaminedReason::TooShort};
+constexpr Examination kUnsupported{MarkingVerdict::NotExamined,
+                                   NotExaminedReason::UnsupportedVersion};
+
+const std::vector<std::uint8_t> kSecretBytes = {0xD8, 0x79, 0xC6, 0x5B};  // 秘密
+
+struct ImageCase {
+    const char* name;
+    std::vector<std::uint8_t> stream;
+    Examination expected;
+};
+
+void ExpectVerdicts(const std::vector<ImageCase>& cases) {
+    for (const ImageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Examination got =
+            CheckStreamImage(c.stream.data(), static_cast<std::uint32_t>(c.stream.size()));
+        EXPECT_EQ(got.verdict, c.expected.verdict);
+        EXPECT_EQ(got.reason, c.expected.reason);
+    }
+}
+
+// Text placed after the file information block, each with the verdict it must get.
+void ExpectTextVerdicts(std::initializer_list<std::u16string_view> texts, Examination expected) {
+    for (const std::u16string_view text : texts) {
+        const std::vector<std::uint8_t> stream = WordStreamWithText(text);
+        const Examination got = CheckStreamImage(stream.data(), stream.size());
+        EXPECT_EQ(got.verdict, expected.verdict) << ::testing::PrintToString(std::u16string(text));
+    }
+}
+
+TEST(CheckStreamImage, FindsTheThreeMarkingsWithSpacesOrTabsBetween) {
+    ExpectTextVerdicts({u"正文秘密正文", u"机密", u"绝密", u"机  \t密", u"绝\t \t      \t密"},
+                       kMarked);
+    ExpectVerdicts({{"odd offset", WordStream(64, {{33, kSecretBytes}}), kMarked}});
+}
+
+TEST(CheckStreamImage, OnlySpaceAndTabAreFillerAndOnlySimplifiedLeadsCount) {
+    ExpectTextVerdicts({u"秘\u3000密", u"秘\u00A0密", u"秘\r密", u"机\n密", u"绝 \n 密"},
+                       kNotMarked);
+    ExpectTextVerdicts({u"保密", u"密码", u"機密", u"絕密", u"密秘", u"秘机绝"}, kNotMarked);
+}
+
+TEST(CheckStreamImage, ResumesAfterARejectedHit) {
+    ExpectVerdicts({
+        {"保密 then 绝密", WordStreamWithText(u"保密文件 绝密"), kMarked},
+        {"密密 then 秘密", WordStreamWithText(u"密密秘密"), kMarked},
+        {"保密 then 秘密 ending at length - 1",
+         WordStream(65, {{40, Utf16Le(u"保密")}, {60, kSecretBytes}}), kMarked},
+        {"保密 then 秘密 in the last two bytes",
+         WordStream(64, {{40, Utf16Le(u"保密")}, {60, kSecretBytes}}), kNotMarked},
+        {"rejected hit at length - 5, pair at length - 3",
+         WordStream(32, {{27, {0xC6, 0x5B, 0xC6, 0x5B, 0x00}}}), kNotMarked},
+        {"rejected hit at length - 4", WordStream(32, {{28, {0xC6, 0x5B, 0xC6, 0x5B}}}),
+         kNotMarked},
+    });
+}
+
+TEST(CheckStreamImage, NeverLooksInFrontOfTheStream) {
+    const std::vector<std::uint8_t> fillerToStart = {0x00, 0x20, 0x00, 0x20, 0x00,
+                                                     0x20, 0x00, 0xC6, 0x5B};
+    ExpectVerdicts({
+        {"pair at offset 0", WordStream(16, {{0, {0xC6, 0x5B}}}), kNotMarked},
+        {"pair at offset 1", WordStream(16, {{0, {0x79, 0xC6, 0x5B}}}), kNotMarked},
+        {"pair at offset 0, marking later", WordStream(32, {{0, {0xC6, 0x5B}}, {20, kSecretBytes}}),
+         kMarked},
+        {"filler back to the start", WordStream(32, {{0, fillerToStart}}), kNotMarked},
+        {"filler back to the start, marking later",
+         WordStream(32, {{0, fillerToStart}, {20, kSecretBytes}}), kMarked},
+    });
+}
+
+TEST(CheckStreamImage, NeverTakesTheLastTwoBytesAsAPair) {
+    ExpectVerdicts({
+        {"marking in the last four bytes", WordStream(64, {{60, kSecretBytes}}), kNotMarked},
+        {"one byte after it", WordStream(65, {{60, kSecretBytes}}), kMarked},
+    });
+}
+
+TEST(CheckStreamImage, ExaminesOnlyTheThreeAcceptedVersions) {
+    for (const std::uint8_t version : {0x20, 0x40, 0x60}) {
+        SCOPED_TRACE(version);
+        const std::vector<std::uint8_t> stream = WordStreamWithText(u"秘密", version);
+        EXPECT_EQ(CheckStreamImage(stream.data(), stream.size()).verdict, MarkingVerdict::Marked);
+    }
+    for (const std::uint8_t version : {0x00, 0x1F, 0x21, 0x41, 0x61, 0xC1, 0xE0, 0xFF}) {
+        SCOPED_TRACE(version);
+        ExpectVerdicts({{"marked", WordStreamWithText(u"秘密", version), kUnsupported},
+                        {"unmarked", WordStreamWithText(u"正文", version), kUnsupported}});
+    }
+}
+
+TEST(CheckStreamImage, AStreamWithoutAVersionByteIsTooShort) {
+    for (std::size_t length = 0; length <= 5; ++length) {
+        SCOPED_TRACE(length);
+        ExpectVerdicts({{"short", std::vector<std::uint8_t>(length, 0x20), kTooShort}});
+    }
+    ExpectVerdicts({{"秘密 in five bytes", {0xD8, 0x79, 0xC6, 0x5B, 0x20}, kTooShort},
+                    {"six bytes", WordStream(6, {}), kNotMarked}});
+}
+
+}  // namespace
+}  // namespace kalvor::scan
