@@ -39,7 +39,7 @@ constexpr std::string_view kHelp =
     "Options:\n"
     "  --not-examined  also list, on standard error, every .doc file that could not be examined,\n"
     "                  each with the reason (read-only, locked, not-compound-file, ...)\n"
-    "  --jobs N        examine up to N files at once (1 to 1024; default 1)\n"
+    "  --jobs N        examine up to N files at once (1 to 1024; default: one per core)\n"
     "  --help          show this text and stop\n"
     "\n"
     "Exit status: 0 when at least one marked document was found, 1 when none was, 2 when the\n"
@@ -48,7 +48,7 @@ constexpr std::string_view kHelp =
 struct ScanArguments {
     bool help = false;
     bool listNotExamined = false;
-    unsigned jobs = 1;
+    unsigned jobs = scan::DefaultJobs();
     std::optional<fs::path> folder;
 };
 

@@ -50,7 +50,7 @@ class OverrideCursor {
 };
 
 scan::SearchOptions ParallelOptions() {
-    return {.jobs = std::max(1U, std::thread::hardware_concurrency())};
+    return {.jobs = scan::DefaultJobs()};
 }
 
 QString ProgressText(const scan::SearchProgress& progress) {

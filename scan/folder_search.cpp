@@ -1,6 +1,8 @@
 #include "scan/folder_search.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -9,6 +11,10 @@
 #include "scan/tree_walk.h"
 
 namespace kalvor::scan {
+
+unsigned DefaultJobs() {
+    return std::max(1U, std::thread::hardware_concurrency());
+}
 
 namespace {
 

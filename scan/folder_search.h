@@ -36,6 +36,9 @@ public:
     virtual bool StopRequested() { return false; }
 };
 
+// One worker per core: examining documents is mostly waiting for the disk and scanning memory.
+unsigned DefaultJobs();
+
 struct SearchOptions {
     unsigned jobs = 1;  // files examined at once; 1 examines strictly one after another
 };
