@@ -1,9 +1,6 @@
 # The window: kalvor_ui (res/, results/, app/) and the thin `kalvor` executable.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-set(CMAKE_AUTOMOC ON)
-set(CMAKE_AUTORCC ON)
-
 file(GLOB KALVOR_UI_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/res/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/res/*.h
      ${CMAKE_CURRENT_SOURCE_DIR}/res/*.qrc
@@ -12,6 +9,7 @@ file(GLOB KALVOR_UI_SOURCES CONFIGURE_DEPENDS
 list(FILTER KALVOR_UI_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
 
 add_library(kalvor_ui STATIC ${KALVOR_UI_SOURCES})
+set_target_properties(kalvor_ui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(kalvor_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kalvor_ui PUBLIC kalvor_core Qt6::Widgets)
 
