@@ -10,7 +10,8 @@ fi
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$(nproc)" --target kalvor kalvor-bench-corpus >/dev/null
 
-demo=$(mktemp -d)
+demo=/tmp/kalvor-demo
+rm -rf "$demo" && mkdir -p "$demo"
 trap 'rm -rf "$demo"' EXIT
 "$root/build/bench/kalvor-bench-corpus" "$demo/共享文件" 150 7
 
