@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "cli/scan_command.h"
+#include "platform/command_line.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    kalvor::platform::UseUtf8Console();
+    const std::vector<std::string> args = kalvor::platform::CommandLineArguments(argc, argv);
     return kalvor::cli::RunScanCommand(args, std::cout, std::cerr);
 }

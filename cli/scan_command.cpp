@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/path_text.h"
 #include "scan/folder_search.h"
 
 namespace kalvor::cli {
@@ -72,7 +73,7 @@ std::optional<std::string> ParseArguments(std::span<const std::string> args,
             if (parsed.folder.has_value()) {
                 return "only one FOLDER can be searched";
             }
-            parsed.folder = fs::path(arg);
+            parsed.folder = platform::PathFromArgument(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--help") {
@@ -110,14 +111,15 @@ class PrintingSink final : public scan::SearchSink {
         : out_(out), err_(err), listNotExamined_(listNotExamined) {}
 
     void AddResultRow(const scan::ResultRow& row) override {
-        out_ << scan::RowNumberText(rowsPrinted_++) << '\t' << row.path.native() << '\t'
+        out_ << scan::RowNumberText(rowsPrinted_++) << '\t' << platform::PathBytes(row.path) << '\t'
              << row.sizeText << '\t' << row.creationTimeText << '\t' << row.modificationTimeText
              << '\n';
     }
 
     void NoteNotExamined(const fs::path& path, scan::NotExaminedReason reason) override {
         if (listNotExamined_) {
-            err_ << "not-examined\t" << scan::ReasonToken(reason) << '\t' << path.native() << '\n';
+            err_ << "not-examined\t" << scan::ReasonToken(reason) << '\t'
+                 << platform::PathBytes(path) << '\n';
         }
     }
 
@@ -134,7 +136,7 @@ int UsageError(std::ostream& err, std::string_view problem) {
 }
 
 int FolderError(std::ostream& err, const fs::path& folder, std::string_view problem) {
-    err << "kalvor-scan: " << folder.native() << ": " << problem << '\n';
+    err << "kalvor-scan: " << platform::PathBytes(folder) << ": " << problem << '\n';
     return kExitUsage;
 }
 

@@ -1,8 +1,8 @@
 #include "scan/file_time.h"
 
-#include <time.h>
-
 #include <ctime>
+
+#include "platform/local_time.h"
 
 namespace kalvor::scan {
 
@@ -17,11 +17,10 @@ TimeValue TimeValueFromStamp(std::optional<std::int64_t> stamp) {
     if (!stamp.has_value()) {
         return 0;
     }
-    const time_t seconds = static_cast<time_t>(*stamp);
     tm local{};
     // A stamp too far out to convert keeps its value, so its cell comes out empty rather than
     // showing a date it is not.
-    if (localtime_r(&seconds, &local) != nullptr &&
+    if (platform::ToLocalCalendar(*stamp, local) &&
         local.tm_year + kTmYearOrigin < kFirstShownYear) {
         return 0;
     }
@@ -29,9 +28,8 @@ TimeValue TimeValueFromStamp(std::optional<std::int64_t> stamp) {
 }
 
 std::string FormatFileTime(TimeValue value) {
-    const time_t seconds = static_cast<time_t>(value);
     tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
+    if (!platform::ToLocalCalendar(value, local)) {
         return {};
     }
     char text[128];

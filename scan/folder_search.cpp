@@ -18,10 +18,10 @@ unsigned DefaultJobs() {
 
 namespace {
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
+// Names are UTF-16 on Windows: every unit is compared whole, so no wide unit passes for ASCII.
+bool EqualIgnoringAsciiCase(std::basic_string_view<std::filesystem::path::value_type> a,
+                            std::string_view b) {
+    const auto lower = [](auto c) -> int { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     if (a.size() != b.size()) {
         return false;
     }
@@ -68,7 +68,7 @@ SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_vie
 }
 
 bool MatchesExtension(const std::filesystem::path& name, std::string_view extension) {
-    const std::string_view text = name.native();
+    const std::basic_string_view<std::filesystem::path::value_type> text = name.native();
     const std::size_t dot = text.rfind('.');
     return EqualIgnoringAsciiCase(dot == std::string_view::npos ? text : text.substr(dot),
                                   extension);

@@ -2,14 +2,14 @@
 
 #include <utility>
 
-#include "platform/utf8.h"
+#include "platform/path_text.h"
 #include "scan/file_time.h"
 
 namespace kalvor::scan {
 
 ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry) {
     ResultRow row;
-    row.pathText = platform::ToValidUtf8(path.native());
+    row.pathText = platform::PathText(path);
     row.path = std::move(path);
     row.sizeText = std::to_string(entry.size);
     row.creationTimeText = FormatFileTime(TimeValueFromStamp(entry.creationTime));
