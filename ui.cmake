@@ -19,7 +19,7 @@ target_link_libraries(kalvor PRIVATE kalvor_ui)
 if(WIN32)
     # Icons, version information and manifest for Windows itself; the manifest replaces the
     # one the linker would make.
-    target_sources(kalvor PRIVATE res/kalvor.rc)
+    target_link_libraries(kalvor PRIVATE kalvor_resources)
     if(MSVC)
         target_link_options(kalvor PRIVATE /MANIFEST:NO)
     endif()
