@@ -21,18 +21,18 @@ class SearchSinkRecorder final : public SearchSink {
     void NoteProgress(const SearchProgress& /*progress*/) override { ++progressNotes; }
     bool StopRequested() override { return rows.size() >= stopAfterRows; }
 
-    // Paths relative to `root`, in the order they were delivered.
+    // Paths relative to `root` with "/" between their parts, in the order they were delivered.
     std::vector<std::string> RowPaths(const std::filesystem::path& root) const {
         std::vector<std::string> paths;
         for (const ResultRow& row : rows) {
-            paths.push_back(row.path.lexically_relative(root).native());
+            paths.push_back(row.path.lexically_relative(root).generic_string());
         }
         return paths;
     }
     std::vector<std::string> NotExaminedPaths(const std::filesystem::path& root) const {
         std::vector<std::string> paths;
         for (const auto& [path, reason] : notExamined) {
-            paths.push_back(path.lexically_relative(root).native());
+            paths.push_back(path.lexically_relative(root).generic_string());
         }
         return paths;
     }

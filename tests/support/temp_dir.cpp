@@ -1,8 +1,7 @@
 #include "tests/support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -11,21 +10,34 @@ namespace kalvor::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr int kAttempts = 100;
+
+}  // namespace
+
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kalvor-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("kalvor-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            root_ = candidate;
+            return;
+        }
     }
-    root_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
-    // Tests take permissions away to make unreadable folders; give them back so removal works.
+    // Tests take permissions away to make unreadable folders and read-only files (which Windows
+    // will not delete); give them back so removal works.
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(
              root_, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        if (it->is_directory(error) && !it->is_symlink(error)) {
+        if (!it->is_symlink(error)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
         }
     }

@@ -1,0 +1,22 @@
+# Cross build for 64-bit Windows with Debian's mingw-w64 (POSIX thread model, which std::thread
+# needs), static executables that run as they are on Windows and under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(KALVOR_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${KALVOR_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KALVOR_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${KALVOR_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KALVOR_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+find_program(KALVOR_WINE NAMES wine64 wine)
+if(KALVOR_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${KALVOR_WINE})
+endif()
