@@ -5,19 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(mingw-w64 g++-mingw-w64-x86-64-posix wine64 googletest cmake ninja-build)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+scripts/ensure-packages.sh mingw-w64 g++-mingw-w64-x86-64-posix wine64 googletest cmake ninja-build
 
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 

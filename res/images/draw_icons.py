@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Draws the application icon (128) and the document-type icon (129).
 
-Writes 16-colour XPM files, which the window loads on every platform, and the .ico files that
-the Windows resource script embeds. Run from this folder after changing a picture.
+Writes 16-colour XPM files, which the window loads on every platform, the .ico files that
+the Windows resource script embeds, and the PNG that Linux desktops show. Run from this folder after changing a picture.
 """
 
 import math
 import struct
+import zlib
 
 PALETTE = ["000000", "800000", "008000", "808000", "000080", "800080", "008080", "C0C0C0",
            "808080", "FF0000", "00FF00", "FFFF00", "0000FF", "FF00FF", "00FFFF", "FFFFFF"]
@@ -78,6 +79,24 @@ def write_xpm(name, grid):
         out.write("\n".join(lines) + "\n")
 
 
+def write_png(name, grid):
+    """An 8-bit RGBA PNG, transparent where the grid is."""
+    size = len(grid)
+    rows = b"".join(b"\0" + b"".join(b"\0\0\0\0" if c == NONE
+                                       else bytes.fromhex(PALETTE[int(c, 16)]) + b"\xff"
+                                       for c in row)
+                    for row in grid)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    with open(f"{name}.png", "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                  + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
 def ico_image(grid, bits):
     """One icon image: BITMAPINFOHEADER, palette, colour rows and mask rows, bottom-up."""
     size = len(grid)
@@ -127,5 +146,6 @@ for size, grid in app.items():
     write_xpm(f"app_{size}", grid)
 for size, grid in doc.items():
     write_xpm(f"doc_{size}", grid)
+write_png("app_48", app[48])
 write_ico("app", [(app[size], bits) for bits in (4, 8, 24) for size in (48, 32, 16)])
 write_ico("doc", [(doc[size], 4) for size in (32, 16)])

@@ -1,0 +1,39 @@
+# Installation and packages: a .deb for Debian-family desktops, a ZIP for Windows.
+include(GNUInstallDirs)
+
+install(TARGETS kalvor-scan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET kalvor)
+    install(TARGETS kalvor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(WIN32 AND COMMAND qt_generate_deploy_app_script)
+        # The Qt libraries and plugins beside kalvor.exe, so the ZIP runs where Qt is not installed.
+        qt_generate_deploy_app_script(TARGET kalvor OUTPUT_SCRIPT kalvor_deploy_script
+                                      NO_UNSUPPORTED_PLATFORM_ERROR)
+        install(SCRIPT ${kalvor_deploy_script})
+    endif()
+endif()
+if(UNIX AND NOT APPLE)
+    install(FILES packaging/kalvor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES res/images/app_48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
+            RENAME kalvor.png)
+endif()
+
+set(CPACK_PACKAGE_NAME kalvor)
+set(CPACK_PACKAGE_VENDOR kalvor)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "kalvor developers <kalvor@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Finds Word 97-2003 documents marked 秘密, 机密 or 绝密")
+set(CPACK_PACKAGE_DESCRIPTION
+    "kalvor walks a folder tree and lists every Word 97-2003 document (.doc) whose text carries one\n"
+    "of the classification markings 秘密, 机密 or 绝密: a window (kalvor) and a command (kalvor-scan).")
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+else()
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+    # The Qt and C++ runtime libraries the executables link, as dpkg-shlibdeps finds them.
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+include(CPack)

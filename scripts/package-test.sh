@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the .deb (Release, no tests), installs it with apt-get the way a user would, runs
+# kalvor-scan from PATH, checks what the package put in place, and removes the package again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/ensure-packages.sh dpkg-dev desktop-file-utils
+
+build=build-package
+rm -f "$build"/kalvor_*.deb
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALVOR_WERROR=ON \
+    -DKALVOR_BUILD_TESTS=OFF -DKALVOR_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/kalvor_*.deb)
+echo "== $deb"
+dpkg-deb --field "$deb" Package Version Depends
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if dpkg-query -W -f='${Status}' kalvor 2>/dev/null | grep -q 'install ok installed'; then
+    echo "kalvor is installed already; not touching it" >&2
+    exit 1
+fi
+trap '"${sudo_cmd[@]}" apt-get remove -y -qq kalvor >/dev/null' EXIT
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "./$deb" >/dev/null
+
+for file in /usr/bin/kalvor /usr/bin/kalvor-scan /usr/share/applications/kalvor.desktop \
+    /usr/share/icons/hicolor/48x48/apps/kalvor.png; do
+    [ -e "$file" ] || { echo "FAIL: the package did not install $file" >&2; exit 1; }
+done
+desktop-file-validate /usr/share/applications/kalvor.desktop
+[ "$(command -v kalvor-scan)" = /usr/bin/kalvor-scan ]
+kalvor-scan --help | head -1 | grep -q '^Usage: kalvor-scan'
+echo "ok: the package installs, and kalvor-scan runs from PATH"
