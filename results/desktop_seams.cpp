@@ -21,8 +21,12 @@ DesktopHooks& Hooks() {
 
 // Built from the path's own bytes, so a name that is not valid UTF-8 still reaches the opener.
 QUrl LocalFileUrl(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return QUrl::fromLocalFile(QString::fromStdWString(path.native()));
+#else
     const QByteArray bytes(path.native().data(), static_cast<qsizetype>(path.native().size()));
     return QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(bytes, "/"), QUrl::StrictMode);
+#endif
 }
 
 }  // namespace

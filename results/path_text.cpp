@@ -7,8 +7,12 @@ std::filesystem::path PathFromText(const QString& text) {
 }
 
 QString DisplayText(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
     const auto& native = path.native();
     return QString::fromUtf8(native.data(), static_cast<qsizetype>(native.size()));
+#endif
 }
 
 bool IsUsableFolder(const QString& path) {
