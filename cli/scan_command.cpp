@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "cli/report_lines.h"
 #include "platform/path_text.h"
 #include "scan/folder_search.h"
 
@@ -22,7 +23,8 @@ constexpr int kExitUsage = 2;
 constexpr unsigned kMaxJobs = 1024;
 constexpr std::string_view kExtension = ".doc";
 
-constexpr std::string_view kUsage = "Usage: kalvor-scan [--not-examined] [--jobs N] FOLDER\n";
+constexpr std::string_view kUsage =
+    "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json] FOLDER\n";
 
 constexpr std::string_view kHelp =
     "\n"
@@ -32,15 +34,27 @@ constexpr std::string_view kHelp =
     "bytes, creation time and modification time (local time, YYYY-MM-DD HH:MM:SS). How many were\n"
     "found is said on standard error.\n"
     "\n"
+    "A path is printed as it is unless it holds a byte that would break the line apart or that\n"
+    "is not UTF-8: a backslash is printed as \\\\, a tab as \\t, a line feed as \\n, a carriage\n"
+    "return as \\r, and any other control byte or byte that is not part of UTF-8 as \\xNN (two\n"
+    "lower-case hex digits). Undoing these escapes gives the exact bytes of the file's name.\n"
+    "\n"
     "A .doc file is examined only when it is a Word 97-2003 document that can be opened for\n"
     "reading and writing and that no other program holds; read-only and locked files are passed\n"
-    "over, and how many were passed over is said on standard error. Files are only read, never\n"
-    "changed.\n"
+    "over, and how many were passed over is said on standard error, as is how many folders could\n"
+    "not be listed (their contents were not searched). Files are only read, never changed.\n"
     "\n"
     "Options:\n"
     "  --not-examined  also list, on standard error, every .doc file that could not be examined,\n"
-    "                  each with the reason (read-only, locked, not-compound-file, ...)\n"
+    "                  each with the reason (read-only, locked, not-compound-file, ...), and "
+    "every\n"
+    "                  folder that could not be listed\n"
     "  --jobs N        examine up to N files at once (1 to 1024; default: one per core)\n"
+    "  --format F      text (the default) or json: one JSON object per line (JSON Lines) with\n"
+    "                  the members number, path, size, created and modified; a path that is not\n"
+    "                  UTF-8 shows U+FFFD in \"path\" and comes exactly, as hex bytes, in\n"
+    "                  \"path_bytes\". The lines of --not-examined are then JSON objects too,\n"
+    "                  with \"kind\" \"not-examined\" (and \"reason\") or \"folder-not-listed\".\n"
     "  --help          show this text and stop\n"
     "\n"
     "Exit status: 0 when at least one marked document was found, 1 when none was, 2 when the\n"
@@ -49,6 +63,7 @@ constexpr std::string_view kHelp =
 struct ScanArguments {
     bool help = false;
     bool listNotExamined = false;
+    OutputFormat format = OutputFormat::Text;
     unsigned jobs = scan::DefaultJobs();
     std::optional<fs::path> folder;
 };
@@ -62,13 +77,68 @@ std::optional<unsigned> ParseJobs(std::string_view text) {
     return jobs;
 }
 
+std::optional<OutputFormat> ParseFormat(std::string_view text) {
+    if (text == "text") {
+        return OutputFormat::Text;
+    }
+    if (text == "json") {
+        return OutputFormat::Json;
+    }
+    return std::nullopt;
+}
+
+// Whether args[i] is the option `name`. If so, `value` gets its value, given as "--name VALUE"
+// (taking the next argument) or as "--name=VALUE", or nothing when the value is missing.
+bool TakeOption(std::span<const std::string> args, std::size_t& i, std::string_view name,
+                std::optional<std::string_view>& value) {
+    const std::string_view arg = args[i];
+    value.reset();
+    if (arg == name) {
+        if (i + 1 < args.size()) {
+            value = args[++i];
+        }
+        return true;
+    }
+    if (arg.starts_with(name) && arg.substr(name.size()).starts_with("=")) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+// Takes one option that is not a plain switch; on a usage error returns what is wrong.
+std::optional<std::string> ParseValueOption(std::span<const std::string> args, std::size_t& i,
+                                            ScanArguments& parsed) {
+    std::optional<std::string_view> value;
+    if (TakeOption(args, i, "--jobs", value)) {
+        if (!value.has_value()) {
+            return "--jobs needs a number";
+        }
+        const std::optional<unsigned> jobs = ParseJobs(*value);
+        if (!jobs.has_value()) {
+            return "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
+        }
+        parsed.jobs = *jobs;
+        return std::nullopt;
+    }
+    if (TakeOption(args, i, "--format", value)) {
+        const std::optional<OutputFormat> format =
+            value.has_value() ? ParseFormat(*value) : std::nullopt;
+        if (!format.has_value()) {
+            return "--format takes text or json";
+        }
+        parsed.format = *format;
+        return std::nullopt;
+    }
+    return "unknown option " + args[i];
+}
+
 // Fills `parsed`; on a usage error returns what is wrong.
 std::optional<std::string> ParseArguments(std::span<const std::string> args,
                                           ScanArguments& parsed) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        std::optional<std::string_view> jobsText;
         if (optionsEnded || !arg.starts_with("-") || arg == "-") {
             if (parsed.folder.has_value()) {
                 return "only one FOLDER can be searched";
@@ -80,22 +150,8 @@ std::optional<std::string> ParseArguments(std::span<const std::string> args,
             parsed.help = true;
         } else if (arg == "--not-examined") {
             parsed.listNotExamined = true;
-        } else if (arg == "--jobs") {
-            if (i + 1 == args.size()) {
-                return "--jobs needs a number";
-            }
-            jobsText = args[++i];
-        } else if (arg.starts_with("--jobs=")) {
-            jobsText = arg.substr(arg.find('=') + 1);
-        } else {
-            return "unknown option " + std::string(arg);
-        }
-        if (jobsText.has_value()) {
-            const std::optional<unsigned> jobs = ParseJobs(*jobsText);
-            if (!jobs.has_value()) {
-                return "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
-            }
-            parsed.jobs = *jobs;
+        } else if (std::optional<std::string> problem = ParseValueOption(args, i, parsed)) {
+            return problem;
         }
     }
     if (!parsed.help && !parsed.folder.has_value()) {
@@ -104,30 +160,42 @@ std::optional<std::string> ParseArguments(std::span<const std::string> args,
     return std::nullopt;
 }
 
-// Prints each marked document as it is found, and each one not examined when asked to.
+// Prints each marked document as it is found, and each document not examined and each folder not
+// listed when asked to; counts the folders not listed.
 class PrintingSink final : public scan::SearchSink {
   public:
-    PrintingSink(std::ostream& out, std::ostream& err, bool listNotExamined)
-        : out_(out), err_(err), listNotExamined_(listNotExamined) {}
+    PrintingSink(std::ostream& out, std::ostream& err, const ScanArguments& arguments)
+        : out_(out),
+          err_(err),
+          listNotExamined_(arguments.listNotExamined),
+          format_(arguments.format) {}
 
     void AddResultRow(const scan::ResultRow& row) override {
-        out_ << scan::RowNumberText(rowsPrinted_++) << '\t' << platform::PathBytes(row.path) << '\t'
-             << row.sizeText << '\t' << row.creationTimeText << '\t' << row.modificationTimeText
-             << '\n';
+        out_ << RowLine(++rowsPrinted_, row, format_);
     }
 
     void NoteNotExamined(const fs::path& path, scan::NotExaminedReason reason) override {
         if (listNotExamined_) {
-            err_ << "not-examined\t" << scan::ReasonToken(reason) << '\t'
-                 << platform::PathBytes(path) << '\n';
+            err_ << NotExaminedLine(path, reason, format_);
         }
     }
+
+    void NoteFolderNotListed(const fs::path& folder) override {
+        ++foldersNotListed_;
+        if (listNotExamined_) {
+            err_ << FolderNotListedLine(folder, format_);
+        }
+    }
+
+    std::size_t FoldersNotListed() const { return foldersNotListed_; }
 
   private:
     std::ostream& out_;
     std::ostream& err_;
     bool listNotExamined_;
+    OutputFormat format_;
     std::size_t rowsPrinted_ = 0;
+    std::size_t foldersNotListed_ = 0;
 };
 
 int UsageError(std::ostream& err, std::string_view problem) {
@@ -164,7 +232,7 @@ int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::os
         return FolderError(err, folder, "not a folder");
     }
 
-    PrintingSink sink(out, err, parsed.listNotExamined);
+    PrintingSink sink(out, err, parsed);
     const scan::SearchProgress progress =
         scan::SearchFolder(folder, kExtension, sink, {parsed.jobs});
     // Reporting "none found" for a folder that could not even be read would pass for a clean
@@ -176,6 +244,9 @@ int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::os
     if (progress.documentsNotExamined > 0) {
         err << "另有 " << progress.documentsNotExamined
             << " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
+    }
+    if (sink.FoldersNotListed() > 0) {
+        err << "另有 " << sink.FoldersNotListed() << " 个文件夹无法打开，其中的内容没有搜索。\n";
     }
     return progress.documentsMarked > 0 ? kExitFound : kExitNoneFound;
 }

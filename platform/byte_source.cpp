@@ -14,4 +14,12 @@ std::size_t MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_
     return count;
 }
 
+std::span<const std::uint8_t> MemoryByteSource::Held(std::uint64_t offset,
+                                                     std::size_t length) const {
+    if (offset > bytes_.size() || length > bytes_.size() - offset) {
+        return {};
+    }
+    return bytes_.subspan(offset, length);
+}
+
 }  // namespace kalvor::platform

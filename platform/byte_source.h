@@ -9,7 +9,7 @@ namespace kalvor::platform {
 // Random access to the bytes of one file, or of a block of memory (tests, fuzzing), so the
 // compound-file reader never needs to know where its bytes come from.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
 
     virtual std::uint64_t Size() const = 0;
@@ -17,16 +17,24 @@ public:
     // Reads up to out.size() bytes starting at offset. Returns how many were read: fewer at the
     // end of the data or after an I/O error, never more.
     virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+
+    // The bytes [offset, offset + length) where this source already holds all of them in
+    // memory, so they can be used where they lie; empty otherwise.
+    virtual std::span<const std::uint8_t> Held(std::uint64_t /*offset*/,
+                                               std::size_t /*length*/) const {
+        return {};
+    }
 };
 
 class MemoryByteSource final : public ByteSource {
-public:
+  public:
     explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint64_t Size() const override { return bytes_.size(); }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+    std::span<const std::uint8_t> Held(std::uint64_t offset, std::size_t length) const override;
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 

@@ -9,8 +9,6 @@ namespace {
 enum EntryField : std::size_t {
     kNameLengthField = 0x40,
     kTypeField = 0x42,
-    kLeftField = 0x44,
-    kRightField = 0x48,
     kChildField = 0x4C,
     kStartField = 0x74,
     kSizeField = 0x78,
@@ -52,27 +50,6 @@ DirectoryEntry Directory::Entry(std::uint32_t index) const {
 
 std::uint32_t Directory::Field(std::uint32_t index, std::size_t offset) const {
     return Le32(bytes_, std::size_t{index} * kEntrySize + offset);
-}
-
-bool Directory::WalkSiblings(std::uint32_t top, std::vector<bool>& seen,
-                             const std::function<bool(std::uint32_t)>& visit) const {
-    std::vector<std::uint32_t> pending;
-    const auto descend = [&](std::uint32_t id) {
-        for (; id < Count() && !seen[id]; id = Field(id, kLeftField)) {
-            seen[id] = true;
-            pending.push_back(id);
-        }
-    };
-    descend(top);
-    while (!pending.empty()) {
-        const std::uint32_t id = pending.back();
-        pending.pop_back();
-        if (!visit(id)) {
-            return false;
-        }
-        descend(Field(id, kRightField));
-    }
-    return true;
 }
 
 }  // namespace kalvor::platform::cfb

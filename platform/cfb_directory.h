@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -26,7 +26,7 @@ struct DirectoryEntry {
 // The directory stream: entries decoded on demand, trees walked defensively.
 class Directory {
   public:
-    explicit Directory(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    explicit Directory(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint32_t Count() const { return static_cast<std::uint32_t>(bytes_.size() / kEntrySize); }
     DirectoryEntry Entry(std::uint32_t index) const;
@@ -34,14 +34,36 @@ class Directory {
     // Visits the entries of the sibling tree whose top is `top`, in tree order, until `visit`
     // returns false. Ids out of range and entries already in `seen` (sized Count()) are treated
     // as absent, so a tree that links back into itself or elsewhere ends instead of looping.
-    // Returns false when `visit` stopped the walk.
+    // `pending` is working memory. Returns false when `visit` stopped the walk.
+    template <typename Visit>
     bool WalkSiblings(std::uint32_t top, std::vector<bool>& seen,
-                      const std::function<bool(std::uint32_t)>& visit) const;
+                      std::vector<std::uint32_t>& pending, Visit&& visit) const {
+        pending.clear();
+        const auto descend = [&](std::uint32_t id) {
+            for (; id < Count() && !seen[id]; id = Field(id, kLeftField)) {
+                seen[id] = true;
+                pending.push_back(id);
+            }
+        };
+        descend(top);
+        while (!pending.empty()) {
+            const std::uint32_t id = pending.back();
+            pending.pop_back();
+            if (!visit(id)) {
+                return false;
+            }
+            descend(Field(id, kRightField));
+        }
+        return true;
+    }
 
   private:
+    static constexpr std::size_t kLeftField = 0x44;
+    static constexpr std::size_t kRightField = 0x48;
+
     std::uint32_t Field(std::uint32_t index, std::size_t offset) const;
 
-    std::vector<std::uint8_t> bytes_;
+    std::span<const std::uint8_t> bytes_;
 };
 
 }  // namespace kalvor::platform::cfb

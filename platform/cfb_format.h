@@ -19,6 +19,10 @@ inline constexpr std::uint64_t kMiniStreamCutoff = 4096;
 inline constexpr std::uint32_t kEntrySize = 128;
 // Sizes are handled as signed 32-bit counts by the readers this one stands in for.
 inline constexpr std::uint64_t kLargestStream = 0x7FFFFFFF;
+// A stream whose sector chain ends early is read with zeros for the rest, as the platform's
+// reader leaves them; but a size this far beyond what the chain holds is no damaged document, only
+// a demand for memory (a few bytes of a file can claim 2 GiB).
+inline constexpr std::uint64_t kMostUnheldBytes = 16 << 20;
 
 enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root = 5 };
 

@@ -15,9 +15,20 @@ std::uint64_t DivideUp(std::uint64_t value, std::uint64_t unit) {
     return value / unit + (value % unit != 0 ? 1 : 0);
 }
 
+template <typename T>
+std::size_t CapacityOf(const std::vector<T>& items) {
+    return items.capacity() * sizeof(T);
+}
+
 }  // namespace
 
-std::optional<Reader> Reader::Open(ByteSource& file) {
+std::size_t ReaderBuffers::MemoryHeld() const {
+    return CapacityOf(fatSectors) + CapacityOf(fat) + CapacityOf(difatSector) +
+           CapacityOf(directory) + CapacityOf(miniFat) + CapacityOf(miniStreamSectors) +
+           CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
+}
+
+std::optional<Reader> Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
     std::array<std::uint8_t, kHeaderSize> headerBytes{};
     if (file.ReadAt(0, headerBytes) < kHeaderSize) {
         return std::nullopt;
@@ -26,14 +37,15 @@ std::optional<Reader> Reader::Open(ByteSource& file) {
     if (!header) {
         return std::nullopt;
     }
-    Reader reader(file, *header);
+    Reader reader(file, buffers, *header);
     if (!reader.LoadFat() || !reader.LoadDirectory()) {
         return std::nullopt;
     }
     return reader;
 }
 
-Reader::Reader(ByteSource& file, const Header& header) : file_(&file), header_(header) {
+Reader::Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header)
+    : file_(&file), buffers_(&buffers), header_(header) {
     const std::uint64_t size = file.Size();
     if (size > header.sectorSize) {
         sectorCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
@@ -45,17 +57,25 @@ std::uint64_t Reader::SectorOffset(std::uint32_t sector) const {
     return (std::uint64_t{sector} + 1) * header_.sectorSize;
 }
 
+void Reader::FollowChain(std::span<const std::uint32_t> table, std::uint32_t start,
+                         std::uint32_t bound, std::uint64_t limit,
+                         std::vector<std::uint32_t>& chain) {
+    cfb::FollowChain(table, start, bound, limit, buffers_->seen, chain);
+}
+
 bool Reader::LoadFat() {
     const std::uint32_t count = header_.fatSectorCount;
     if (count > sectorCount_) {
         return false;
     }
-    std::vector<std::uint32_t> fatSectors(
-        header_.fatSectorIds.begin(),
-        header_.fatSectorIds.begin() + std::min(count, kHeaderFatSectorIds));
+    std::vector<std::uint32_t>& fatSectors = buffers_->fatSectors;
+    fatSectors.assign(header_.fatSectorIds.begin(),
+                      header_.fatSectorIds.begin() + std::min(count, kHeaderFatSectorIds));
     const std::uint32_t idsPerDifatSector = header_.sectorSize / 4 - 1;
-    std::vector<std::uint8_t> difat(header_.sectorSize);
-    std::vector<bool> seen(sectorCount_);
+    std::vector<std::uint8_t>& difat = buffers_->difatSector;
+    difat.resize(header_.sectorSize);
+    std::vector<bool>& seen = buffers_->seen;
+    seen.assign(sectorCount_, false);
     for (std::uint32_t next = header_.firstDifatSector; fatSectors.size() < count;
          next = Le32(difat, 4 * idsPerDifatSector)) {
         if (next >= sectorCount_ || seen[next] ||
@@ -71,16 +91,22 @@ bool Reader::LoadFat() {
                     [&](std::uint32_t sector) { return sector >= sectorCount_; })) {
         return false;
     }
-    fat_ = ReadIdTable(fatSectors);
+    // Only the FAT sectors that describe sectors of the file are read: entries past its last
+    // sector are never followed, and a header listing one sector a million times must not make
+    // the reader hold a table the size of the file.
+    fatSectors.resize(
+        std::min<std::size_t>(fatSectors.size(), DivideUp(sectorCount_, header_.sectorSize / 4)));
+    ReadIdTable(fatSectors, buffers_->fat);
     return true;
 }
 
 bool Reader::LoadDirectory() {
-    const std::vector<std::uint32_t> chain =
-        FollowChain(fat_, header_.firstDirectorySector, sectorCount_, sectorCount_);
-    std::vector<std::uint8_t> bytes(chain.size() * header_.sectorSize);
+    std::vector<std::uint32_t>& chain = buffers_->chain;
+    FollowChain(buffers_->fat, header_.firstDirectorySector, sectorCount_, sectorCount_, chain);
+    std::vector<std::uint8_t>& bytes = buffers_->directory;
+    bytes.assign(chain.size() * header_.sectorSize, 0);
     ReadSectors(chain, bytes);
-    directory_ = Directory(std::move(bytes));
+    directory_ = Directory(bytes);
     return directory_.Count() > 0 && directory_.Entry(0).type == EntryType::Root;
 }
 
@@ -91,12 +117,13 @@ void Reader::LoadMiniStream() {
     miniStreamLoaded_ = true;
     const DirectoryEntry root = directory_.Entry(0);
     const std::uint64_t size = std::min(header_.EntrySize(root.recordedSize), file_->Size());
-    miniStreamSectors_ =
-        FollowChain(fat_, root.startSector, sectorCount_, DivideUp(size, header_.sectorSize));
-    miniFat_ = ReadIdTable(
-        FollowChain(fat_, header_.firstMiniFatSector, sectorCount_, header_.miniFatSectorCount));
+    FollowChain(buffers_->fat, root.startSector, sectorCount_, DivideUp(size, header_.sectorSize),
+                buffers_->miniStreamSectors);
+    FollowChain(buffers_->fat, header_.firstMiniFatSector, sectorCount_, header_.miniFatSectorCount,
+                buffers_->chain);
+    ReadIdTable(buffers_->chain, buffers_->miniFat);
     miniSectorCount_ = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(miniFat_.size(), DivideUp(size, kMiniSectorSize)));
+        std::min<std::uint64_t>(buffers_->miniFat.size(), DivideUp(size, kMiniSectorSize)));
 }
 
 std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors,
@@ -110,25 +137,27 @@ std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors,
     return reader.Finish();
 }
 
-std::vector<std::uint32_t> Reader::ReadIdTable(std::span<const std::uint32_t> sectors) {
-    // Whatever cannot be read stays 0xFF bytes, which is the free-sector mark.
-    std::vector<std::uint8_t> bytes(sectors.size() * header_.sectorSize, 0xFF);
+void Reader::ReadIdTable(std::span<const std::uint32_t> sectors, std::vector<std::uint32_t>& ids) {
+    // Whatever cannot be read stays 0xFF bytes, which is the free-sector mark. The sectors are
+    // read straight into the table and decoded where they lie.
+    ids.assign(sectors.size() * header_.sectorSize / 4, kFreeSector);
+    const std::span<std::uint8_t> bytes(reinterpret_cast<std::uint8_t*>(ids.data()),
+                                        ids.size() * 4);
     ReadSectors(sectors, bytes);
-    std::vector<std::uint32_t> ids(bytes.size() / 4);
     for (std::size_t i = 0; i < ids.size(); ++i) {
         ids[i] = Le32(bytes, 4 * i);
     }
-    return ids;
 }
 
 std::size_t Reader::ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                     std::span<std::uint8_t> out) {
+    const std::vector<std::uint32_t>& containerSectors = buffers_->miniStreamSectors;
     RunReader reader(*file_, out);
     for (std::uint32_t miniSector : miniSectors) {
         const std::uint64_t position = std::uint64_t{miniSector} * kMiniSectorSize;
         const std::uint64_t index = position / header_.sectorSize;
-        if (index >= miniStreamSectors_.size() ||
-            !reader.Append(SectorOffset(miniStreamSectors_[index]) + position % header_.sectorSize,
+        if (index >= containerSectors.size() ||
+            !reader.Append(SectorOffset(containerSectors[index]) + position % header_.sectorSize,
                            kMiniSectorSize)) {
             break;
         }
@@ -136,40 +165,62 @@ std::size_t Reader::ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
     return reader.Finish();
 }
 
-std::optional<std::uint32_t> Reader::FindRootStream(std::u16string_view name) const {
-    std::vector<bool> seen(directory_.Count());
+std::optional<std::uint32_t> Reader::FindRootStream(std::u16string_view name) {
+    std::vector<bool>& seen = buffers_->seen;
+    seen.assign(directory_.Count(), false);
     seen[0] = true;
     std::optional<std::uint32_t> found;
-    directory_.WalkSiblings(directory_.Entry(0).child, seen, [&](std::uint32_t id) {
-        const DirectoryEntry entry = directory_.Entry(id);
-        if (entry.type == EntryType::Stream && SameEntryName(entry.Name(), name)) {
-            found = id;
-        }
-        return !found;
-    });
+    directory_.WalkSiblings(
+        directory_.Entry(0).child, seen, buffers_->pending, [&](std::uint32_t id) {
+            const DirectoryEntry entry = directory_.Entry(id);
+            if (entry.type == EntryType::Stream && SameEntryName(entry.Name(), name)) {
+                found = id;
+            }
+            return !found;
+        });
     return found;
 }
 
-StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::vector<std::uint8_t>& image) {
+std::span<const std::uint8_t> Reader::HeldStream(std::uint64_t size) const {
+    const std::vector<std::uint32_t>& chain = buffers_->chain;
+    if (chain.empty() || chain.size() * std::uint64_t{header_.sectorSize} < size ||
+        !IsOneRun(chain)) {
+        return {};
+    }
+    return file_->Held(SectorOffset(chain.front()), static_cast<std::size_t>(size));
+}
+
+StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::uint8_t>& image) {
+    image = {};
     const DirectoryEntry entry = directory_.Entry(entryId);
     const std::uint64_t size = header_.EntrySize(entry.recordedSize);
     if (size > kLargestStream || size > file_->Size() - header_.sectorSize) {
-        image.clear();
         return StreamReadResult::StreamTooLarge;
     }
-    image.resize(size);
+    std::vector<std::uint32_t>& chain = buffers_->chain;
+    std::span<std::uint8_t> out;
     std::size_t filled = 0;
     if (size >= kMiniStreamCutoff) {
-        filled = ReadSectors(
-            FollowChain(fat_, entry.startSector, sectorCount_, DivideUp(size, header_.sectorSize)),
-            image);
+        FollowChain(buffers_->fat, entry.startSector, sectorCount_,
+                    DivideUp(size, header_.sectorSize), chain);
+        if (size > chain.size() * std::uint64_t{header_.sectorSize} + kMostUnheldBytes) {
+            return StreamReadResult::StreamTooLarge;
+        }
+        if (const std::span<const std::uint8_t> held = HeldStream(size); !held.empty()) {
+            image = held;
+            return StreamReadResult::Read;
+        }
+        out = buffers_->image.Take(size);
+        filled = ReadSectors(chain, out);
     } else if (size > 0) {
         LoadMiniStream();
-        filled = ReadMiniSectors(FollowChain(miniFat_, entry.startSector, miniSectorCount_,
-                                             DivideUp(size, kMiniSectorSize)),
-                                 image);
+        FollowChain(buffers_->miniFat, entry.startSector, miniSectorCount_,
+                    DivideUp(size, kMiniSectorSize), chain);
+        out = buffers_->image.Take(size);
+        filled = ReadMiniSectors(chain, out);
     }
-    std::fill(image.begin() + static_cast<std::ptrdiff_t>(filled), image.end(), 0);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(filled), out.end(), 0);
+    image = out;
     return StreamReadResult::Read;
 }
 
@@ -178,25 +229,28 @@ void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit
         std::uint32_t entry;
         std::vector<std::u16string> path;
     };
+    // The walk keeps its own marks: reading a stream uses the buffers' own.
     std::vector<bool> seen(directory_.Count());
     seen[0] = true;
+    std::vector<std::uint32_t> siblings;
     std::vector<Storage> pending{{0, {}}};
-    std::vector<std::uint8_t> image;
     while (!pending.empty()) {
         const Storage storage = std::move(pending.back());
         pending.pop_back();
-        directory_.WalkSiblings(directory_.Entry(storage.entry).child, seen, [&](std::uint32_t id) {
-            const DirectoryEntry entry = directory_.Entry(id);
-            std::vector<std::u16string> path = storage.path;
-            path.emplace_back(entry.Name());
-            if (entry.type == EntryType::Storage) {
-                pending.push_back({id, std::move(path)});
-            } else if (entry.type == EntryType::Stream) {
-                const StreamReadResult result = ReadStream(id, image);
-                visit({.path = path, .result = result, .bytes = image});
-            }
-            return true;
-        });
+        directory_.WalkSiblings(directory_.Entry(storage.entry).child, seen, siblings,
+                                [&](std::uint32_t id) {
+                                    const DirectoryEntry entry = directory_.Entry(id);
+                                    std::vector<std::u16string> path = storage.path;
+                                    path.emplace_back(entry.Name());
+                                    if (entry.type == EntryType::Storage) {
+                                        pending.push_back({id, std::move(path)});
+                                    } else if (entry.type == EntryType::Stream) {
+                                        std::span<const std::uint8_t> image;
+                                        const StreamReadResult result = ReadStream(id, image);
+                                        visit({.path = path, .result = result, .bytes = image});
+                                    }
+                                    return true;
+                                });
     }
 }
 

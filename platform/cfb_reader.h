@@ -8,44 +8,69 @@
 #include <vector>
 
 #include "platform/byte_source.h"
+#include "platform/cfb_byte_buffer.h"
 #include "platform/cfb_directory.h"
 #include "platform/cfb_header.h"
 #include "platform/compound_file.h"
 
 namespace kalvor::platform::cfb {
 
+// Memory a reader keeps from one file to the next: once it has grown to fit the largest file
+// met, reading another allocates nothing.
+struct ReaderBuffers {
+    std::vector<std::uint32_t> fatSectors;
+    std::vector<std::uint32_t> fat;
+    std::vector<std::uint8_t> difatSector;
+    std::vector<std::uint8_t> directory;
+    std::vector<std::uint32_t> miniFat;
+    std::vector<std::uint32_t> miniStreamSectors;
+    std::vector<std::uint32_t> chain;
+    std::vector<std::uint32_t> pending;
+    std::vector<bool> seen;
+    ByteBuffer image;
+
+    std::size_t MemoryHeld() const;
+};
+
 // An opened compound file: header, FAT and directory loaded and checked; the mini stream's
-// tables loaded on first need.
+// tables loaded on first need. Everything it reads goes into `buffers`.
 class Reader {
   public:
     // Nothing when the file has no valid header, FAT or directory.
-    static std::optional<Reader> Open(ByteSource& file);
+    static std::optional<Reader> Open(ByteSource& file, ReaderBuffers& buffers);
 
-    std::optional<std::uint32_t> FindRootStream(std::u16string_view name) const;
-    StreamReadResult ReadStream(std::uint32_t entry, std::vector<std::uint8_t>& image);
+    std::optional<std::uint32_t> FindRootStream(std::u16string_view name);
+
+    // On Read, `image` holds the stream until the next read: where the file already holds the
+    // stream's bytes in memory, those; otherwise the buffers' image.
+    StreamReadResult ReadStream(std::uint32_t entry, std::span<const std::uint8_t>& image);
+
     void ForEachStream(const std::function<void(const StoredStream&)>& visit);
 
   private:
-    Reader(ByteSource& file, const Header& header);
+    Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
     bool LoadFat();
     bool LoadDirectory();
     void LoadMiniStream();
 
     std::uint64_t SectorOffset(std::uint32_t sector) const;
+    void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
+                     std::uint64_t limit, std::vector<std::uint32_t>& chain);
     std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out);
-    std::vector<std::uint32_t> ReadIdTable(std::span<const std::uint32_t> sectors);
+    void ReadIdTable(std::span<const std::uint32_t> sectors, std::vector<std::uint32_t>& ids);
     std::size_t ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                 std::span<std::uint8_t> out);
+    // The stream of `size` bytes in the sectors of buffers_.chain, where the file holds it in
+    // memory as one run; empty otherwise.
+    std::span<const std::uint8_t> HeldStream(std::uint64_t size) const;
 
     ByteSource* file_;
+    ReaderBuffers* buffers_;
     Header header_;
     std::uint32_t sectorCount_ = 0;  // sectors that start inside the file
-    std::vector<std::uint32_t> fat_;
     Directory directory_{{}};
     bool miniStreamLoaded_ = false;
-    std::vector<std::uint32_t> miniFat_;
-    std::vector<std::uint32_t> miniStreamSectors_;
     std::uint32_t miniSectorCount_ = 0;
 };
 

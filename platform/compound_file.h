@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,29 @@ enum class StreamReadResult {
 // read of the platform's storage layer does. On any result but Read the image is left empty.
 StreamReadResult ReadRootStream(ByteSource& file, std::u16string_view name,
                                 std::vector<std::uint8_t>& image);
+
+// Reads one stream after another, each from its own compound file, reusing its memory: once grown
+// to fit the largest file met, a read allocates nothing. The file is read through windows, so a
+// small file costs one read, and a stream that lies in one run of a window is used where it lies.
+class RootStreamReader {
+  public:
+    RootStreamReader();
+    ~RootStreamReader();
+    RootStreamReader(const RootStreamReader&) = delete;
+    RootStreamReader& operator=(const RootStreamReader&) = delete;
+
+    // As ReadRootStream; on Read `image` holds the stream until the next call.
+    StreamReadResult Read(ByteSource& file, std::u16string_view name,
+                          std::span<const std::uint8_t>& image);
+
+    // Gives the memory back when it has grown past `bytes`, so one huge file does not pin its
+    // memory for all the files after it.
+    void ReleaseMemoryAbove(std::size_t bytes);
+
+  private:
+    struct Buffers;
+    std::unique_ptr<Buffers> buffers_;
+};
 
 // One stream met on a walk through the whole storage tree.
 struct StoredStream {

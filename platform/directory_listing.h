@@ -17,6 +17,7 @@ struct FileIdentity {
 struct DirectoryEntry {
     std::filesystem::path name;  // the last element only, exactly as the file system holds it
     bool isDirectory = false;    // a link to a directory counts as a directory
+    bool isLink = false;         // the entry itself is a symbolic link
     std::uint64_t size = 0;
     // Seconds since 1970-01-01 00:00:00 UTC. No creation stamp when the file system keeps none.
     std::optional<std::int64_t> creationTime;

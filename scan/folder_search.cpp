@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scan/marking_detector.h"
+#include "scan/parallel_search.h"
 #include "scan/search_delivery.h"
 #include "scan/tree_walk.h"
 
@@ -18,15 +19,15 @@ unsigned DefaultJobs() {
 
 namespace {
 
-// Names are UTF-16 on Windows: every unit is compared whole, so no wide unit passes for ASCII.
-bool EqualIgnoringAsciiCase(std::basic_string_view<std::filesystem::path::value_type> a,
-                            std::string_view b) {
-    const auto lower = [](auto c) -> int { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+// `a` in the file system's characters (bytes here, UTF-16 units on Windows), `b` in ASCII.
+template <typename Char>
+bool EqualIgnoringAsciiCase(std::basic_string_view<Char> a, std::string_view b) {
+    const auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
+        if (lower(a[i]) != lower(static_cast<Char>(b[i]))) {
             return false;
         }
     }
@@ -43,8 +44,12 @@ class SequentialSearch final : public TreeVisitor {
         sink_.NoteProgress(progress_);
     }
 
+    void FolderNotListed(const std::filesystem::path& folder) override {
+        sink_.NoteFolderNotListed(folder);
+    }
+
     void DocumentFound(FoundDocument document) override {
-        const Examination examination = ExamineDocument(document.path, buffer_);
+        const Examination examination = ExamineDocument(document.path, reader_);
         DeliverExamination(std::move(document), examination, sink_, progress_);
     }
 
@@ -55,23 +60,26 @@ class SequentialSearch final : public TreeVisitor {
   private:
     SearchSink& sink_;
     SearchProgress progress_;
-    std::vector<std::uint8_t> buffer_;
+    platform::RootStreamReader reader_;
 };
 
 }  // namespace
 
 SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_view extension,
-                            SearchSink& sink, const SearchOptions& /*options*/) {
+                            SearchSink& sink, const SearchOptions& options) {
+    const std::filesystem::path base = WalkBase(folder);
+    if (options.jobs > 1) {
+        return SearchInParallel(base, extension, sink, options.jobs);
+    }
     SequentialSearch search(sink);
-    WalkTree(WalkBase(folder), extension, search);
+    WalkTree(base, extension, search);
     return search.Progress();
 }
 
 bool MatchesExtension(const std::filesystem::path& name, std::string_view extension) {
     const std::basic_string_view<std::filesystem::path::value_type> text = name.native();
     const std::size_t dot = text.rfind('.');
-    return EqualIgnoringAsciiCase(dot == std::string_view::npos ? text : text.substr(dot),
-                                  extension);
+    return EqualIgnoringAsciiCase(dot == text.npos ? text : text.substr(dot), extension);
 }
 
 }  // namespace kalvor::scan

@@ -19,7 +19,7 @@ struct SearchProgress {
 // Where a walk delivers what it finds. Calls come from the thread that runs SearchFolder, in walk
 // order.
 class SearchSink {
-public:
+  public:
     virtual ~SearchSink() = default;
 
     // Every document with the verdict Marked, in walk order.
@@ -28,6 +28,9 @@ public:
     // Every matching file with the verdict NotExamined, in walk order.
     virtual void NoteNotExamined(const std::filesystem::path& /*path*/,
                                  NotExaminedReason /*reason*/) {}
+
+    // Every folder that could not be listed, in walk order; it was skipped with all below it.
+    virtual void NoteFolderNotListed(const std::filesystem::path& /*folder*/) {}
 
     // Called now and then during the walk (at least once per folder).
     virtual void NoteProgress(const SearchProgress& /*progress*/) {}

@@ -10,4 +10,13 @@ namespace kalvor::scan {
 // when length - 2, taken as a signed 32-bit value, is 0 or less.
 std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32_t length);
 
+// Whether the pair at `hit` ends a marking: the unit in front of it, after any spaces or tabs, is
+// 秘, 机 or 绝. Never looks in front of the block.
+bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit);
+
+// The first pair that ends a marking, of the pairs FindMarkPair reaches when, after each rejected
+// pair h, it searches again from h + 2: all pairs from position 0 to length - 3, in order (a pair
+// never starts at h + 1). Found in one pass, without starting the search anew after each pair.
+std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length);
+
 }  // namespace kalvor::scan

@@ -2,6 +2,8 @@
 
 #include <limits.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "platform/compound_file.h"
@@ -15,44 +17,13 @@ namespace {
 constexpr std::size_t kVersionByteOffset = 5;
 constexpr std::uint8_t kAcceptedVersions[] = {0x20, 0x40, 0x60};
 
-constexpr char16_t kSpace = 0x0020;
-constexpr char16_t kTab = 0x0009;
-constexpr char16_t kLeadCharacters[] = {u'秘', u'机', u'绝'};
-
-// A walk keeps its buffer between documents; one huge stream should not pin its memory for the
-// rest of the walk.
-constexpr std::size_t kBufferKeptBetweenDocuments = 64 * 1024 * 1024;
+// A walk keeps its reader's memory between documents; one huge stream should not pin its memory
+// for the rest of the walk.
+constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
 
 bool IsAcceptedVersion(std::uint8_t version) {
-    for (const std::uint8_t accepted : kAcceptedVersions) {
-        if (version == accepted) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsLeadCharacter(char16_t unit) {
-    for (const char16_t lead : kLeadCharacters) {
-        if (unit == lead) {
-            return true;
-        }
-    }
-    return false;
-}
-
-char16_t UnitAt(const std::uint8_t* image, std::int64_t offset) {
-    return static_cast<char16_t>(image[offset] | (image[offset + 1] << 8));
-}
-
-// Whether the pair at `hit` is preceded, after any spaces or tabs, by a lead character. Never
-// looks in front of the image.
-bool IsMarkingAt(const std::uint8_t* image, std::uint32_t hit) {
-    std::int64_t q = static_cast<std::int64_t>(hit) - 2;
-    while (q >= 0 && (UnitAt(image, q) == kSpace || UnitAt(image, q) == kTab)) {
-        q -= 2;
-    }
-    return q >= 0 && IsLeadCharacter(UnitAt(image, q));
+    return std::find(std::begin(kAcceptedVersions), std::end(kAcceptedVersions), version) !=
+           std::end(kAcceptedVersions);
 }
 
 NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
@@ -96,8 +67,10 @@ Examination NotExamined(NotExaminedReason reason) {
 }  // namespace
 
 StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
-                                    std::vector<std::uint8_t>& image, NotExaminedReason& reason) {
-    image.clear();
+                                    platform::RootStreamReader& reader,
+                                    std::span<const std::uint8_t>& image,
+                                    NotExaminedReason& reason) {
+    image = {};
     platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
     const std::unique_ptr<platform::ExclusiveFile> file =
         platform::ExclusiveFile::Open(path, outcome);
@@ -105,7 +78,7 @@ StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
         reason = ReasonForRefusal(outcome, path);
         return StreamStatus::Failed;
     }
-    reason = ReasonForReadResult(platform::ReadRootStream(*file, u"WordDocument", image));
+    reason = ReasonForReadResult(reader.Read(*file, u"WordDocument", image));
     return reason == NotExaminedReason::None ? StreamStatus::Read : StreamStatus::Failed;
 }
 
@@ -116,36 +89,26 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
     if (!IsAcceptedVersion(image[kVersionByteOffset])) {
         return NotExamined(NotExaminedReason::UnsupportedVersion);
     }
-    std::optional<std::uint32_t> hit = FindMarkPair(image, length);
-    while (hit.has_value()) {
-        const std::uint32_t h = *hit;
-        if (IsMarkingAt(image, h)) {
-            return {MarkingVerdict::Marked, NotExaminedReason::None};
-        }
-        const std::uint32_t resumeAt = h + 2;
-        hit = FindMarkPair(image + resumeAt, length - resumeAt);
-        if (hit.has_value()) {
-            *hit += resumeAt;
-        }
+    if (FindMarking(image, length).has_value()) {
+        return {MarkingVerdict::Marked, NotExaminedReason::None};
     }
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
-Examination ExamineDocument(const std::filesystem::path& path, std::vector<std::uint8_t>& buffer) {
+Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader) {
     NotExaminedReason reason = NotExaminedReason::None;
+    std::span<const std::uint8_t> image;
     const Examination examination =
-        ReadWordDocumentStream(path, buffer, reason) == StreamStatus::Read
-            ? CheckStreamImage(buffer.data(), static_cast<std::uint32_t>(buffer.size()))
+        ReadWordDocumentStream(path, reader, image, reason) == StreamStatus::Read
+            ? CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()))
             : NotExamined(reason);
-    if (buffer.capacity() > kBufferKeptBetweenDocuments) {
-        std::vector<std::uint8_t>().swap(buffer);
-    }
+    reader.ReleaseMemoryAbove(kMemoryKeptBetweenDocuments);
     return examination;
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {
-    std::vector<std::uint8_t> buffer;
-    return ExamineDocument(path, buffer).verdict;
+    platform::RootStreamReader reader;
+    return ExamineDocument(path, reader).verdict;
 }
 
 }  // namespace kalvor::scan

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <vector>
+#include <span>
 
+#include "platform/compound_file.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -13,19 +14,21 @@ enum class StreamStatus : int {
     Failed = 2,
 };
 
-// Reads the whole "WordDocument" stream of the compound file at `path` into `image` (resized to
-// the stream's length). The file is open, exclusively and locked, only while reading. On Failed,
-// `reason` tells why and `image` holds nothing of use.
+// Reads the whole "WordDocument" stream of the compound file at `path` with `reader`; on Read,
+// `image` holds it, as long as the stream's recorded size, until the reader's next read. The file
+// is open, exclusively and locked, only while reading. On Failed, `reason` tells why.
 StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
-                                    std::vector<std::uint8_t>& image, NotExaminedReason& reason);
+                                    platform::RootStreamReader& reader,
+                                    std::span<const std::uint8_t>& image,
+                                    NotExaminedReason& reason);
 
 // The verdict on a stream image already in memory: the version gate on byte 5, then the search
 // for a marking (秘, 机 or 绝, then any spaces or tabs, then 密).
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length);
 
-// The verdict on one document, and why it could not be examined. `buffer` is reused between calls
-// so a walk allocates once per worker rather than once per file.
-Examination ExamineDocument(const std::filesystem::path& path, std::vector<std::uint8_t>& buffer);
+// The verdict on one document, and why it could not be examined. `reader` keeps its memory
+// between calls, so a walk that keeps one per worker allocates nothing per document.
+Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);
 

@@ -1,8 +1,11 @@
 #include "scan/tree_walk.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,16 +17,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
+struct IdentityHash {
+    std::size_t operator()(const platform::FileIdentity& identity) const {
+        return std::hash<std::uint64_t>()(identity.inode * 31 + identity.device);
+    }
+};
+
 class Walk {
   public:
     Walk(std::string_view extension, TreeVisitor& visitor)
         : extension_(extension), visitor_(visitor) {}
 
-    void Enter(const fs::path& folder, std::optional<platform::FileIdentity> identity) {
+    void Enter(const fs::path& folder, std::optional<platform::FileIdentity> identity,
+               bool throughLink) {
         if (identity.has_value()) {
-            if (IsBeingWalked(*identity)) {
+            if (IsBeingWalked(*identity) || (throughLink && entered_.contains(*identity))) {
                 return;
             }
+            entered_.insert(*identity);
             ancestors_.push_back(*identity);
         }
         WalkFolder(folder);
@@ -41,6 +52,7 @@ class Walk {
         std::optional<std::vector<platform::DirectoryEntry>> entries =
             platform::ListDirectory(folder);
         if (!entries.has_value()) {
+            visitor_.FolderNotListed(folder);
             return;
         }
         visitor_.FolderListed();
@@ -53,7 +65,7 @@ class Walk {
             }
             fs::path path = folder / entry.name;
             if (entry.isDirectory) {
-                Enter(path, entry.identity);
+                Enter(path, entry.identity, entry.isLink);
             } else if (MatchesExtension(entry.name, extension_)) {
                 visitor_.DocumentFound({std::move(path), std::move(entry)});
             }
@@ -63,6 +75,7 @@ class Walk {
     std::string_view extension_;
     TreeVisitor& visitor_;
     std::vector<platform::FileIdentity> ancestors_;
+    std::unordered_set<platform::FileIdentity, IdentityHash> entered_;
     bool stopped_ = false;
 };
 
@@ -84,7 +97,7 @@ fs::path WalkBase(const fs::path& folder) {
 }
 
 void WalkTree(const fs::path& folder, std::string_view extension, TreeVisitor& visitor) {
-    Walk(extension, visitor).Enter(folder, platform::IdentityOf(folder));
+    Walk(extension, visitor).Enter(folder, platform::IdentityOf(folder), false);
 }
 
 }  // namespace kalvor::scan

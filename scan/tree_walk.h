@@ -19,6 +19,9 @@ class TreeVisitor {
     virtual ~TreeVisitor() = default;
 
     virtual void FolderListed() = 0;
+    // A folder that could not be listed (no permission, vanished, path too long for the system);
+    // it is skipped with everything below it.
+    virtual void FolderNotListed(const std::filesystem::path& /*folder*/) {}
     virtual void DocumentFound(FoundDocument document) = 0;
     // Polled before each entry; true ends the walk.
     virtual bool StopRequested() = 0;
@@ -28,9 +31,13 @@ class TreeVisitor {
 // separators dropped, so that every path joined to it has exactly one separator before the name.
 std::filesystem::path WalkBase(const std::filesystem::path& folder);
 
-// Walks `folder` (already a walk base) depth first in listing order, entering each subfolder,
-// links included, where its entry comes up, except a folder that is being walked already above.
-// Reports every file whose name matches `extension`. A folder that cannot be listed is skipped.
+// Walks `folder` (already a walk base) depth first in listing order, entering each subfolder where
+// its entry comes up. A folder that is being walked above is never entered again (a loop). A link
+// to a folder is entered only when this walk has not entered that folder yet, so however many
+// links lead to one folder it is walked through at most one of them, and no arrangement of links
+// makes the walk grow beyond folders x depth. Without links every folder is walked exactly once,
+// as the platform's own walk does. Reports every file whose name matches `extension`, and every
+// folder that cannot be listed, which is skipped.
 void WalkTree(const std::filesystem::path& folder, std::string_view extension,
               TreeVisitor& visitor);
 

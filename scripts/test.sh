@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: a warnings-as-errors build, then the same suite built
-# with the address and undefined-behaviour sanitizers. `--quick` skips the sanitizer build.
+# with the address and undefined-behaviour sanitizers and with the thread sanitizer, then 90
+# seconds of fuzzing. `--quick` runs only the first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +28,12 @@ if [ "$quick" -eq 0 ]; then
     echo "== Tests (address + undefined sanitizers)"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKALVOR_SANITIZE=address,undefined
+
+    echo "== Tests (thread sanitizer)"
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \
+        run_suite build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKALVOR_SANITIZE=thread \
+        -DKALVOR_BUILD_BENCH=OFF
+
+    echo "== Fuzzing"
+    scripts/fuzz.sh 90
 fi

@@ -27,16 +27,32 @@ bool IsDotOrDotDot(std::string_view name) {
     return name == "." || name == "..";
 }
 
-// Links are followed; an entry whose target cannot be reached (a dangling link) is described by
-// the link itself, as a file.
-std::optional<struct statx> StatEntry(int folderFd, const char* name) {
+struct StatedEntry {
+    struct statx data;
+    bool isLink;
+};
+
+// Links are followed; an entry whose target cannot be reached (a dangling link, a loop of links)
+// is described by the link itself, as a file.
+std::optional<StatedEntry> StatEntry(int folderFd, const dirent& item) {
     struct statx data {};
-    if (statx(folderFd, name, AT_STATX_SYNC_AS_STAT, kEntryMask, &data) == 0) {
-        return data;
+    bool isLink = item.d_type == DT_LNK;
+    if (item.d_type == DT_UNKNOWN) {
+        if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask,
+                  &data) != 0) {
+            return std::nullopt;
+        }
+        isLink = S_ISLNK(data.stx_mode);
+        if (!isLink) {
+            return StatedEntry{data, false};
+        }
     }
-    if (statx(folderFd, name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask, &data) ==
-        0) {
-        return data;
+    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT, kEntryMask, &data) == 0) {
+        return StatedEntry{data, isLink};
+    }
+    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask,
+              &data) == 0) {
+        return StatedEntry{data, S_ISLNK(data.stx_mode)};
     }
     return std::nullopt;
 }
@@ -45,10 +61,12 @@ FileIdentity IdentityFrom(const struct statx& data) {
     return {makedev(data.stx_dev_major, data.stx_dev_minor), data.stx_ino};
 }
 
-DirectoryEntry MakeEntry(const char* name, const struct statx& data) {
+DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
+    const struct statx& data = stated.data;
     DirectoryEntry entry;
     entry.name = name;
     entry.isDirectory = S_ISDIR(data.stx_mode);
+    entry.isLink = stated.isLink;
     entry.size = data.stx_size;
     if ((data.stx_mask & STATX_BTIME) != 0) {
         entry.creationTime = data.stx_btime.tv_sec;
@@ -72,9 +90,9 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
             continue;
         }
         // An entry that vanished since the folder was read is no longer there to search.
-        const std::optional<struct statx> data = StatEntry(folderFd, item->d_name);
-        if (data.has_value()) {
-            listed.emplace_back(MakeNameOrderKey(item->d_name), MakeEntry(item->d_name, *data));
+        const std::optional<StatedEntry> stated = StatEntry(folderFd, *item);
+        if (stated.has_value()) {
+            listed.emplace_back(MakeNameOrderKey(item->d_name), MakeEntry(item->d_name, *stated));
         }
     }
     std::sort(listed.begin(), listed.end(),

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/unique_fd.h"
+
 namespace kalvor::platform {
 namespace {
 
@@ -70,25 +72,40 @@ OpenOutcome LockExclusively(int fd) {
     return OpenOutcome::Opened;
 }
 
-OpenOutcome CheckOpened(int fd, struct stat& status) {
-    if (fstat(fd, &status) != 0) {
-        return OpenOutcome::Unreadable;
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Opens for reading and writing exactly the file that `located` (an O_PATH descriptor) stands for.
+// Through /proc, a name swapped in the meantime for a FIFO or a device is never opened; without
+// /proc the file is opened by name and refused unless it is the same file.
+int ReopenForReadWrite(const UniqueFd& located, const std::filesystem::path& path,
+                       const struct stat& status, OpenOutcome& outcome) {
+    constexpr int kFlags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = open(DescriptorPath(located.Get()).c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = open(path.c_str(), kFlags);
     }
-    if (!S_ISREG(status.st_mode)) {
-        return OpenOutcome::NotRegularFile;
+    if (fd < 0) {
+        outcome = OutcomeOfOpenError(errno);
+        return -1;
     }
-    if (WriteProtectedForSuperuser(status)) {
-        return OpenOutcome::ReadOnly;
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || !SameFile(opened, status)) {
+        close(fd);
+        outcome = OpenOutcome::Unreadable;
+        return -1;
     }
-    return LockExclusively(fd);
+    return fd;
 }
 
 }  // namespace
 
 std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
                                                    OpenOutcome& outcome) {
+    const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
+    if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
         outcome = IsMissingError(errno) ? OpenOutcome::Missing : OpenOutcome::Unreadable;
         return nullptr;
     }
@@ -100,19 +117,16 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         outcome = OpenOutcome::ReadOnly;
         return nullptr;
     }
-    const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        outcome = OutcomeOfOpenError(errno);
+    UniqueFd file(ReopenForReadWrite(located, path, status, outcome));
+    if (file.Get() < 0) {
         return nullptr;
     }
-    // The path may have been swapped for something else between the two looks.
-    outcome = CheckOpened(fd, status);
+    outcome = LockExclusively(file.Get());
     if (outcome != OpenOutcome::Opened) {
-        close(fd);
         return nullptr;
     }
     return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(fd, static_cast<std::uint64_t>(status.st_size)));
+        new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size)));
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -57,6 +57,9 @@ DirectoryEntry MakeEntry(const std::filesystem::path& folder, const WIN32_FIND_D
     DirectoryEntry entry;
     entry.name = data.cFileName;
     entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Junctions and directory links: entered like folders, but a folder is never walked twice
+    // through them.
+    entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
     entry.creationTime = TimeValueOfFileTime(data.ftCreationTime);
     entry.lastWriteTime = TimeValueOfFileTime(data.ftLastWriteTime);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/compound_file_builder.h"
+#include "tests/support/counting_byte_source.h"
 
 namespace kalvor::platform {
 namespace {
@@ -37,21 +38,6 @@ std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
 std::u16string Name(const std::string& ascii) {
     return {ascii.begin(), ascii.end()};
 }
-
-// Counts the reads the reader makes, to hold it to one read per run of neighbouring sectors.
-class CountingSource final : public ByteSource {
-  public:
-    explicit CountingSource(const std::vector<std::uint8_t>& bytes) : memory_(bytes) {}
-    std::uint64_t Size() const override { return memory_.Size(); }
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
-        ++reads;
-        return memory_.ReadAt(offset, out);
-    }
-    int reads = 0;
-
-  private:
-    MemoryByteSource memory_;
-};
 
 StreamReadResult ReadFrom(const std::vector<std::uint8_t>& file, std::u16string_view name,
                           std::vector<std::uint8_t>& image) {
@@ -209,7 +195,7 @@ TEST(CompoundFile, ReadsAFileOverSevenMegabytesThroughDifatSectors) {
     const auto built = BuildCompoundFileWithLayout({.rootStreams = {{u"WordDocument", stream}}});
     ASSERT_GT(built.layout.fatSectors.size(), 109u);
     ASSERT_EQ(built.layout.difatSectors.size(), 1u);
-    CountingSource source(built.bytes);
+    testing::CountingByteSource source(built.bytes);
     std::vector<std::uint8_t> image;
     ASSERT_EQ(ReadRootStream(source, u"WordDocument", image), StreamReadResult::Read);
     EXPECT_EQ(image, stream);
@@ -221,7 +207,7 @@ TEST(CompoundFile, ReadsEachRunOfNeighbouringSectorsAtOnce) {
     for (const bool reverse : {false, true}) {
         const auto built = BuildCompoundFileWithLayout(
             {.rootStreams = {{u"WordDocument", Pattern(40 * 512, 6)}}, .reverseChains = reverse});
-        CountingSource source(built.bytes);
+        testing::CountingByteSource source(built.bytes);
         std::vector<std::uint8_t> image;
         ASSERT_EQ(ReadRootStream(source, u"WordDocument", image), StreamReadResult::Read);
         // Header, FAT, directory, then the stream: one run, or one read per backward sector.

@@ -2,17 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
+#include <random>
 #include <vector>
+
+#include "tests/core/marking_by_byte_loop.h"
 
 namespace kalvor::scan {
 namespace {
+
+using Position = std::optional<std::uint32_t>;
+using testing::MarkingByteByByte;
+using testing::PairByteByByte;
 
 struct PairCase {
     const char* name;
     std::vector<std::uint8_t> block;
     std::uint32_t length;
-    std::optional<std::uint32_t> expected;
+    Position expected;
 };
 
 TEST(FindMarkPair, ExaminesPositionsZeroToLengthMinusThree) {
@@ -36,6 +44,104 @@ TEST(FindMarkPair, ExaminesPositionsZeroToLengthMinusThree) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FindMarkPair(c.block.data(), c.length), c.expected);
     }
+}
+
+// Both searches on exactly `block`, held in memory of its own size, so a read past its end is a
+// fault under the address sanitizer.
+void ExpectSameAsByteByByte(const std::vector<std::uint8_t>& block) {
+    const std::vector<std::uint8_t> exact(block);
+    const auto length = static_cast<std::uint32_t>(exact.size());
+    ASSERT_EQ(FindMarkPair(exact.data(), length), PairByteByByte(exact)) << "length " << length;
+    ASSERT_EQ(FindMarking(exact.data(), length), MarkingByteByByte(exact)) << "length " << length;
+}
+
+// Bytes that make pairs, half pairs, leads, spaces and tabs likely, at any alignment.
+class NearMisses {
+  public:
+    explicit NearMisses(std::uint32_t seed) : random_(seed) {}
+
+    std::vector<std::uint8_t> Block(std::size_t length) {
+        static constexpr std::uint8_t kBytes[] = {0xC6, 0x5B, 0xD8, 0x79, 0x3A, 0x67,
+                                                  0xDD, 0x7E, 0x20, 0x09, 0x00, 0x4F};
+        std::vector<std::uint8_t> block(length);
+        for (std::uint8_t& byte : block) {
+            byte = kBytes[random_() % std::size(kBytes)];
+        }
+        return block;
+    }
+
+    // UTF-16LE text of lead characters, 密, spaces, tabs and other characters, shifted by
+    // `shift` bytes.
+    std::vector<std::uint8_t> Text(std::size_t units, std::size_t shift) {
+        static constexpr char16_t kUnits[] = {u'秘', u'机', u'绝', u'密', u'密',     u' ',
+                                              u' ',  u'\t', u'保', u'码', u'\u5B00', u'\uC65B'};
+        std::vector<std::uint8_t> block(shift, 0x5B);
+        for (std::size_t i = 0; i < units; ++i) {
+            const char16_t unit = kUnits[random_() % std::size(kUnits)];
+            block.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+            block.push_back(static_cast<std::uint8_t>(unit >> 8));
+        }
+        return block;
+    }
+
+    std::size_t Below(std::size_t bound) { return random_() % bound; }
+
+  private:
+    std::mt19937 random_;
+};
+
+TEST(FindMarkPair, FindsWhatTheByteLoopFindsAtEveryPositionOfShortBlocks) {
+    for (std::size_t length = 0; length <= 200; ++length) {
+        for (std::size_t p = 0; p + 1 < length; ++p) {
+            std::vector<std::uint8_t> block(length, 0x5B);
+            block[p] = 0xC6;
+            ExpectSameAsByteByByte(block);
+            if (p + 3 < length) {
+                block[p + 2] = 0xC6;  // two candidates: the first counts
+                ExpectSameAsByteByByte(block);
+            }
+        }
+    }
+}
+
+TEST(FindMarkPair, FindsWhatTheByteLoopFindsInRandomBlocks) {
+    NearMisses random(1);
+    for (int round = 0; round < 20000; ++round) {
+        ExpectSameAsByteByByte(random.Block(random.Below(300)));
+    }
+    for (int round = 0; round < 20; ++round) {
+        ExpectSameAsByteByByte(random.Block(100'000 + random.Below(1000)));
+    }
+}
+
+TEST(FindMarking, FindsWhatTheSearchResumedAfterEachRejectedPairFinds) {
+    NearMisses random(2);
+    for (int round = 0; round < 20000; ++round) {
+        ExpectSameAsByteByByte(random.Text(random.Below(150), random.Below(2)));
+    }
+    for (int round = 0; round < 50; ++round) {
+        ExpectSameAsByteByByte(random.Text(20'000 + random.Below(1000), random.Below(2)));
+    }
+}
+
+TEST(FindMarking, SeesAMarkingWhereverItLiesAgainstVectorBoundaries) {
+    const std::vector<std::uint8_t> marking = {0xD8, 0x79, 0x20, 0x00, 0x09, 0x00, 0xC6, 0x5B};
+    for (std::size_t length = marking.size(); length <= 300; ++length) {
+        for (std::size_t at = 0; at + marking.size() <= length; ++at) {
+            std::vector<std::uint8_t> block(length, 0x20);
+            std::copy(marking.begin(), marking.end(), block.begin() + static_cast<long>(at));
+            ExpectSameAsByteByByte(block);
+        }
+    }
+}
+
+TEST(IsMarkingAt, NeverLooksInFrontOfTheBlock) {
+    const std::vector<std::uint8_t> fillerToStart = {0x20, 0x00, 0x09, 0x00, 0xC6, 0x5B, 0x00};
+    EXPECT_FALSE(IsMarkingAt(fillerToStart.data(), 4));
+    const std::vector<std::uint8_t> pairAtOne = {0x79, 0xC6, 0x5B, 0x00};
+    EXPECT_FALSE(IsMarkingAt(pairAtOne.data(), 1));
+    const std::vector<std::uint8_t> lead = {0x3A, 0x67, 0x20, 0x00, 0xC6, 0x5B, 0x00};
+    EXPECT_TRUE(IsMarkingAt(lead.data(), 4));
 }
 
 }  // namespace

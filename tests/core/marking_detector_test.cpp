@@ -55,11 +55,11 @@ struct DocumentCase {
 
 void ExpectExaminations(const std::vector<DocumentCase>& cases) {
     const testing::TempDir dir;
-    std::vector<std::uint8_t> buffer;
+    platform::RootStreamReader reader;
     for (const DocumentCase& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path path = dir.Write(std::string(c.name) + ".doc", c.bytes);
-        const Examination got = ExamineDocument(path, buffer);
+        const Examination got = ExamineDocument(path, reader);
         EXPECT_EQ(got.verdict, c.expected.verdict);
         EXPECT_EQ(got.reason, c.expected.reason);
         EXPECT_EQ(CheckMarking(path), c.expected.verdict);
@@ -98,7 +98,7 @@ TEST(ExamineDocument, FindsMarkingsInRealDocuments) {
         GTEST_SKIP() << "no documents in " << data;
     }
     const testing::TempDir dir;
-    std::vector<std::uint8_t> buffer;
+    platform::RootStreamReader reader;
     std::size_t documents = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
         if (entry.path().extension() != ".doc") {
@@ -108,7 +108,7 @@ TEST(ExamineDocument, FindsMarkingsInRealDocuments) {
         fs::copy_file(entry.path(), copy);
         fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
         const bool marked = entry.path().filename().string().starts_with("marked");
-        EXPECT_EQ(ExamineDocument(copy, buffer).verdict,
+        EXPECT_EQ(ExamineDocument(copy, reader).verdict,
                   marked ? MarkingVerdict::Marked : MarkingVerdict::NotMarked)
             << entry.path();
         ++documents;
@@ -118,10 +118,10 @@ TEST(ExamineDocument, FindsMarkingsInRealDocuments) {
 
 class ExamineFileTest : public ::testing::Test {
   protected:
-    Examination Examine(const fs::path& path) { return ExamineDocument(path, buffer_); }
+    Examination Examine(const fs::path& path) { return ExamineDocument(path, reader_); }
 
     testing::TempDir dir_;
-    std::vector<std::uint8_t> buffer_;
+    platform::RootStreamReader reader_;
     const fs::path marked_ = dir_.Write("marked.doc", testing::WordDocumentWithText(u"秘密"));
 };
 

@@ -8,10 +8,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/core/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
@@ -25,19 +25,6 @@ const std::vector<std::uint8_t> kMarkedDocument = testing::WordDocumentWithText(
 constexpr std::int64_t kModified = 1204679222;  // 2008-03-05 09:07:02 in Shanghai
 constexpr const char* kNotExaminedNote =
     "另有 1 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
-
-struct CommandResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CommandResult RunScan(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunScanCommand(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 class ScanCommandTest : public ::testing::Test {
   protected:
@@ -102,7 +89,8 @@ TEST_F(ScanCommandTest, RejectsABadCommandLine) {
 TEST_F(ScanCommandTest, ExplainsItselfOnHelp) {
     const CommandResult result = RunScan({"--help"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.out.starts_with("Usage: kalvor-scan [--not-examined] [--jobs N] FOLDER\n"));
+    EXPECT_TRUE(result.out.starts_with(
+        "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json] FOLDER\n"));
     EXPECT_NE(result.out.find("秘密, 机密 or 绝密"), std::string::npos);
     EXPECT_EQ(result.err, "");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -18,8 +19,16 @@ class SearchSinkRecorder final : public SearchSink {
     void NoteNotExamined(const std::filesystem::path& path, NotExaminedReason reason) override {
         notExamined.emplace_back(path, reason);
     }
-    void NoteProgress(const SearchProgress& /*progress*/) override { ++progressNotes; }
-    bool StopRequested() override { return rows.size() >= stopAfterRows; }
+    void NoteFolderNotListed(const std::filesystem::path& folder) override {
+        foldersNotListed.push_back(folder);
+    }
+    void NoteProgress(const SearchProgress& progress) override {
+        ++progressNotes;
+        foldersListed = progress.foldersListed;
+    }
+    bool StopRequested() override {
+        return rows.size() >= stopAfterRows || foldersListed >= stopAfterFolders;
+    }
 
     // Paths relative to `root` with "/" between their parts, in the order they were delivered.
     std::vector<std::string> RowPaths(const std::filesystem::path& root) const {
@@ -39,8 +48,11 @@ class SearchSinkRecorder final : public SearchSink {
 
     std::vector<ResultRow> rows;
     std::vector<std::pair<std::filesystem::path, NotExaminedReason>> notExamined;
+    std::vector<std::filesystem::path> foldersNotListed;
     std::size_t progressNotes = 0;
+    std::uint64_t foldersListed = 0;
     std::size_t stopAfterRows = std::numeric_limits<std::size_t>::max();
+    std::uint64_t stopAfterFolders = std::numeric_limits<std::uint64_t>::max();
 };
 
 }  // namespace kalvor::scan

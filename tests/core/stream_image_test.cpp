@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "scan/marking_detector.h"
+#include "tests/core/marking_by_byte_loop.h"
 #include "tests/support/word_stream.h"
 
 namespace kalvor::scan {
@@ -118,6 +120,45 @@ TEST(CheckStreamImage, AStreamWithoutAVersionByteIsTooShort) {
     }
     ExpectVerdicts({{"秘密 in five bytes", {0xD8, 0x79, 0xC6, 0x5B, 0x20}, kTooShort},
                     {"six bytes", WordStream(6, {}), kNotMarked}});
+}
+
+// A stream of `units` characters drawn from leads, 密, spaces, tabs and others, shifted by one
+// byte when `odd`, with one of the three accepted version bytes or another.
+std::vector<std::uint8_t> RandomStream(std::mt19937& random, std::size_t units, bool odd) {
+    static constexpr char16_t kUnits[] = {u'秘', u'机', u'绝', u'密', u'密',    u'密',
+                                          u' ',  u'\t', u'保', u'码', u'\u3000'};
+    static constexpr std::uint8_t kVersions[] = {0x20, 0x40, 0x60, 0x20, 0x00, 0xC1};
+    std::vector<std::uint8_t> stream(odd ? 7 : 6, 0);
+    stream[5] = kVersions[random() % std::size(kVersions)];
+    for (std::size_t i = 0; i < units; ++i) {
+        const char16_t unit = kUnits[random() % std::size(kUnits)];
+        stream.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        stream.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    stream.resize(random() % 8 == 0 ? random() % 6 : stream.size() - random() % 2);
+    return stream;
+}
+
+Examination ByteByByte(const std::vector<std::uint8_t>& stream) {
+    if (stream.size() <= 5) {
+        return kTooShort;
+    }
+    if (stream[5] != 0x20 && stream[5] != 0x40 && stream[5] != 0x60) {
+        return kUnsupported;
+    }
+    return testing::MarkingByteByByte(stream).has_value() ? kMarked : kNotMarked;
+}
+
+TEST(CheckStreamImage, GivesTheVerdictOfTheSearchAsFirstWritten) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 20000; ++round) {
+        const std::vector<std::uint8_t> stream =
+            RandomStream(random, round % 100 == 0 ? 30'000 : random() % 120, random() % 2 == 0);
+        const Examination expected = ByteByByte(stream);
+        const Examination got = CheckStreamImage(stream.data(), stream.size());
+        ASSERT_EQ(got.verdict, expected.verdict) << "round " << round;
+        ASSERT_EQ(got.reason, expected.reason) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Text forms of raw bytes (file-system paths hold bytes, not text) that scripts can take apart and
+// turn back into the exact bytes.
+namespace kalvor::cli {
+
+// `bytes` made safe for one tab-separated field of one line: backslash, tab, line feed and
+// carriage return become \\ \t \n \r; every other control byte and every byte that is not part of
+// well-formed UTF-8 becomes \xNN (two lower-case hex digits). Everything else, and so every
+// ordinary path, stays as it is.
+std::string EscapeField(std::string_view bytes);
+
+// The two-character escape of a backslash, tab, line feed or carriage return (\\ \t \n \r), shared
+// by the text and the JSON output; empty for any other byte.
+std::string_view ShortEscape(char byte);
+
+// `bytes` as lower-case hexadecimal, two digits per byte.
+std::string HexBytes(std::string_view bytes);
+
+// Whether `bytes` is well-formed UTF-8 throughout.
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace kalvor::cli

@@ -1,0 +1,126 @@
+#include "scan/ordered_examiner.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "scan/marking_detector.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+// Events in flight per examiner: enough that the other examiners keep busy while one reads a
+// stream of many megabytes, few enough that a stop wastes little.
+constexpr std::size_t kWindowPerJob = 64;
+
+}  // namespace
+
+OrderedExaminer::OrderedExaminer(unsigned jobs) : slots_(kWindowPerJob * std::max(jobs, 1U)) {
+    for (unsigned i = 1; i < jobs; ++i) {
+        workers_.emplace_back([this] { Work(); });
+    }
+}
+
+OrderedExaminer::~OrderedExaminer() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    documentQueued_.notify_all();
+    for (std::thread& worker : workers_) {
+        worker.join();
+    }
+}
+
+bool OrderedExaminer::HasRoom() {
+    const std::lock_guard lock(mutex_);
+    return added_ - taken_ < slots_.size();
+}
+
+void OrderedExaminer::Add(WalkEvent event) {
+    const bool isDocument = event.kind == WalkEvent::Kind::Document;
+    {
+        const std::lock_guard lock(mutex_);
+        Slot& slot = SlotOf(added_++);
+        slot.finished = {std::move(event), {}, nullptr};
+        slot.state = isDocument ? State::Queued : State::Finished;
+    }
+    if (isDocument) {
+        documentQueued_.notify_one();
+    }
+}
+
+std::optional<FinishedEvent> OrderedExaminer::TakeReady() {
+    const std::lock_guard lock(mutex_);
+    if (taken_ == added_ || SlotOf(taken_).state != State::Finished) {
+        return std::nullopt;
+    }
+    return TakeOldestLocked();
+}
+
+std::optional<FinishedEvent> OrderedExaminer::TakeNext() {
+    std::unique_lock lock(mutex_);
+    while (taken_ < added_) {
+        if (SlotOf(taken_).state == State::Finished) {
+            return TakeOldestLocked();
+        }
+        if (const std::optional<std::uint64_t> claimed = ClaimLocked()) {
+            Examine(*claimed, ownReader_, lock);
+        } else {
+            eventFinished_.wait(lock);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> OrderedExaminer::ClaimLocked() {
+    while (claimed_ < added_ && SlotOf(claimed_).state != State::Queued) {
+        ++claimed_;
+    }
+    if (claimed_ == added_) {
+        return std::nullopt;
+    }
+    SlotOf(claimed_).state = State::Claimed;
+    return claimed_++;
+}
+
+FinishedEvent OrderedExaminer::TakeOldestLocked() {
+    Slot& slot = SlotOf(taken_++);
+    slot.state = State::Free;
+    return std::move(slot.finished);
+}
+
+void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader& reader,
+                              std::unique_lock<std::mutex>& lock) {
+    // The slot stays put while it is claimed: only the thread that queues events writes to
+    // slots, and only to free ones.
+    Slot& slot = SlotOf(sequence);
+    lock.unlock();
+    Examination examination;
+    std::exception_ptr failure;
+    try {
+        examination = ExamineDocument(slot.finished.event.document.path, reader);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    lock.lock();
+    slot.finished.examination = examination;
+    slot.finished.failure = failure;
+    slot.state = State::Finished;
+}
+
+void OrderedExaminer::Work() {
+    platform::RootStreamReader reader;
+    std::unique_lock lock(mutex_);
+    while (true) {
+        std::optional<std::uint64_t> claimed;
+        documentQueued_.wait(lock, [&] { return stopping_ || (claimed = ClaimLocked()); });
+        if (stopping_) {
+            return;
+        }
+        Examine(*claimed, reader, lock);
+        eventFinished_.notify_one();
+    }
+}
+
+}  // namespace kalvor::scan

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/compound_file.h"
+#include "scan/marking_verdict.h"
+#include "scan/tree_walk.h"
+
+namespace kalvor::scan {
+
+// One step of a walk, to be told to a search's sink in walk order.
+struct WalkEvent {
+    enum class Kind { FolderListed, FolderNotListed, Document };
+
+    Kind kind = Kind::Document;
+    bool stopPolledBefore = false;  // the walk asked whether to stop since the step before
+    FoundDocument document;         // for FolderNotListed, `path` is the folder
+};
+
+struct FinishedEvent {
+    WalkEvent event;
+    Examination examination;     // of a Document
+    std::exception_ptr failure;  // what examining the Document threw
+};
+
+// Examines the documents among queued walk events with `jobs` examiners at once: jobs - 1 threads
+// of its own and the thread that queues and takes the events, which examines while it would
+// otherwise wait. Events come back in the order they were queued. At most a window of events is
+// queued at a time, so memory stays bounded however large the tree; each examiner reuses one
+// reader's memory for all its documents. All calls come from one thread.
+class OrderedExaminer {
+  public:
+    explicit OrderedExaminer(unsigned jobs);
+    // Drops what is still queued and waits for the examinations under way.
+    ~OrderedExaminer();
+    OrderedExaminer(const OrderedExaminer&) = delete;
+    OrderedExaminer& operator=(const OrderedExaminer&) = delete;
+
+    bool HasRoom();
+    // Only when HasRoom().
+    void Add(WalkEvent event);
+    // The oldest event when it is finished; nothing otherwise, without waiting.
+    std::optional<FinishedEvent> TakeReady();
+    // The oldest event, examining documents or waiting until it is finished; nothing when no
+    // event is queued.
+    std::optional<FinishedEvent> TakeNext();
+
+  private:
+    enum class State { Free, Queued, Claimed, Finished };
+
+    struct Slot {
+        FinishedEvent finished;
+        State state = State::Free;
+    };
+
+    Slot& SlotOf(std::uint64_t sequence) { return slots_[sequence % slots_.size()]; }
+    // The oldest queued document, now claimed for examination; the lock must be held.
+    std::optional<std::uint64_t> ClaimLocked();
+    FinishedEvent TakeOldestLocked();
+    // Examines the claimed document without the lock and records the outcome with it.
+    void Examine(std::uint64_t sequence, platform::RootStreamReader& reader,
+                 std::unique_lock<std::mutex>& lock);
+    void Work();
+
+    std::mutex mutex_;
+    std::condition_variable documentQueued_;
+    std::condition_variable eventFinished_;
+    std::vector<Slot> slots_;
+    std::uint64_t added_ = 0;
+    std::uint64_t claimed_ = 0;  // every event before this one is claimed or needs no examination
+    std::uint64_t taken_ = 0;
+    bool stopping_ = false;
+    platform::RootStreamReader ownReader_;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace kalvor::scan

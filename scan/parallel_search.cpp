@@ -1,0 +1,107 @@
+#include "scan/parallel_search.h"
+
+#include <exception>
+#include <utility>
+
+#include "scan/ordered_examiner.h"
+#include "scan/search_delivery.h"
+#include "scan/tree_walk.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+// Walks on the calling thread, queues every step of the walk, and tells the sink about each step
+// once all steps before it have been told, replaying the walk's questions whether to stop at the
+// same places, so the sink sees what a search of one document after another shows it.
+class ParallelSearch final : public TreeVisitor {
+  public:
+    ParallelSearch(SearchSink& sink, unsigned jobs) : sink_(sink), examiner_(jobs) {}
+
+    void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
+
+    void FolderNotListed(const std::filesystem::path& folder) override {
+        Queue({.kind = WalkEvent::Kind::FolderNotListed, .document = {folder, {}}});
+    }
+
+    void DocumentFound(FoundDocument document) override {
+        Queue({.kind = WalkEvent::Kind::Document, .document = std::move(document)});
+    }
+
+    bool StopRequested() override {
+        stopPolled_ = true;
+        return stopped_ || sink_.StopRequested();
+    }
+
+    // Tells what is still queued once the walk has ended.
+    SearchProgress Finish() {
+        while (!stopped_) {
+            std::optional<FinishedEvent> finished = examiner_.TakeNext();
+            if (!finished.has_value()) {
+                break;
+            }
+            Tell(std::move(*finished));
+        }
+        return progress_;
+    }
+
+  private:
+    void Queue(WalkEvent event) {
+        event.stopPolledBefore = std::exchange(stopPolled_, false);
+        while (!stopped_ && !examiner_.HasRoom()) {
+            Tell(std::move(*examiner_.TakeNext()));
+        }
+        if (stopped_) {
+            return;
+        }
+        examiner_.Add(std::move(event));
+        while (!stopped_) {
+            std::optional<FinishedEvent> finished = examiner_.TakeReady();
+            if (!finished.has_value()) {
+                break;
+            }
+            Tell(std::move(*finished));
+        }
+    }
+
+    void Tell(FinishedEvent finished) {
+        WalkEvent& event = finished.event;
+        if (event.stopPolledBefore && sink_.StopRequested()) {
+            stopped_ = true;
+            return;
+        }
+        switch (event.kind) {
+            case WalkEvent::Kind::FolderListed:
+                ++progress_.foldersListed;
+                sink_.NoteProgress(progress_);
+                break;
+            case WalkEvent::Kind::FolderNotListed:
+                sink_.NoteFolderNotListed(event.document.path);
+                break;
+            case WalkEvent::Kind::Document:
+                if (finished.failure) {
+                    std::rethrow_exception(finished.failure);
+                }
+                DeliverExamination(std::move(event.document), finished.examination, sink_,
+                                   progress_);
+                break;
+        }
+    }
+
+    SearchSink& sink_;
+    OrderedExaminer examiner_;
+    SearchProgress progress_;
+    bool stopPolled_ = false;
+    bool stopped_ = false;
+};
+
+}  // namespace
+
+SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
+                                SearchSink& sink, unsigned jobs) {
+    ParallelSearch search(sink, jobs);
+    WalkTree(base, extension, search);
+    return search.Finish();
+}
+
+}  // namespace kalvor::scan

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "scan/folder_search.h"
+
+namespace kalvor::scan {
+
+// SearchFolder with `jobs` (at least 2) documents examined at once. The sink gets exactly the
+// calls, in the same order, that a search examining one document after another makes, up to the
+// point where it asks to stop; only StopRequested may also be called at other times.
+SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
+                                SearchSink& sink, unsigned jobs);
+
+}  // namespace kalvor::scan

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/compound_file.h"
+#include "platform/exclusive_file.h"
+#include "scan/folder_search.h"
+#include "scan/marking_detector.h"
+#include "scan/tree_walk.h"
+#include "tests/core/search_sink_recorder.h"
+#include "tests/support/compound_file_builder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+namespace fs = std::filesystem;
+namespace field = testing::cfb_field;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr std::uint64_t kGiB = 1ull << 30;
+
+// A Word stream of 20 sectors with 绝密 at the start and 机密 in its last sector.
+const Bytes kStream = testing::WordStream(
+    20 * 512, {{0x40, testing::Utf16Le(u"绝密")}, {19 * 512 + 8, testing::Utf16Le(u"机密")}});
+
+testing::BuiltCompoundFile MarkedFile(std::vector<std::uint8_t> stream = kStream) {
+    return testing::BuildCompoundFileWithLayout(
+        {.rootStreams = {{u"WordDocument", std::move(stream)}, {u"1Table", Bytes(300, 7)}}});
+}
+
+// A figure of /proc/self/status ("VmRSS", "VmHWM") in bytes.
+std::uint64_t MemoryFigure(const std::string& name) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(name + ":")) {
+            return std::stoull(line.substr(name.size() + 1)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// Measures the most memory held while it lives beyond what was held when it was made.
+class PeakMemoryGrowth {
+  public:
+    PeakMemoryGrowth() {
+        // Writing 5 to clear_refs sets the peak back to what is held now.
+        std::ofstream("/proc/self/clear_refs") << "5";
+        start_ = MemoryFigure("VmRSS");
+    }
+    std::uint64_t Bytes() const { return MemoryFigure("VmHWM") - start_; }
+
+  private:
+    std::uint64_t start_ = 0;
+};
+
+class HostileDocumentTest : public ::testing::Test {
+  protected:
+    // Searches a folder holding only `bytes` as huge.doc, `size` bytes long (sparse past the
+    // bytes), and returns what became of it: "marked", or the reason it was not examined.
+    std::string SearchSparse(const Bytes& bytes, std::uint64_t size) {
+        const fs::path path = dir_.Write("huge.doc", bytes);
+        fs::resize_file(path, size);
+        SearchSinkRecorder sink;
+        const PeakMemoryGrowth growth;
+        SearchFolder(dir_.Path(), ".doc", sink);
+        grown_ = growth.Bytes();
+        fs::remove(path);
+        if (!sink.rows.empty()) {
+            return "marked";
+        }
+        return sink.notExamined.empty() ? "not marked"
+                                        : std::string(ReasonToken(sink.notExamined[0].second));
+    }
+
+    testing::TempDir dir_;
+    std::uint64_t grown_ = 0;
+};
+
+TEST_F(HostileDocumentTest, RefusesAHugeSparseDocumentWhoseStreamClaimsFarMoreThanItsChain) {
+    auto built = MarkedFile();
+    testing::PutLe32(
+        built.bytes,
+        built.layout.DirectoryEntryOffset(built.layout.Stream(u"WordDocument").directoryEntry) +
+            field::kEntrySize,
+        0x7FFFFF00);
+    EXPECT_EQ(SearchSparse(built.bytes, 3 * kGiB), "stream-too-large");
+    EXPECT_LT(grown_, 256u << 20);
+}
+
+// Lists the file's one FAT sector again and again through a long DIFAT chain, so that the header
+// claims a FAT as large as a huge file could need.
+Bytes WithRepeatedFatSectors(testing::BuiltCompoundFile built, std::uint32_t fatSectorCount) {
+    Bytes& bytes = built.bytes;
+    const testing::CompoundFileLayout& layout = built.layout;
+    EXPECT_EQ(layout.fatSectors.size(), 1u);
+    const std::uint32_t fatSector = layout.fatSectors[0];
+    const std::uint32_t firstDifat = static_cast<std::uint32_t>(bytes.size() / 512 - 1);
+    const std::uint32_t difatSectors = (fatSectorCount - 109 + 126) / 127;
+    for (std::uint32_t i = 0; i < 109; ++i) {
+        testing::PutLe32(bytes, field::kHeaderDifat + 4 * i, fatSector);
+    }
+    bytes.resize(bytes.size() + std::size_t{difatSectors} * 512);
+    for (std::uint32_t d = 0; d < difatSectors; ++d) {
+        const std::uint64_t at = layout.SectorOffset(firstDifat + d);
+        for (std::uint32_t i = 0; i < 127; ++i) {
+            testing::PutLe32(bytes, at + 4 * i, fatSector);
+        }
+        testing::PutLe32(bytes, at + 508, d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
+    }
+    testing::PutLe32(bytes, field::kHeaderFatSectorCount, fatSectorCount);
+    testing::PutLe32(bytes, field::kHeaderFirstDifatSector, firstDifat);
+    testing::PutLe32(bytes, field::kHeaderDifatSectorCount, difatSectors);
+    return bytes;
+}
+
+TEST_F(HostileDocumentTest, ReadsNoMoreFatThanTheFileHasSectorsFor) {
+    // 1 GiB holds two million sectors; their FAT needs 16384 sectors, not the two million listed.
+    const Bytes bytes = WithRepeatedFatSectors(MarkedFile(), 2'000'000);
+    EXPECT_EQ(SearchSparse(bytes, kGiB), "marked");
+    EXPECT_LT(grown_, 256u << 20);
+}
+
+using Patch = std::function<void(Bytes&, const testing::CompoundFileLayout&)>;
+
+// Makes the link after the `link`th sector of the Word stream lead back to its `to`th sector.
+Patch StreamCycle(std::size_t link, std::size_t to) {
+    return [=](Bytes& b, const testing::CompoundFileLayout& l) {
+        const auto& chain = l.Stream(u"WordDocument").chain;
+        testing::PutLe32(b, l.FatEntryOffset(chain.at(link)), chain.at(to));
+    };
+}
+
+struct CycleCase {
+    std::string name;
+    Patch corrupt;
+    MarkingVerdict expected;
+};
+
+TEST_F(HostileDocumentTest, GivesDocumentsWhoseChainsCycleAVerdict) {
+    const std::vector<CycleCase> cases = {
+        {"the Word stream's chain cycles after the first marking", StreamCycle(5, 2),
+         MarkingVerdict::Marked},
+        {"the Word stream's chain cycles onto its own sector", StreamCycle(0, 0),
+         MarkingVerdict::Marked},
+        {"the directory's chain cycles",
+         [](Bytes& b, const testing::CompoundFileLayout& l) {
+             testing::PutLe32(b, l.FatEntryOffset(l.directorySectors.at(0)),
+                              l.directorySectors.at(0));
+         },
+         MarkingVerdict::Marked},
+        {"the mini stream's chain cycles and the Word stream lives there",
+         [](Bytes& b, const testing::CompoundFileLayout& l) {
+             const auto& chain = l.Stream(u"WordDocument").chain;
+             testing::PutLe32(b, l.MiniFatEntryOffset(chain.at(1)), chain.at(0));
+         },
+         MarkingVerdict::Marked},
+    };
+    for (const CycleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto built =
+            c.name.find("mini") == std::string::npos
+                ? MarkedFile()
+                : MarkedFile(testing::WordStreamWithText(u"绝密" + std::u16string(200, u'x')));
+        c.corrupt(built.bytes, built.layout);
+        EXPECT_EQ(CheckMarking(dir_.Write("cycle.doc", built.bytes)), c.expected);
+    }
+    // The marking in the last sector is never reached once the chain loops back.
+    auto built =
+        MarkedFile(testing::WordStream(20 * 512, {{19 * 512 + 8, testing::Utf16Le(u"机密")}}));
+    StreamCycle(5, 2)(built.bytes, built.layout);
+    EXPECT_EQ(CheckMarking(dir_.Write("cycle.doc", built.bytes)), MarkingVerdict::NotMarked);
+}
+
+// Reads an open document and cuts its file short after the `cutAfter`th read, as another program
+// truncating the file while it is being read would.
+class TruncatingSource final : public platform::ByteSource {
+  public:
+    TruncatingSource(platform::ByteSource& file, fs::path path, int cutAfter, std::uint64_t cutTo)
+        : file_(file), path_(std::move(path)), cutAfter_(cutAfter), cutTo_(cutTo) {}
+
+    std::uint64_t Size() const override { return file_.Size(); }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        const std::size_t got = file_.ReadAt(offset, out);
+        if (++reads_ == cutAfter_) {
+            fs::resize_file(path_, cutTo_);
+        }
+        return got;
+    }
+
+  private:
+    platform::ByteSource& file_;
+    fs::path path_;
+    int cutAfter_;
+    std::uint64_t cutTo_;
+    int reads_ = 0;
+};
+
+TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes) {
+    const auto built = MarkedFile();
+    const std::uint64_t streamStart =
+        built.layout.SectorOffset(built.layout.Stream(u"WordDocument").chain.at(0));
+    platform::RootStreamReader windowed;
+    for (const int cutAfter : {1, 2, 3, 4}) {
+        for (const std::uint64_t cutTo :
+             {std::uint64_t{0}, std::uint64_t{512}, streamStart + 700}) {
+            SCOPED_TRACE("cut to " + std::to_string(cutTo) + " after read " +
+                         std::to_string(cutAfter));
+            for (const bool useWindows : {false, true}) {
+                const fs::path path = dir_.Write("cut.doc", built.bytes);
+                platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
+                const auto file = platform::ExclusiveFile::Open(path, outcome);
+                ASSERT_NE(file, nullptr);
+                TruncatingSource source(*file, path, cutAfter, cutTo);
+                std::vector<std::uint8_t> read;
+                std::span<const std::uint8_t> image;
+                const platform::StreamReadResult result =
+                    useWindows ? windowed.Read(source, u"WordDocument", image)
+                               : platform::ReadRootStream(source, u"WordDocument", read);
+                if (!useWindows) {
+                    image = read;
+                }
+                if (result != platform::StreamReadResult::Read) {
+                    continue;
+                }
+                ASSERT_EQ(image.size(), kStream.size());
+                for (std::size_t i = 0; i < image.size(); ++i) {
+                    ASSERT_TRUE(image[i] == kStream[i] || image[i] == 0) << "byte " << i;
+                }
+            }
+        }
+    }
+}
+
+// Changes the files of the folder once it has been listed and before any of them is examined.
+class ChangingVisitor final : public TreeVisitor {
+  public:
+    explicit ChangingVisitor(std::function<void()> change) : change_(std::move(change)) {}
+
+    void FolderListed() override { change_(); }
+    void DocumentFound(FoundDocument document) override {
+        verdicts.emplace_back(document.path.filename().native(), CheckMarking(document.path));
+    }
+    bool StopRequested() override { return false; }
+
+    std::vector<std::pair<std::string, MarkingVerdict>> verdicts;
+
+  private:
+    std::function<void()> change_;
+};
+
+TEST_F(HostileDocumentTest, ExaminesWhatIsThereWhenAFileChangesAfterTheListing) {
+    const Bytes marked = MarkedFile().bytes;
+    const Bytes plain = testing::WordDocumentWithText(u"公开");
+    for (const char* name : {"a-vanishes.doc", "b-becomes-fifo.doc", "c-becomes-folder.doc",
+                             "d-shrinks.doc", "e-becomes-marked.doc", "f-becomes-link.doc"}) {
+        dir_.Write(name, name[0] == 'e' ? plain : marked);
+    }
+    const fs::path outside = dir_.Write("../outside-marked.doc", marked);
+    const fs::path root = dir_.Path();
+    ChangingVisitor visitor([&] {
+        fs::remove(root / "a-vanishes.doc");
+        fs::remove(root / "b-becomes-fifo.doc");
+        mkfifo((root / "b-becomes-fifo.doc").c_str(), 0666);
+        fs::remove(root / "c-becomes-folder.doc");
+        fs::create_directory(root / "c-becomes-folder.doc");
+        fs::resize_file(root / "d-shrinks.doc", 700);
+        testing::WriteBytes(root / "e-becomes-marked.doc", marked);
+        fs::remove(root / "f-becomes-link.doc");
+        fs::create_symlink(outside, root / "f-becomes-link.doc");
+    });
+    WalkTree(root, ".doc", visitor);
+    fs::remove(outside);
+    const std::vector<std::pair<std::string, MarkingVerdict>> expected = {
+        {"a-vanishes.doc", MarkingVerdict::NotExamined},
+        {"b-becomes-fifo.doc", MarkingVerdict::NotExamined},
+        {"c-becomes-folder.doc", MarkingVerdict::NotExamined},
+        {"d-shrinks.doc", MarkingVerdict::NotExamined},
+        {"e-becomes-marked.doc", MarkingVerdict::Marked},
+        {"f-becomes-link.doc", MarkingVerdict::Marked},
+    };
+    EXPECT_EQ(visitor.verdicts, expected);
+}
+
+}  // namespace
+}  // namespace kalvor::scan

@@ -1,0 +1,257 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scan/folder_search.h"
+#include "tests/core/search_sink_recorder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+const std::vector<std::uint8_t> kMarkedDocument = testing::WordDocumentWithText(u"绝密文件");
+
+// Ends the test program when a walk hangs, rather than letting the suite wait for ever.
+class Deadline {
+  public:
+    Deadline() { alarm(120); }
+    ~Deadline() { alarm(0); }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+};
+
+class HostileTreeTest : public ::testing::Test {
+  protected:
+    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, ".doc", sink_); }
+
+    std::vector<std::pair<std::string, NotExaminedReason>> NotExamined() const {
+        std::vector<std::pair<std::string, NotExaminedReason>> seen;
+        for (const auto& [path, reason] : sink_.notExamined) {
+            seen.emplace_back(path.lexically_relative(dir_.Path()).native(), reason);
+        }
+        return seen;
+    }
+
+    const Deadline deadline_;
+    testing::TempDir dir_;
+    SearchSinkRecorder sink_;
+};
+
+void MakeSocket(const fs::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.native().size(), sizeof(address.sun_path));
+    std::strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    close(fd);
+}
+
+TEST_F(HostileTreeTest, PassesOverFifosSocketsAndDevicesWithoutOpeningThem) {
+    ASSERT_EQ(mkfifo((dir_.Path() / "fifo.doc").c_str(), 0666), 0);
+    MakeSocket(dir_.Path() / "socket.doc");
+    // A node of the terminal device: opening it would make it the controlling terminal or block.
+    const bool haveDevice =
+        mknod((dir_.Path() / "tty.doc").c_str(), S_IFCHR | 0666, makedev(5, 0)) == 0;
+    dir_.Write("marked.doc", kMarkedDocument);
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"marked.doc"});
+    std::vector<std::pair<std::string, NotExaminedReason>> expected = {
+        {"fifo.doc", NotExaminedReason::NotRegularFile},
+        {"socket.doc", NotExaminedReason::NotRegularFile}};
+    if (haveDevice) {
+        expected.emplace_back("tty.doc", NotExaminedReason::NotRegularFile);
+    }
+    EXPECT_EQ(NotExamined(), expected);
+    EXPECT_EQ(progress.documentsExamined, expected.size() + 1);
+}
+
+TEST_F(HostileTreeTest, GivesDanglingAndLoopingLinksAVerdict) {
+    dir_.Write("real/marked.doc", kMarkedDocument);
+    fs::create_symlink("nowhere.doc", dir_.Path() / "dangling.doc");
+    fs::create_directory_symlink("no-folder", dir_.Path() / "dangling-folder");
+    fs::create_symlink("loop-b.doc", dir_.Path() / "loop-a.doc");
+    fs::create_symlink("loop-a.doc", dir_.Path() / "loop-b.doc");
+    fs::create_directory_symlink(".", dir_.Path() / "real" / "self");
+    fs::create_directory_symlink("..", dir_.Path() / "real" / "up");
+    fs::create_directory_symlink("../real", dir_.Path() / "real" / "again");
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"real/marked.doc"});
+    const std::vector<std::pair<std::string, NotExaminedReason>> expected = {
+        {"dangling.doc", NotExaminedReason::Unreadable},
+        {"loop-a.doc", NotExaminedReason::Unreadable},
+        {"loop-b.doc", NotExaminedReason::Unreadable}};
+    EXPECT_EQ(NotExamined(), expected);
+    EXPECT_EQ(progress.foldersListed, 2u);
+    EXPECT_TRUE(sink_.foldersNotListed.empty());
+}
+
+// Folders n00..n{count-1} side by side, each holding links "a" and "b" to the next one, and the
+// last holding a marked document and two links to the chosen folder. Followed blindly, the links
+// make 2^count paths to that document.
+void MakeDoublingLinks(const testing::TempDir& dir, int count) {
+    const auto name = [](int i) {
+        return "n" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+    };
+    for (int i = 0; i + 1 < count; ++i) {
+        dir.MakeDir(name(i));
+        for (const char* link : {"a", "b"}) {
+            fs::create_directory_symlink("../" + name(i + 1), dir.Path() / name(i) / link);
+        }
+    }
+    dir.Write(name(count - 1) + "/x.doc", kMarkedDocument);
+    for (const char* link : {"up1", "up2"}) {
+        fs::create_directory_symlink("..", dir.Path() / name(count - 1) / link);
+    }
+}
+
+TEST_F(HostileTreeTest, WalksEachFolderThroughOneLinkAtMost) {
+    constexpr int kCount = 30;
+    MakeDoublingLinks(dir_, kCount);
+    sink_.stopAfterFolders = 10'000;
+    const SearchProgress progress = Search(dir_.Path());
+    // The chosen folder, each n once as itself and once through the first link that reaches it.
+    EXPECT_EQ(progress.foldersListed, 1u + kCount + (kCount - 1));
+    std::string throughLinks = "n00";
+    for (int i = 1; i < kCount; ++i) {
+        throughLinks += "/a";
+    }
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()),
+              (Paths{throughLinks + "/x.doc", "n" + std::to_string(kCount - 1) + "/x.doc"}));
+}
+
+TEST_F(HostileTreeTest, StaysWithinFoldersTimesDepthWhenLinksLeadIntoTheTreeBelow) {
+    constexpr int kDepth = 30;
+    fs::path folder = dir_.Path();
+    for (int level = 0; level < kDepth; ++level) {
+        fs::create_directory(folder / "d");
+        for (const char* link : {"a", "b"}) {
+            fs::create_directory_symlink("d", folder / link);
+        }
+        folder /= "d";
+    }
+    sink_.stopAfterFolders = 10'000;
+    const SearchProgress progress = Search(dir_.Path());
+    // Level k is walked once through a link and once through each walk of the level above.
+    EXPECT_EQ(progress.foldersListed, static_cast<std::uint64_t>((kDepth + 1) * (kDepth + 2) / 2));
+}
+
+TEST_F(HostileTreeTest, FindsADocumentFiveHundredFoldersDown) {
+    fs::path relative;
+    for (int level = 0; level < 500; ++level) {
+        relative /= "d";
+    }
+    dir_.Write(relative / "deep.doc", kMarkedDocument);
+    const SearchProgress progress = Search(dir_.Path());
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{(relative / "deep.doc").native()});
+    EXPECT_EQ(progress.foldersListed, 501u);
+}
+
+// Makes `levels` nested folders named `name` below `top` through descriptors, since their full
+// path grows past what the system accepts; and removes them again the same way.
+class TreeBeyondPathMax {
+  public:
+    TreeBeyondPathMax(const fs::path& top, const std::string& name, int levels)
+        : top_(top), name_(name), levels_(levels) {
+        int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < levels && fd >= 0; ++level) {
+            mkdirat(fd, name.c_str(), 0755);
+            const int inner = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+            close(fd);
+            fd = inner;
+        }
+        EXPECT_GE(fd, 0);
+        close(fd);
+    }
+    ~TreeBeyondPathMax() { RemoveBelow(open(top_.c_str(), O_RDONLY | O_DIRECTORY), levels_); }
+    TreeBeyondPathMax(const TreeBeyondPathMax&) = delete;
+    TreeBeyondPathMax& operator=(const TreeBeyondPathMax&) = delete;
+
+  private:
+    void RemoveBelow(int fd, int levels) {
+        if (levels > 0) {
+            RemoveBelow(openat(fd, name_.c_str(), O_RDONLY | O_DIRECTORY), levels - 1);
+            unlinkat(fd, name_.c_str(), AT_REMOVEDIR);
+        }
+        close(fd);
+    }
+
+    fs::path top_;
+    std::string name_;
+    int levels_;
+};
+
+TEST_F(HostileTreeTest, ReportsTheFolderWhosePathGrowsTooLongAndGoesOn) {
+    // One-letter names: the deepest tree the system lets a walk reach.
+    const std::string name(1, 'p');
+    const int levels = PATH_MAX / static_cast<int>(name.size() + 1) + 10;
+    const TreeBeyondPathMax tree(dir_.Path(), name, levels);
+    dir_.Write("z.doc", kMarkedDocument);
+    const SearchProgress progress = Search(dir_.Path());
+    ASSERT_EQ(sink_.foldersNotListed.size(), 1u);
+    EXPECT_GE(sink_.foldersNotListed[0].native().size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"z.doc"});
+    EXPECT_LT(progress.foldersListed, static_cast<std::uint64_t>(levels));
+}
+
+TEST_F(HostileTreeTest, KeepsTheExactBytesOfNamesThatAreNotUtf8) {
+    // All three show as "�.doc", listed in this order; each row must still name its own file.
+    const std::vector<std::string> names = {"\xfe.doc", "\xff.doc", "\xef\xbf\xbd.doc"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        dir_.Write(names[i],
+                   testing::WordDocumentWithText(u"绝密" + std::u16string(i * 300, u'x')));
+    }
+    Search(dir_.Path());
+    ASSERT_EQ(sink_.rows.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const ResultRow& row = sink_.rows[i];
+        EXPECT_EQ(row.path, dir_.Path() / names[i]);
+        EXPECT_EQ(row.pathText, (dir_.Path() / "\xef\xbf\xbd.doc").native());
+        EXPECT_EQ(row.sizeText, std::to_string(fs::file_size(row.path)));
+    }
+}
+
+TEST_F(HostileTreeTest, ReportsEachFolderThatCannotBeListedAndSearchesTheRest) {
+    dir_.Write("a.doc", kMarkedDocument);
+    dir_.Write("closed/b.doc", kMarkedDocument);
+    dir_.Write("open/shut/c.doc", kMarkedDocument);
+    dir_.Write("open/d.doc", kMarkedDocument);
+    fs::permissions(dir_.Path(), fs::perms::all);
+    fs::permissions(dir_.Path() / "open", fs::perms::all);
+    fs::permissions(dir_.Path() / "closed", fs::perms::none);
+    fs::permissions(dir_.Path() / "open" / "shut", fs::perms::others_exec);
+    fs::permissions(dir_.Path() / "a.doc", fs::perms::all);
+    fs::permissions(dir_.Path() / "open" / "d.doc", fs::perms::all);
+    const std::optional<std::string> seen = testing::RunUnprivileged([&] {
+        SearchSinkRecorder sink;
+        SearchFolder(dir_.Path(), ".doc", sink);
+        std::string text;
+        for (const fs::path& folder : sink.foldersNotListed) {
+            text += "-" + folder.lexically_relative(dir_.Path()).native() + " ";
+        }
+        for (const std::string& path : sink.RowPaths(dir_.Path())) {
+            text += path + " ";
+        }
+        return text;
+    });
+    EXPECT_EQ(seen, "-closed -open/shut a.doc open/d.doc ");
+}
+
+}  // namespace
+}  // namespace kalvor::scan

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scan/folder_search.h"
+#include "tests/support/compound_file_builder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+namespace fs = std::filesystem;
+using Log = std::vector<std::string>;
+
+// When a sink asks its search to stop: once it holds that many rows, or has heard of that many
+// folders listed.
+struct StopAt {
+    std::size_t rows = std::numeric_limits<std::size_t>::max();
+    std::uint64_t folders = std::numeric_limits<std::uint64_t>::max();
+};
+
+// Every call a search makes of its sink, one line each, in order; and whether any came from a
+// thread other than the one that started the search.
+class CallLog final : public SearchSink {
+  public:
+    CallLog(fs::path root, StopAt stop) : root_(std::move(root)), stop_(stop) {}
+
+    void AddResultRow(const ResultRow& row) override {
+        Note("row " + Relative(row.path) + " " + row.sizeText + " " + row.modificationTimeText);
+        ++rows_;
+    }
+    void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {
+        Note("not-examined " + Relative(path) + " " + std::string(ReasonToken(reason)));
+    }
+    void NoteFolderNotListed(const fs::path& folder) override {
+        Note("not-listed " + Relative(folder));
+    }
+    void NoteProgress(const SearchProgress& progress) override {
+        Note("progress " + std::to_string(progress.foldersListed) + " " +
+             std::to_string(progress.documentsExamined) + " " +
+             std::to_string(progress.documentsMarked) + " " +
+             std::to_string(progress.documentsNotExamined));
+        foldersListed_ = progress.foldersListed;
+    }
+    bool StopRequested() override {
+        CheckThread();
+        return rows_ >= stop_.rows || foldersListed_ >= stop_.folders;
+    }
+
+    Log lines;
+    bool calledFromAnotherThread = false;
+
+  private:
+    void Note(std::string line) {
+        CheckThread();
+        lines.push_back(std::move(line));
+    }
+    void CheckThread() { calledFromAnotherThread |= std::this_thread::get_id() != thread_; }
+    std::string Relative(const fs::path& path) const {
+        return path.lexically_relative(root_).native();
+    }
+
+    fs::path root_;
+    StopAt stop_;
+    std::thread::id thread_ = std::this_thread::get_id();
+    std::size_t rows_ = 0;
+    std::uint64_t foldersListed_ = 0;
+};
+
+// What the search of `root` with `jobs` tells its sink, stopping as `stop` says.
+Log Calls(const fs::path& root, unsigned jobs, StopAt stop = {}) {
+    CallLog log(root, stop);
+    const SearchProgress progress = SearchFolder(root, ".doc", log, {.jobs = jobs});
+    EXPECT_FALSE(log.calledFromAnotherThread) << "jobs " << jobs;
+    log.lines.push_back("returned " + std::to_string(progress.documentsExamined));
+    return log.lines;
+}
+
+// The kinds of file a tree is grown from.
+struct Samples {
+    std::vector<std::uint8_t> marked = testing::WordDocumentWithText(u"正文 绝密 正文");
+    std::vector<std::uint8_t> markedLarge = testing::BuildWordDocument(
+        testing::WordStream(60'000, {{59'990, testing::Utf16Le(u"机\t密")}}));
+    std::vector<std::uint8_t> plain = testing::WordDocumentWithText(u"保密协议 密码");
+    std::vector<std::uint8_t> oldVersion =
+        testing::BuildWordDocument(testing::WordStreamWithText(u"秘密", 0x00));
+    std::vector<std::uint8_t> rtf = {'{', '\\', 'r', 't', 'f', '1', '}'};
+};
+
+// A tree of nested folders drawn from `seed`: marked, unmarked, old, read-only and
+// not-compound documents among files of other kinds, names in any case, empty folders, links to
+// folders and a link back up.
+void GrowTree(const testing::TempDir& dir, std::uint32_t seed, int files) {
+    static const Samples samples;
+    std::mt19937 random(seed);
+    const auto below = [&](std::size_t bound) { return random() % bound; };
+    std::vector<fs::path> folders = {""};
+    for (int i = 0; i < files; ++i) {
+        if (below(8) == 0) {
+            folders.push_back(folders[below(folders.size())] / ("d" + std::to_string(i)));
+            dir.MakeDir(folders.back());
+        }
+        const fs::path folder = folders[below(folders.size())];
+        const std::string stem =
+            std::string(1, static_cast<char>('a' + below(26))) + std::to_string(i);
+        static const std::array<const char*, 4> kExtensions = {".doc", ".DOC", ".Doc", ".txt"};
+        const fs::path path = folder / (stem + kExtensions[below(kExtensions.size())]);
+        static const std::array<const std::vector<std::uint8_t>*, 5> kContents = {
+            &samples.marked, &samples.markedLarge, &samples.plain, &samples.oldVersion,
+            &samples.rtf};
+        const fs::path written = dir.Write(path, *kContents[below(kContents.size())]);
+        if (below(20) == 0) {
+            fs::permissions(written, fs::perms::owner_read | fs::perms::group_read);
+        }
+    }
+    fs::create_directory_symlink(dir.Path() / folders.back(), dir.Path() / "link-to-last");
+    fs::create_directory_symlink("..", dir.Path() / folders.back() / "up");
+}
+
+TEST(ParallelSearch, TellsTheSinkWhatASearchOfOneFileAtATimeTells) {
+    for (const std::uint32_t seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(seed);
+        const testing::TempDir dir;
+        GrowTree(dir, seed, 60 + static_cast<int>(seed) * 150);
+        const Log sequential = Calls(dir.Path(), 1);
+        ASSERT_GT(sequential.size(), 20u);
+        for (const unsigned jobs : {2u, 3u, 8u}) {
+            SCOPED_TRACE(jobs);
+            EXPECT_EQ(Calls(dir.Path(), jobs), sequential);
+        }
+    }
+}
+
+TEST(ParallelSearch, StopsWhereASearchOfOneFileAtATimeStops) {
+    const testing::TempDir dir;
+    GrowTree(dir, 5, 400);
+    const std::vector<StopAt> stops = {{.rows = 0},    {.rows = 1},    {.rows = 7},    {.rows = 40},
+                                       {.folders = 1}, {.folders = 3}, {.folders = 20}};
+    for (const StopAt& stop : stops) {
+        SCOPED_TRACE(std::to_string(stop.rows) + " rows, " + std::to_string(stop.folders) +
+                     " folders");
+        const Log sequential = Calls(dir.Path(), 1, stop);
+        EXPECT_EQ(Calls(dir.Path(), 2, stop), sequential);
+        EXPECT_EQ(Calls(dir.Path(), 5, stop), sequential);
+    }
+}
+
+TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
+    const testing::TempDir dir;
+    GrowTree(dir, 6, 200);
+    dir.WriteText("m-closed/inside.doc", "x");
+    fs::permissions(dir.Path(), fs::perms::all);
+    fs::permissions(dir.Path() / "m-closed", fs::perms::none);
+    const std::optional<std::string> same = testing::RunUnprivileged([&] {
+        const Log sequential = Calls(dir.Path(), 1);
+        const bool seen = std::find(sequential.begin(), sequential.end(), "not-listed m-closed") !=
+                          sequential.end();
+        return std::string(seen ? "seen " : "unseen ") +
+               (Calls(dir.Path(), 3) == sequential ? "same" : "different");
+    });
+    fs::permissions(dir.Path() / "m-closed", fs::perms::owner_all);
+    EXPECT_EQ(same, "seen same");
+}
+
+// Throws from the sink once it holds a few rows, the way a sink that runs out of memory would.
+class ThrowingSink final : public SearchSink {
+  public:
+    void AddResultRow(const ResultRow& /*row*/) override {
+        if (++rows_ == 3) {
+            throw std::runtime_error("sink failed");
+        }
+    }
+
+  private:
+    int rows_ = 0;
+};
+
+TEST(ParallelSearch, LetsWhatTheSinkThrowsThroughAndLeavesNoWorkBehind) {
+    const testing::TempDir dir;
+    for (int i = 0; i < 300; ++i) {
+        dir.Write("f" + std::to_string(i) + ".doc", Samples().marked);
+    }
+    for (const unsigned jobs : {1u, 2u, 4u}) {
+        ThrowingSink sink;
+        EXPECT_THROW(SearchFolder(dir.Path(), ".doc", sink, {.jobs = jobs}), std::runtime_error);
+    }
+}
+
+// kalvor-scan itself: the lines it prints are the same for any number of jobs.
+TEST(ParallelSearch, KalvorScanPrintsTheSameLinesForAnyNumberOfJobs) {
+    const testing::TempDir dir;
+    GrowTree(dir, 7, 300);
+    const auto run = [&](unsigned jobs) {
+        const std::string command = std::string("'") + KALVOR_SCAN_EXECUTABLE + "' --jobs " +
+                                    std::to_string(jobs) + " --not-examined '" +
+                                    dir.Path().native() + "' 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        std::string text;
+        std::array<char, 4096> chunk;
+        while (const std::size_t got = fread(chunk.data(), 1, chunk.size(), pipe)) {
+            text.append(chunk.data(), got);
+        }
+        EXPECT_EQ(pclose(pipe), 0);
+        return text;
+    };
+    const std::string sequential = run(1);
+    EXPECT_NE(sequential.find("\t"), std::string::npos);
+    EXPECT_EQ(run(2), sequential);
+    EXPECT_EQ(run(16), sequential);
+}
+
+}  // namespace
+}  // namespace kalvor::scan

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/byte_text.h"
+#include "cli/json_text.h"
+#include "cli/report_lines.h"
+#include "tests/core/scan_command_runner.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a script does with a field: \\ \t \n \r and \xNN back to bytes.
+std::string Unescape(std::string_view field) {
+    std::string bytes;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\') {
+            bytes += field[i];
+            continue;
+        }
+        const char kind = field.at(++i);
+        if (kind == 'x') {
+            bytes += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            bytes += kind == 't' ? '\t' : kind == 'n' ? '\n' : kind == 'r' ? '\r' : kind;
+        }
+    }
+    return bytes;
+}
+
+TEST(ScanOutput, EscapesOnlyWhatWouldBreakALineOrIsNotUtf8) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/home/a/report.doc", "/home/a/report.doc"},
+        {"/共享/机密 文件.doc", "/共享/机密 文件.doc"},
+        {"a\tb", "a\\tb"},
+        {"a\nb\r", "a\\nb\\r"},
+        {"back\\slash", "back\\\\slash"},
+        {"\x01\x1f\x7f", "\\x01\\x1f\\x7f"},
+        {"\xff\xfe.doc", "\\xff\\xfe.doc"},
+        {"cut \xe6\x9c", "cut \\xe6\\x9c"},
+        {"overlong \xc0\xaf", "overlong \\xc0\\xaf"},
+        {"surrogate \xed\xa0\x80", "surrogate \\xed\\xa0\\x80"},
+    };
+    for (const auto& [bytes, escaped] : cases) {
+        EXPECT_EQ(EscapeField(bytes), escaped);
+    }
+}
+
+TEST(ScanOutput, EscapedFieldsGiveBackTheExactBytes) {
+    std::mt19937 random(7);
+    const std::string alphabet = "ab\\\t\n\r\x01\x7f\xc3\xa9\xe6\x9c\xba\xff\x80 ";
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        for (int i = static_cast<int>(random() % 12); i > 0; --i) {
+            bytes += alphabet[random() % alphabet.size()];
+        }
+        const std::string escaped = EscapeField(bytes);
+        ASSERT_EQ(Unescape(escaped), bytes) << escaped;
+        ASSERT_TRUE(IsValidUtf8(escaped)) << escaped;
+        ASSERT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos) << escaped;
+    }
+}
+
+TEST(ScanOutput, MakesJsonStringsOfAnyBytes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"plain", "\"plain\""},
+        {"机密", "\"机密\""},
+        {"q\"b\\", "\"q\\\"b\\\\\""},
+        {"t\tn\nr\r", "\"t\\tn\\nr\\r\""},
+        {"\x01\x1f", "\"\\u0001\\u001f\""},
+        {"\xff.doc", "\"\xef\xbf\xbd.doc\""},
+    };
+    for (const auto& [text, json] : cases) {
+        EXPECT_EQ(JsonString(text), json);
+    }
+    EXPECT_EQ(HexBytes(std::string("\xff\x00"
+                                   "a",
+                                   3)),
+              "ff0061");
+}
+
+TEST(ScanOutput, WritesRowsAndNotesInEitherFormat) {
+    scan::ResultRow row;
+    row.path = "/s/a\tb\xff.doc";
+    row.sizeText = "1536";
+    row.creationTimeText = "2008-03-05 09:07:02";
+    row.modificationTimeText = "";
+    EXPECT_EQ(RowLine(3, row, OutputFormat::Text),
+              "3\t/s/a\\tb\\xff.doc\t1536\t2008-03-05 09:07:02\t\n");
+    EXPECT_EQ(RowLine(3, row, OutputFormat::Json),
+              "{\"number\":3,\"path\":\"/s/a\\tb\xef\xbf\xbd.doc\",\"path_bytes\":"
+              "\"2f732f610962ff2e646f63\",\"size\":1536,\"created\":\"2008-03-05 09:07:02\","
+              "\"modified\":\"\"}\n");
+    row.path = "/s/plain.doc";
+    EXPECT_EQ(RowLine(1, row, OutputFormat::Json).find("path_bytes"), std::string::npos);
+    EXPECT_EQ(NotExaminedLine("/s/x\n.doc", scan::NotExaminedReason::Locked, OutputFormat::Text),
+              "not-examined\tlocked\t/s/x\\n.doc\n");
+    EXPECT_EQ(NotExaminedLine("/s/x.doc", scan::NotExaminedReason::Locked, OutputFormat::Json),
+              "{\"kind\":\"not-examined\",\"reason\":\"locked\",\"path\":\"/s/x.doc\"}\n");
+    EXPECT_EQ(FolderNotListedLine("/s/\\", OutputFormat::Text), "folder-not-listed\t/s/\\\\\n");
+    EXPECT_EQ(FolderNotListedLine("/s/\xfe", OutputFormat::Json),
+              "{\"kind\":\"folder-not-listed\",\"path\":\"/s/\xef\xbf\xbd\",\"path_bytes\":"
+              "\"2f732ffe\"}\n");
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos;
+         start = end + 1) {
+        parts.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) {
+        parts.push_back(text.substr(start));
+    }
+    return parts;
+}
+
+class ScanOutputCommand : public ::testing::Test {
+  protected:
+    ScanOutputCommand() {
+        for (const std::string& name : kNames) {
+            paths_.insert(dir_.Write(name, testing::WordDocumentWithText(u"秘密")).native());
+        }
+    }
+
+    const std::vector<std::string> kNames = {"plain.doc", "tab\there.doc",   "line\nbreak.doc",
+                                             "cr\r.doc",  "back\\slash.doc", "bad\xff\xfe.doc",
+                                             "机密.doc"};
+    testing::TempDir dir_;
+    std::set<std::string> paths_;
+};
+
+TEST_F(ScanOutputCommand, PrintsOneUnambiguousLinePerDocument) {
+    const CommandResult result = RunScan({"--jobs", "2", dir_.Path().native()});
+    EXPECT_EQ(result.status, 0);
+    const std::vector<std::string> lines = Split(result.out, '\n');
+    ASSERT_EQ(lines.size(), kNames.size()) << result.out;
+    std::set<std::string> printed;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string> fields = Split(lines[i], '\t');
+        ASSERT_EQ(fields.size(), 5u) << lines[i];
+        EXPECT_EQ(fields[0], std::to_string(i + 1));
+        printed.insert(Unescape(fields[1]));
+    }
+    EXPECT_EQ(printed, paths_);
+    EXPECT_NE(result.out.find((dir_.Path() / "plain.doc").native() + "\t"), std::string::npos);
+}
+
+// A JSON parser that knows nothing of kalvor reads every path back exactly.
+TEST_F(ScanOutputCommand, PrintsJsonLinesThatAJsonParserReadsBackExactly) {
+    const fs::path python = "/usr/bin/python3";
+    if (!fs::exists(python)) {
+        GTEST_SKIP() << "no " << python;
+    }
+    const std::string reader =
+        "import json, sys\n"
+        "for line in sys.stdin:\n"
+        "    row = json.loads(line)\n"
+        "    assert set(row) <= {'number', 'path', 'path_bytes', 'size', 'created', 'modified'}\n"
+        "    path = bytes.fromhex(row['path_bytes']) if 'path_bytes' in row else "
+        "row['path'].encode()\n"
+        "    sys.stdout.buffer.write(b'%d %d ' % (row['number'], row['size']) + path + b'\\0')\n";
+    const fs::path script = dir_.WriteText("../read-rows.py", reader);
+    const std::string command = "'" + std::string(KALVOR_SCAN_EXECUTABLE) + "' --format json '" +
+                                dir_.Path().native() + "' 2>/dev/null | '" + python.native() +
+                                "' '" + script.native() + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string text;
+    std::array<char, 4096> chunk;
+    while (const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
+        text.append(chunk.data(), got);
+    }
+    const int status = pclose(pipe);
+    fs::remove(script);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::set<std::string> read;
+    const std::string size = std::to_string(testing::WordDocumentWithText(u"秘密").size());
+    int number = 0;
+    for (const std::string& entry : Split(text, '\0')) {
+        const std::string head = std::to_string(++number) + " " + size + " ";
+        ASSERT_EQ(entry.substr(0, head.size()), head);
+        read.insert(entry.substr(head.size()));
+    }
+    EXPECT_EQ(read, paths_);
+}
+
+TEST(ScanOutputOptions, RejectsAnUnknownFormat) {
+    const testing::TempDir dir;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--format", "xml", dir.Path().native()},
+          std::vector<std::string>{"--format=", dir.Path().native()},
+          std::vector<std::string>{dir.Path().native(), "--format"}}) {
+        const CommandResult result = RunScan(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_TRUE(result.err.starts_with("kalvor-scan: --format takes text or json\n"))
+            << result.err;
+    }
+}
+
+TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
+    const testing::TempDir dir;
+    const fs::path closed = dir.MakeDir("closed\tone");
+    fs::permissions(dir.Path(), fs::perms::all);
+    fs::permissions(closed, fs::perms::none);
+    const std::optional<std::string> seen = testing::RunUnprivileged([&] {
+        std::string text;
+        for (const char* format : {"text", "json"}) {
+            const CommandResult result =
+                RunScan({"--not-examined", "--format", format, dir.Path().native()});
+            text += std::to_string(result.status) + "|" + result.out + "|" + result.err;
+        }
+        return text;
+    });
+    const std::string summary =
+        "一共找到 0 个符合要求的文件！\n另有 1 个文件夹无法打开，其中的内容没有搜索。\n";
+    EXPECT_EQ(seen, "1||folder-not-listed\t" + dir.Path().native() + "/closed\\tone\n" + summary +
+                        "1||{\"kind\":\"folder-not-listed\",\"path\":\"" + dir.Path().native() +
+                        "/closed\\tone\"}\n" + summary);
+}
+
+}  // namespace
+}  // namespace kalvor::cli

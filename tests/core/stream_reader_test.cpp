@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/cfb_windowed_file.h"
+#include "platform/compound_file.h"
+#include "tests/support/compound_file_builder.h"
+#include "tests/support/counting_byte_source.h"
+
+namespace kalvor::platform {
+namespace {
+
+using testing::BuildCompoundFileWithLayout;
+using testing::CompoundFileSpec;
+using testing::PutLe32;
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
+
+// Bytes drawn from `seed`, never zero, so bytes a reader failed to fill in stand out.
+std::vector<std::uint8_t> Pattern(std::size_t size, unsigned seed) {
+    std::minstd_rand random(seed + 1);
+    std::vector<std::uint8_t> bytes(size);
+    std::generate(bytes.begin(), bytes.end(),
+                  [&] { return static_cast<std::uint8_t>(random() % 255 + 1); });
+    return bytes;
+}
+
+using CountingFile = testing::CountingByteSource;
+
+struct ReadCase {
+    const char* name;
+    std::uint64_t offset;
+    std::size_t length;
+    int reads;  // of the file, by this read
+};
+
+TEST(WindowedFile, ReadsWhatTheFileHoldsWithFewReads) {
+    const std::vector<std::uint8_t> bytes = Pattern(1'000'000, 1);
+    CountingFile file(bytes, bytes.size() + 5000);
+    cfb::WindowBuffers buffers;
+    cfb::WindowedFile windowed(file, buffers);
+    const std::vector<ReadCase> cases = {
+        {"header, bringing in the first window", 0, 512, 1},
+        {"inside the first window", 4096, 70'000, 0},
+        {"near the end, bringing in a second window", 900'000, 512, 1},
+        {"inside the second window", 950'000, 10'000, 0},
+        {"from the first window on, the rest straight from the file", 200'000, 800'000, 1},
+        {"a window that comes up short at the file's real end", 990'000, 20'000, 2},
+        {"past the file's real end", 1'002'000, 100, 1},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> out(c.length, 0xEE);
+        const int readsBefore = file.reads;
+        const std::size_t got = windowed.ReadAt(c.offset, out);
+        EXPECT_EQ(file.reads - readsBefore, c.reads);
+        const std::size_t expected =
+            c.offset >= bytes.size() ? 0 : std::min(c.length, bytes.size() - c.offset);
+        ASSERT_EQ(got, expected);
+        EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<long>(got),
+                               bytes.begin() + static_cast<long>(c.offset)));
+    }
+}
+
+TEST(WindowedFile, HoldsOnlyWhatOneWindowHoldsWhole) {
+    const std::vector<std::uint8_t> bytes = Pattern(600'000, 2);
+    CountingFile file(bytes);
+    cfb::WindowBuffers buffers;
+    cfb::WindowedFile windowed(file, buffers);
+    std::vector<std::uint8_t> header(512);
+    ASSERT_EQ(windowed.ReadAt(0, header), header.size());
+    const std::span<const std::uint8_t> held = windowed.Held(1000, 200'000);
+    ASSERT_EQ(held.size(), 200'000u);
+    EXPECT_TRUE(std::equal(held.begin(), held.end(), bytes.begin() + 1000));
+    EXPECT_TRUE(windowed.Held(200'000, 100'000).empty());
+    EXPECT_TRUE(windowed.Held(500'000, 10).empty());
+    EXPECT_EQ(file.reads, 1);
+}
+
+struct StreamCase {
+    std::string name;
+    CompoundFileSpec spec;
+    bool breakChain = false;  // the WordDocument chain ends after its first sector
+};
+
+std::vector<StreamCase> StreamCases() {
+    const auto withWordDocument = [](std::size_t size, int version, bool reverse = false) {
+        CompoundFileSpec spec{.majorVersion = version, .reverseChains = reverse};
+        spec.rootStreams = {{u"1Table", Pattern(3000, 3)},
+                            {u"WordDocument", Pattern(size, static_cast<unsigned>(size))},
+                            {u"Data", Pattern(9000, 4)}};
+        return spec;
+    };
+    return {
+        {"v3 mini stream", withWordDocument(3000, 3)},
+        {"v3 one run", withWordDocument(100'000, 3)},
+        {"v3 one run past the first window", withWordDocument(700'000, 3)},
+        {"v3 backward chain", withWordDocument(20'000, 3, true)},
+        {"v4 one run", withWordDocument(50'000, 4)},
+        {"v4 mini stream", withWordDocument(100, 4)},
+        {"broken chain", withWordDocument(30'000, 3), true},
+        {"small after large", withWordDocument(5000, 3)},
+        {"empty", withWordDocument(0, 3)},
+    };
+}
+
+// One reader for all the files, as a worker keeps it: what it returns for each file is what the
+// plain reader returns, bytes and zero-filled tail alike, whatever the files before it held.
+TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
+    RootStreamReader reader;
+    for (const StreamCase& c : StreamCases()) {
+        SCOPED_TRACE(c.name);
+        auto built = BuildCompoundFileWithLayout(c.spec);
+        if (c.breakChain) {
+            const auto& chain = built.layout.Stream(u"WordDocument").chain;
+            PutLe32(built.bytes, built.layout.FatEntryOffset(chain[0]), kEndOfChain);
+        }
+        MemoryByteSource plainSource(built.bytes);
+        std::vector<std::uint8_t> expected;
+        ASSERT_EQ(ReadRootStream(plainSource, u"WordDocument", expected), StreamReadResult::Read);
+        CountingFile file(built.bytes);
+        std::span<const std::uint8_t> image;
+        ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), expected.begin(), expected.end()));
+        if (built.bytes.size() <= cfb::WindowedFile::kFirstWindow) {
+            EXPECT_EQ(file.reads, 1);
+        }
+    }
+}
+
+TEST(RootStreamReader, ReportsWhatIsNotThereAsThePlainReaderDoes) {
+    RootStreamReader reader;
+    const std::vector<std::uint8_t> text(5000, 'x');
+    CountingFile notCompound(text);
+    std::span<const std::uint8_t> image;
+    EXPECT_EQ(reader.Read(notCompound, u"WordDocument", image), StreamReadResult::NotCompoundFile);
+    EXPECT_TRUE(image.empty());
+    const auto built = BuildCompoundFileWithLayout({.rootStreams = {{u"1Table", Pattern(10, 5)}}});
+    CountingFile noStream(built.bytes);
+    EXPECT_EQ(reader.Read(noStream, u"WordDocument", image), StreamReadResult::StreamNotFound);
+    EXPECT_TRUE(image.empty());
+}
+
+TEST(RootStreamReader, GivesBackMemoryOnlyPastTheLimit) {
+    RootStreamReader reader;
+    const auto built = BuildCompoundFileWithLayout(
+        {.rootStreams = {{u"WordDocument", Pattern(2'000'000, 6)}}, .reverseChains = true});
+    CountingFile file(built.bytes);
+    std::span<const std::uint8_t> image;
+    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
+    const std::uint8_t* const before = image.data();
+    reader.ReleaseMemoryAbove(16'000'000);
+    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
+    EXPECT_EQ(image.data(), before);
+    reader.ReleaseMemoryAbove(1'000'000);
+    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
+    EXPECT_EQ(image.size(), 2'000'000u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), Pattern(2'000'000, 6).begin()));
+}
+
+}  // namespace
+}  // namespace kalvor::platform
