@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/marking_detector.h"
 #include "tests/support/temp_dir.h"
@@ -112,8 +113,8 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
     {
         testing::HeldFile held(path, FILE_SHARE_READ);
         ASSERT_TRUE(held.HandOverToChildProcess());
-        std::vector<std::uint8_t> buffer;
-        EXPECT_EQ(scan::ExamineDocument(path, buffer).reason, scan::NotExaminedReason::Locked);
+        platform::RootStreamReader reader;
+        EXPECT_EQ(scan::ExamineDocument(path, reader).reason, scan::NotExaminedReason::Locked);
         EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::NotExamined);
     }
     EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::Marked);
@@ -121,11 +122,11 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
 
 TEST(CheckMarkingOnWindows, ExaminesPathsUpTo259UnitsOnly) {
     const testing::TempDir dir;
-    std::vector<std::uint8_t> buffer;
+    platform::RootStreamReader reader;
     const fs::path fits = FileWithPathOfLength(dir, 259);
-    EXPECT_EQ(scan::ExamineDocument(fits, buffer).verdict, scan::MarkingVerdict::Marked);
+    EXPECT_EQ(scan::ExamineDocument(fits, reader).verdict, scan::MarkingVerdict::Marked);
     const fs::path tooLong = FileWithPathOfLength(dir, 260);
-    EXPECT_EQ(scan::ExamineDocument(tooLong, buffer).reason, scan::NotExaminedReason::PathTooLong);
+    EXPECT_EQ(scan::ExamineDocument(tooLong, reader).reason, scan::NotExaminedReason::PathTooLong);
 }
 
 }  // namespace
