@@ -17,6 +17,16 @@ std::string JsonPathMembers(const std::filesystem::path& path) {
     return members;
 }
 
+// Windows names cannot hold control characters, and the backslash is its separator: a path is
+// unambiguous as it stands there, and escaping every separator would only garble it.
+std::string PathField(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return platform::PathBytes(path);
+#else
+    return EscapeField(platform::PathBytes(path));
+#endif
+}
+
 }  // namespace
 
 std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat format) {
@@ -25,8 +35,8 @@ std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat
                ",\"size\":" + row.sizeText + ",\"created\":" + JsonString(row.creationTimeText) +
                ",\"modified\":" + JsonString(row.modificationTimeText) + "}\n";
     }
-    return std::to_string(number) + '\t' + EscapeField(platform::PathBytes(row.path)) + '\t' +
-           row.sizeText + '\t' + row.creationTimeText + '\t' + row.modificationTimeText + '\n';
+    return std::to_string(number) + '\t' + PathField(row.path) + '\t' + row.sizeText + '\t' +
+           row.creationTimeText + '\t' + row.modificationTimeText + '\n';
 }
 
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,
@@ -36,14 +46,14 @@ std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExamined
         return "{\"kind\":\"not-examined\",\"reason\":" + JsonString(token) + "," +
                JsonPathMembers(path) + "}\n";
     }
-    return "not-examined\t" + token + '\t' + EscapeField(platform::PathBytes(path)) + '\n';
+    return "not-examined\t" + token + '\t' + PathField(path) + '\n';
 }
 
 std::string FolderNotListedLine(const std::filesystem::path& folder, OutputFormat format) {
     if (format == OutputFormat::Json) {
         return "{\"kind\":\"folder-not-listed\"," + JsonPathMembers(folder) + "}\n";
     }
-    return "folder-not-listed\t" + EscapeField(platform::PathBytes(folder)) + '\n';
+    return "folder-not-listed\t" + PathField(folder) + '\n';
 }
 
 }  // namespace kalvor::cli

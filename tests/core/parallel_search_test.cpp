@@ -71,7 +71,7 @@ class CallLog final : public SearchSink {
     }
     void CheckThread() { calledFromAnotherThread |= std::this_thread::get_id() != thread_; }
     std::string Relative(const fs::path& path) const {
-        return path.lexically_relative(root_).native();
+        return path.lexically_relative(root_).generic_string();
     }
 
     fs::path root_;
@@ -127,8 +127,11 @@ void GrowTree(const testing::TempDir& dir, std::uint32_t seed, int files) {
             fs::permissions(written, fs::perms::owner_read | fs::perms::group_read);
         }
     }
+#ifndef _WIN32
+    // Windows makes folder links only for administrators.
     fs::create_directory_symlink(dir.Path() / folders.back(), dir.Path() / "link-to-last");
     fs::create_directory_symlink("..", dir.Path() / folders.back() / "up");
+#endif
 }
 
 TEST(ParallelSearch, TellsTheSinkWhatASearchOfOneFileAtATimeTells) {
@@ -159,6 +162,7 @@ TEST(ParallelSearch, StopsWhereASearchOfOneFileAtATimeStops) {
     }
 }
 
+#ifndef _WIN32
 TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
     const testing::TempDir dir;
     GrowTree(dir, 6, 200);
@@ -175,6 +179,7 @@ TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
     fs::permissions(dir.Path() / "m-closed", fs::perms::owner_all);
     EXPECT_EQ(same, "seen same");
 }
+#endif
 
 // Throws from the sink once it holds a few rows, the way a sink that runs out of memory would.
 class ThrowingSink final : public SearchSink {
@@ -200,6 +205,7 @@ TEST(ParallelSearch, LetsWhatTheSinkThrowsThroughAndLeavesNoWorkBehind) {
     }
 }
 
+#ifndef _WIN32
 // kalvor-scan itself: the lines it prints are the same for any number of jobs.
 TEST(ParallelSearch, KalvorScanPrintsTheSameLinesForAnyNumberOfJobs) {
     const testing::TempDir dir;
@@ -222,6 +228,7 @@ TEST(ParallelSearch, KalvorScanPrintsTheSameLinesForAnyNumberOfJobs) {
     EXPECT_EQ(run(2), sequential);
     EXPECT_EQ(run(16), sequential);
 }
+#endif
 
 }  // namespace
 }  // namespace kalvor::scan
