@@ -1,6 +1,7 @@
 #include "scan/ordered_examiner.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "scan/marking_detector.h"
@@ -17,7 +18,13 @@ constexpr std::size_t kWindowPerJob = 64;
 
 OrderedExaminer::OrderedExaminer(unsigned jobs) : slots_(kWindowPerJob * std::max(jobs, 1U)) {
     for (unsigned i = 1; i < jobs; ++i) {
-        workers_.emplace_back([this] { Work(); });
+        try {
+            workers_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // The system will not start another thread (a limit on threads or memory): the
+            // examiners already there, the calling thread among them, do all the work.
+            break;
+        }
     }
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -178,6 +181,24 @@ TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
     });
     fs::permissions(dir.Path() / "m-closed", fs::perms::owner_all);
     EXPECT_EQ(same, "seen same");
+}
+#endif
+
+#ifndef _WIN32
+TEST(ParallelSearch, WorksWithFewerThreadsThanAskedWhenTheSystemStartsNoMore) {
+    const testing::TempDir dir;
+    GrowTree(dir, 8, 150);
+    fs::permissions(dir.Path(), fs::perms::all);
+    const std::optional<std::string> same = testing::RunUnprivileged([&] {
+        const Log sequential = Calls(dir.Path(), 1);
+        // One process and no further thread for this user.
+        const rlimit one{1, 1};
+        if (setrlimit(RLIMIT_NPROC, &one) != 0) {
+            return std::string("no limit");
+        }
+        return std::string(Calls(dir.Path(), 4) == sequential ? "same" : "different");
+    });
+    EXPECT_EQ(same, "same");
 }
 #endif
 
