@@ -93,11 +93,16 @@ void CkalvorView::SetFolderWalk(FolderWalk walk) {
 }
 
 std::vector<int> CkalvorView::SelectedRows() const {
+    // From the selection's ranges: QItemSelectionModel::selectedRows() asks, for every row, every
+    // range whether it holds the row.
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) {
-        rows.push_back(index.row());
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.push_back(row);
+        }
     }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -159,7 +164,7 @@ void CkalvorView::OnRemoveFromList() {
     if (rows.empty()) {
         return;
     }
-    std::for_each(rows.rbegin(), rows.rend(), [this](int row) { model_->removeRows(row, 1); });
+    model_->RemoveRows(rows);
     RenumberRows();
 }
 

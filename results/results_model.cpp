@@ -94,6 +94,21 @@ int ResultsModel::AppendRow(const scan::ResultRow& row) {
     return index;
 }
 
+void ResultsModel::RemoveRows(const std::vector<int>& rows) {
+    if (rows.empty()) {
+        return;
+    }
+    // A removal signal per row costs the view and the selection a pass over all rows each.
+    beginResetModel();
+    std::vector<bool> drop(rows_.size());
+    for (const int row : rows) {
+        drop[static_cast<std::size_t>(row)] = true;
+    }
+    std::size_t index = 0;
+    std::erase_if(rows_, [&](const NumberedRow&) { return drop[index++]; });
+    endResetModel();
+}
+
 void ResultsModel::Renumber() {
     if (rows_.empty()) {
         return;

@@ -27,6 +27,8 @@ class ResultsModel final : public QAbstractTableModel {
     // Appends `row` numbered one more than the rows before it; returns its index.
     int AppendRow(const scan::ResultRow& row);
     void Renumber();
+    // Removes the rows at the ascending positions `rows` all at once: one reset, one pass.
+    void RemoveRows(const std::vector<int>& rows);
     void Clear();
 
     const scan::ResultRow& RowAt(int row) const {
