@@ -6,7 +6,7 @@ namespace kalvor::app {
 // target whose command map holds the identifier handles it; an identifier no map holds leaves its
 // action disabled (or consumed without effect, for the edit accelerators).
 class CommandTarget {
-public:
+  public:
     virtual ~CommandTarget() = default;
 
     virtual bool HasCommand(unsigned id) const = 0;
