@@ -1,5 +1,3 @@
-#include "platform/directory_listing.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/directory_listing.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::platform {

@@ -1,5 +1,3 @@
-#include "platform/exclusive_file.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -14,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 

@@ -1,11 +1,11 @@
-#include "scan/file_time.h"
-
 #include <gtest/gtest.h>
 #include <time.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "scan/file_time.h"
 
 namespace kalvor::scan {
 namespace {

@@ -1,5 +1,3 @@
-#include "scan/folder_search.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/folder_search.h"
 #include "tests/core/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"

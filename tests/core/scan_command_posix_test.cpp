@@ -1,5 +1,3 @@
-#include "cli/scan_command.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/scan_command.h"
 #include "tests/core/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"

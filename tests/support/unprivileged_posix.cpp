@@ -1,10 +1,10 @@
-#include "tests/support/unprivileged.h"
-
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+
+#include "tests/support/unprivileged.h"
 
 namespace kalvor::testing {
 
