@@ -17,13 +17,23 @@ enum class OpenOutcome {
     Unreadable,      // any other failure to open
 };
 
+// What a folder listing said of a name a moment before it is opened.
+enum class ListedAs {
+    Unknown,
+    PlainFile,  // a regular file, and the name itself not a link
+};
+
 // A document opened the way the platform's storage layer opens it for exclusive read-write
 // access: refused when it is read-only for us or locked by someone else, and locked against
 // others for as long as this object lives. Closing releases the lock.
 class ExclusiveFile final : public ByteSource {
-public:
+  public:
+    // A name listed as a plain file is opened in one step; should it have become something else
+    // since, the opened file is checked and refused, and a link in its place is never followed
+    // that way. Any other name is looked at before it is opened.
     static std::unique_ptr<ExclusiveFile> Open(const std::filesystem::path& path,
-                                               OpenOutcome& outcome);
+                                               OpenOutcome& outcome,
+                                               ListedAs listed = ListedAs::Unknown);
     ~ExclusiveFile() override;
 
     ExclusiveFile(const ExclusiveFile&) = delete;
@@ -32,7 +42,7 @@ public:
     std::uint64_t Size() const override { return size_; }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
-private:
+  private:
     ExclusiveFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
 
     int fd_;

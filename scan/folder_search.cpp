@@ -49,7 +49,7 @@ class SequentialSearch final : public TreeVisitor {
     }
 
     void DocumentFound(FoundDocument document) override {
-        const Examination examination = ExamineDocument(document.path, reader_);
+        const Examination examination = ExamineDocument(document.path, reader_, document.Listed());
         DeliverExamination(std::move(document), examination, sink_, progress_);
     }
 
@@ -76,10 +76,9 @@ SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_vie
     return search.Progress();
 }
 
-bool MatchesExtension(const std::filesystem::path& name, std::string_view extension) {
-    const std::basic_string_view<std::filesystem::path::value_type> text = name.native();
-    const std::size_t dot = text.rfind('.');
-    return EqualIgnoringAsciiCase(dot == text.npos ? text : text.substr(dot), extension);
+bool MatchesExtension(platform::NativeName name, std::string_view extension) {
+    const std::size_t dot = name.rfind('.');
+    return EqualIgnoringAsciiCase(dot == name.npos ? name : name.substr(dot), extension);
 }
 
 }  // namespace kalvor::scan

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/directory_listing.h"
 #include "scan/marking_verdict.h"
 #include "scan/result_row.h"
 
@@ -54,6 +55,6 @@ SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_vie
                             SearchSink& sink, const SearchOptions& options = {});
 
 // True when `name` ends, from its last ".", in `extension`, ASCII case ignored.
-bool MatchesExtension(const std::filesystem::path& name, std::string_view extension);
+bool MatchesExtension(platform::NativeName name, std::string_view extension);
 
 }  // namespace kalvor::scan

@@ -68,12 +68,12 @@ Examination NotExamined(NotExaminedReason reason) {
 
 StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
                                     platform::RootStreamReader& reader,
-                                    std::span<const std::uint8_t>& image,
-                                    NotExaminedReason& reason) {
+                                    std::span<const std::uint8_t>& image, NotExaminedReason& reason,
+                                    platform::ListedAs listed) {
     image = {};
     platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
     const std::unique_ptr<platform::ExclusiveFile> file =
-        platform::ExclusiveFile::Open(path, outcome);
+        platform::ExclusiveFile::Open(path, outcome, listed);
     if (file == nullptr) {
         reason = ReasonForRefusal(outcome, path);
         return StreamStatus::Failed;
@@ -95,11 +95,12 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
-Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader) {
+Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader,
+                            platform::ListedAs listed) {
     NotExaminedReason reason = NotExaminedReason::None;
     std::span<const std::uint8_t> image;
     const Examination examination =
-        ReadWordDocumentStream(path, reader, image, reason) == StreamStatus::Read
+        ReadWordDocumentStream(path, reader, image, reason, listed) == StreamStatus::Read
             ? CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()))
             : NotExamined(reason);
     reader.ReleaseMemoryAbove(kMemoryKeptBetweenDocuments);

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "platform/compound_file.h"
+#include "platform/exclusive_file.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -19,8 +20,8 @@ enum class StreamStatus : int {
 // is open, exclusively and locked, only while reading. On Failed, `reason` tells why.
 StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
                                     platform::RootStreamReader& reader,
-                                    std::span<const std::uint8_t>& image,
-                                    NotExaminedReason& reason);
+                                    std::span<const std::uint8_t>& image, NotExaminedReason& reason,
+                                    platform::ListedAs listed = platform::ListedAs::Unknown);
 
 // The verdict on a stream image already in memory: the version gate on byte 5, then the search
 // for a marking (秘, 机 or 绝, then any spaces or tabs, then 密).
@@ -28,7 +29,9 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length);
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
-Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader);
+// `listed` says how a folder listing saw the file, if one did.
+Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader,
+                            platform::ListedAs listed = platform::ListedAs::Unknown);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);
 

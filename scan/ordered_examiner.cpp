@@ -106,7 +106,8 @@ void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader
     Examination examination;
     std::exception_ptr failure;
     try {
-        examination = ExamineDocument(slot.finished.event.document.path, reader);
+        const FoundDocument& document = slot.finished.event.document;
+        examination = ExamineDocument(document.path, reader, document.Listed());
     } catch (...) {
         failure = std::current_exception();
     }

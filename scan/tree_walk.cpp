@@ -49,8 +49,9 @@ class Walk {
     }
 
     void WalkFolder(const fs::path& folder) {
-        std::optional<std::vector<platform::DirectoryEntry>> entries =
-            platform::ListDirectory(folder);
+        std::optional<std::vector<platform::DirectoryEntry>> entries = platform::ListDirectory(
+            folder,
+            [this](platform::NativeName name) { return MatchesExtension(name, extension_); });
         if (!entries.has_value()) {
             visitor_.FolderNotListed(folder);
             return;
@@ -66,7 +67,7 @@ class Walk {
             fs::path path = folder / entry.name;
             if (entry.isDirectory) {
                 Enter(path, entry.identity, entry.isLink);
-            } else if (MatchesExtension(entry.name, extension_)) {
+            } else {
                 visitor_.DocumentFound({std::move(path), std::move(entry)});
             }
         }
@@ -80,6 +81,11 @@ class Walk {
 };
 
 }  // namespace
+
+platform::ListedAs FoundDocument::Listed() const {
+    return entry.isRegularFile && !entry.isLink ? platform::ListedAs::PlainFile
+                                                : platform::ListedAs::Unknown;
+}
 
 fs::path WalkBase(const fs::path& folder) {
     std::error_code error;

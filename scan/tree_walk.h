@@ -4,12 +4,16 @@
 #include <string_view>
 
 #include "platform/directory_listing.h"
+#include "platform/exclusive_file.h"
 
 namespace kalvor::scan {
 
 struct FoundDocument {
     std::filesystem::path path;  // the walked folder joined with the name, one separator between
     platform::DirectoryEntry entry;
+
+    // How the listing saw it, which decides how it is opened.
+    platform::ListedAs Listed() const;
 };
 
 // What a walk reports, in walk order. Kept apart from examining documents so that examination can

@@ -27,6 +27,15 @@ bool IsDotOrDotDot(std::string_view name) {
     return name == "." || name == "..";
 }
 
+// Whether the folder told, without being asked about the entry, that it is no folder and no link.
+bool KnownToBeNoFolder(unsigned char type) {
+    return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
+}
+
+bool Wanted(const FileNameFilter& wantedFiles, const char* name) {
+    return !wantedFiles || wantedFiles(name);
+}
+
 struct StatedEntry {
     struct statx data;
     bool isLink;
@@ -67,6 +76,7 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     entry.name = name;
     entry.isDirectory = S_ISDIR(data.stx_mode);
     entry.isLink = stated.isLink;
+    entry.isRegularFile = S_ISREG(data.stx_mode);
     entry.size = data.stx_size;
     if ((data.stx_mask & STATX_BTIME) != 0) {
         entry.creationTime = data.stx_btime.tv_sec;
@@ -78,7 +88,8 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
 
 }  // namespace
 
-std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) {
+std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
+                                                         const FileNameFilter& wantedFiles) {
     const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
     if (dir == nullptr) {
         return std::nullopt;
@@ -86,12 +97,14 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
     const int folderFd = dirfd(dir.get());
     std::vector<std::pair<NameOrderKey, DirectoryEntry>> listed;
     while (const dirent* item = readdir(dir.get())) {
-        if (IsDotOrDotDot(item->d_name)) {
+        if (IsDotOrDotDot(item->d_name) ||
+            (KnownToBeNoFolder(item->d_type) && !Wanted(wantedFiles, item->d_name))) {
             continue;
         }
         // An entry that vanished since the folder was read is no longer there to search.
         const std::optional<StatedEntry> stated = StatEntry(folderFd, *item);
-        if (stated.has_value()) {
+        if (stated.has_value() &&
+            (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name))) {
             listed.emplace_back(MakeNameOrderKey(item->d_name), MakeEntry(item->d_name, *stated));
         }
     }

@@ -18,7 +18,7 @@ bool IsMissingError(int error) {
 // The superuser may write anything, but a file with no write bit at all is read-only to the
 // people who work with it, and the storage layer we stand in for refuses it.
 bool WriteProtectedForSuperuser(const struct stat& status) {
-    return geteuid() == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && geteuid() == 0;
 }
 
 OpenOutcome OutcomeOfOpenError(int error) {
@@ -76,15 +76,25 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+constexpr int kReadWriteFlags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Refuses what may not be read as a document: anything but a regular file, and a file the
+// superuser should leave alone.
+OpenOutcome OutcomeOfStatus(const struct stat& status) {
+    if (!S_ISREG(status.st_mode)) {
+        return OpenOutcome::NotRegularFile;
+    }
+    return WriteProtectedForSuperuser(status) ? OpenOutcome::ReadOnly : OpenOutcome::Opened;
+}
+
 // Opens for reading and writing exactly the file that `located` (an O_PATH descriptor) stands for.
 // Through /proc, a name swapped in the meantime for a FIFO or a device is never opened; without
 // /proc the file is opened by name and refused unless it is the same file.
 int ReopenForReadWrite(const UniqueFd& located, const std::filesystem::path& path,
                        const struct stat& status, OpenOutcome& outcome) {
-    constexpr int kFlags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = open(DescriptorPath(located.Get()).c_str(), kFlags);
+    int fd = open(DescriptorPath(located.Get()).c_str(), kReadWriteFlags);
     if (fd < 0 && errno == ENOENT) {
-        fd = open(path.c_str(), kFlags);
+        fd = open(path.c_str(), kReadWriteFlags);
     }
     if (fd < 0) {
         outcome = OutcomeOfOpenError(errno);
@@ -99,26 +109,49 @@ int ReopenForReadWrite(const UniqueFd& located, const std::filesystem::path& pat
     return fd;
 }
 
+// Looks at what the name leads to before opening it, so a FIFO or a device is never opened.
+UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status,
+                          OpenOutcome& outcome) {
+    const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
+        outcome = IsMissingError(errno) ? OpenOutcome::Missing : OpenOutcome::Unreadable;
+        return UniqueFd(-1);
+    }
+    outcome = OutcomeOfStatus(status);
+    if (outcome != OpenOutcome::Opened) {
+        return UniqueFd(-1);
+    }
+    return UniqueFd(ReopenForReadWrite(located, path, status, outcome));
+}
+
+// A name the listing saw as a plain file a moment ago is opened at once, without following a
+// link: a link put in its place is looked at first instead. Only a FIFO or a device renamed into
+// the folder in that moment could be opened, and it is refused before anything is read; opening
+// one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
+UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& status,
+                             OpenOutcome& outcome) {
+    UniqueFd file(open(path.c_str(), kReadWriteFlags | O_NOFOLLOW));
+    if (!file.Valid()) {
+        const int error = errno;
+        if (error == ELOOP) {
+            return OpenAfterLooking(path, status, outcome);
+        }
+        outcome = error == EISDIR || error == ENXIO ? OpenOutcome::NotRegularFile
+                                                    : OutcomeOfOpenError(error);
+        return file;
+    }
+    outcome = fstat(file.Get(), &status) == 0 ? OutcomeOfStatus(status) : OpenOutcome::Unreadable;
+    return outcome == OpenOutcome::Opened ? std::move(file) : UniqueFd(-1);
+}
+
 }  // namespace
 
 std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
-                                                   OpenOutcome& outcome) {
-    const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
+                                                   OpenOutcome& outcome, ListedAs listed) {
     struct stat status {};
-    if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
-        outcome = IsMissingError(errno) ? OpenOutcome::Missing : OpenOutcome::Unreadable;
-        return nullptr;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        outcome = OpenOutcome::NotRegularFile;
-        return nullptr;
-    }
-    if (WriteProtectedForSuperuser(status)) {
-        outcome = OpenOutcome::ReadOnly;
-        return nullptr;
-    }
-    UniqueFd file(ReopenForReadWrite(located, path, status, outcome));
-    if (file.Get() < 0) {
+    UniqueFd file = listed == ListedAs::PlainFile ? OpenListedPlainFile(path, status, outcome)
+                                                  : OpenAfterLooking(path, status, outcome);
+    if (!file.Valid()) {
         return nullptr;
     }
     outcome = LockExclusively(file.Get());

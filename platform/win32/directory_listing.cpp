@@ -60,6 +60,7 @@ DirectoryEntry MakeEntry(const std::filesystem::path& folder, const WIN32_FIND_D
     // Junctions and directory links: entered like folders, but a folder is never walked twice
     // through them.
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    entry.isRegularFile = !entry.isDirectory;
     entry.size = JoinHalves(data.nFileSizeHigh, data.nFileSizeLow);
     entry.creationTime = TimeValueOfFileTime(data.ftCreationTime);
     entry.lastWriteTime = TimeValueOfFileTime(data.ftLastWriteTime);
@@ -72,7 +73,8 @@ DirectoryEntry MakeEntry(const std::filesystem::path& folder, const WIN32_FIND_D
 
 }  // namespace
 
-std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder) {
+std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
+                                                         const FileNameFilter& wantedFiles) {
     const std::optional<std::wstring> pattern = SearchPattern(folder);
     if (!pattern.has_value()) {
         return std::nullopt;
@@ -92,7 +94,9 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
     const std::unique_ptr<void, FindCloser> search(first);
     std::vector<DirectoryEntry> entries;
     do {
-        if (!IsDotOrDotDot(data.cFileName)) {
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!IsDotOrDotDot(data.cFileName) &&
+            (isFolder || !wantedFiles || wantedFiles(data.cFileName))) {
             entries.push_back(MakeEntry(folder, data));
         }
     } while (FindNextFileW(search.get(), &data));

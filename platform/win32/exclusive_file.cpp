@@ -64,7 +64,7 @@ HANDLE HandleOf(int fd) {
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
 // or one that another program holds open, and nobody else can open it while we read.
 std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
-                                                   OpenOutcome& outcome) {
+                                                   OpenOutcome& outcome, ListedAs /*listed*/) {
     if (path.native().size() >= kPathLimit) {
         outcome = OpenOutcome::Missing;
         return nullptr;

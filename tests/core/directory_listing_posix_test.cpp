@@ -79,6 +79,43 @@ TEST(ListDirectory, DescribesEachEntryWithLinksFollowed) {
     EXPECT_FALSE(EntryNamed(entries, "fifo.doc").isDirectory);
 }
 
+TEST(ListDirectory, HoldsEveryFolderAndOnlyTheFilesWanted) {
+    const testing::TempDir dir;
+    dir.WriteText("wanted.doc", "x");
+    dir.WriteText("other.txt", "x");
+    dir.MakeDir("folder.txt");
+    fs::create_directory_symlink("folder.txt", dir.Path() / "link-to-folder.txt");
+    fs::create_symlink("wanted.doc", dir.Path() / "link-to-file.doc");
+    fs::create_symlink("other.txt", dir.Path() / "link-to-file.txt");
+    fs::create_symlink("nowhere", dir.Path() / "dangling.doc");
+    ASSERT_EQ(mkfifo((dir.Path() / "fifo.doc").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir.Path() / "fifo.txt").c_str(), 0600), 0);
+
+    const auto endsInDoc = [](NativeName name) { return name.ends_with(".doc"); };
+    const std::vector<DirectoryEntry> entries = ListDirectory(dir.Path(), endsInDoc).value();
+    std::vector<std::string> names;
+    for (const DirectoryEntry& entry : entries) {
+        names.push_back(entry.name.native());
+    }
+    const std::vector<std::string> expected = {"dangling.doc",       "fifo.doc",
+                                               "folder.txt",         "link-to-file.doc",
+                                               "link-to-folder.txt", "wanted.doc"};
+    EXPECT_EQ(names, expected);
+
+    struct Kind {
+        const char* name;
+        bool isRegularFile;
+        bool isLink;
+    };
+    for (const Kind& kind : {Kind{"wanted.doc", true, false}, Kind{"link-to-file.doc", true, true},
+                             Kind{"dangling.doc", false, true}, Kind{"fifo.doc", false, false},
+                             Kind{"folder.txt", false, false}}) {
+        SCOPED_TRACE(kind.name);
+        EXPECT_EQ(EntryNamed(entries, kind.name).isRegularFile, kind.isRegularFile);
+        EXPECT_EQ(EntryNamed(entries, kind.name).isLink, kind.isLink);
+    }
+}
+
 TEST(ListDirectory, GivesNothingForWhatIsNotAListableFolder) {
     const testing::TempDir dir;
     const fs::path file = dir.WriteText("file", "x");

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
@@ -62,22 +63,28 @@ void PrintTo(const OpenCase& param, std::ostream* out) {
     *out << param.name;
 }
 
-class Opening : public ::testing::TestWithParam<OpenCase> {};
+// Every case is also opened as a name listed as a plain file a moment ago, which stands for a
+// name that has since become something else: the outcome must not depend on the listing.
+class Opening : public ::testing::TestWithParam<std::tuple<OpenCase, ListedAs>> {};
 
 TEST_P(Opening, GivesItsOutcomeAtOnce) {
+    const auto& [openCase, listed] = GetParam();
     const TempDir dir;
-    const fs::path path = GetParam().make(dir);
+    const fs::path path = openCase.make(dir);
     OpenOutcome outcome = OpenOutcome::Unreadable;
     const auto start = std::chrono::steady_clock::now();
-    const auto file = ExclusiveFile::Open(path, outcome);
+    const auto file = ExclusiveFile::Open(path, outcome, listed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_EQ(outcome, GetParam().expected);
-    EXPECT_EQ(file != nullptr, GetParam().expected == OpenOutcome::Opened);
+    EXPECT_EQ(outcome, openCase.expected);
+    EXPECT_EQ(file != nullptr, openCase.expected == OpenOutcome::Opened);
+    if (file != nullptr) {
+        EXPECT_EQ(file->Size(), kContent.size());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ExclusiveFile, Opening,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         OpenCase{"RegularFile", Document(fs::perms::owner_read | fs::perms::owner_write),
                  OpenOutcome::Opened},
         OpenCase{"LinkToARegularFile",
@@ -118,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"NameTooLong",
                  [](const TempDir& d) { return d.Path() / (std::string(300, 'n') + ".doc"); },
                  OpenOutcome::Missing}),
-    [](const auto& info) { return info.param.name; });
+                       ::testing::Values(ListedAs::Unknown, ListedAs::PlainFile)),
+    [](const auto& info) {
+        return std::get<0>(info.param).name +
+               (std::get<1>(info.param) == ListedAs::PlainFile ? "_ListedAsPlainFile" : "");
+    });
 
 TEST(ExclusiveFile, RefusesAFileTheUserMayNotWrite) {
     const TempDir dir;
@@ -126,16 +137,23 @@ TEST(ExclusiveFile, RefusesAFileTheUserMayNotWrite) {
                     fs::perm_options::add);
     const fs::path path =
         MakeDocument(dir, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    // The outcomes of opening it unlisted and listed as a plain file.
     const auto openAsNobody = [&] {
-        OpenOutcome outcome = OpenOutcome::Opened;
-        ExclusiveFile::Open(path, outcome);
-        return std::to_string(static_cast<int>(outcome));
+        std::string outcomes;
+        for (const ListedAs listed : {ListedAs::Unknown, ListedAs::PlainFile}) {
+            OpenOutcome outcome = OpenOutcome::Opened;
+            ExclusiveFile::Open(path, outcome, listed);
+            outcomes += std::to_string(static_cast<int>(outcome)) + " ";
+        }
+        return outcomes;
     };
-    EXPECT_EQ(testing::RunUnprivileged(openAsNobody),
-              std::to_string(static_cast<int>(OpenOutcome::ReadOnly)));
+    const auto twice = [](OpenOutcome outcome) {
+        return std::to_string(static_cast<int>(outcome)) + " " +
+               std::to_string(static_cast<int>(outcome)) + " ";
+    };
+    EXPECT_EQ(testing::RunUnprivileged(openAsNobody), twice(OpenOutcome::ReadOnly));
     fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
-    EXPECT_EQ(testing::RunUnprivileged(openAsNobody),
-              std::to_string(static_cast<int>(OpenOutcome::Opened)));
+    EXPECT_EQ(testing::RunUnprivileged(openAsNobody), twice(OpenOutcome::Opened));
 }
 
 enum class LockKind { RecordWrite, RecordRead, WholeFileExclusive, WholeFileShared };
