@@ -3,12 +3,14 @@
 #include <bit>
 #include <cstring>
 
+#include "scan/mark_pair_kernels.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 #if defined(__SSE2__) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
-#define KALVOR_HAVE_AVX2_KERNEL 1
+#define KALVOR_HAVE_X86_KERNELS 1
 #endif
 
 namespace kalvor::scan {
@@ -22,6 +24,9 @@ constexpr std::uint8_t kPairSecond = 0x5B;
 constexpr char16_t kSpace = 0x0020;
 constexpr char16_t kTab = 0x0009;
 constexpr char16_t kLeadCharacters[] = {u'秘', u'机', u'绝'};
+// The high bytes of the units a marking's 密 may follow: the lead characters, a space or a tab.
+constexpr std::uint8_t kFrontHighBytes[] = {u'秘' >> 8, u'机' >> 8, u'绝' >> 8, kSpace >> 8};
+static_assert(kSpace >> 8 == kTab >> 8);
 
 using Position = std::optional<std::uint32_t>;
 
@@ -46,8 +51,8 @@ bool Accepts(const std::uint8_t* block, std::uint32_t hit) {
 }
 
 // The first position base + i, for the bits i set in `mask` in rising order, that is wanted.
-template <Wanted kWanted>
-Position FirstWanted(std::uint32_t mask, std::uint32_t base, const std::uint8_t* block) {
+template <Wanted kWanted, typename Mask>
+Position FirstWanted(Mask mask, std::uint32_t base, const std::uint8_t* block) {
     for (; mask != 0; mask &= mask - 1) {
         const std::uint32_t hit = base + static_cast<std::uint32_t>(std::countr_zero(mask));
         if (Accepts<kWanted>(block, hit)) {
@@ -72,27 +77,30 @@ Position SearchBytewise(const std::uint8_t* block, std::uint32_t from, std::uint
 
 // The vector searches compare both bytes of every position at once, so their speed does not
 // depend on how often either byte occurs alone: in Chinese UTF-16 text 0x5B is the high byte of
-// every character from U+5B00 to U+5BFF. A marking is searched for by keeping only the pairs
-// whose unit in front is a lead character, a space or a tab, and testing those one by one: most
-// pairs in Chinese text (保密, 密码) are dropped without a branch.
+// every character from U+5B00 to U+5BFF. A marking is searched for by keeping only the pairs whose
+// unit in front has the high byte of a lead character, a space or a tab, and testing those one by
+// one. That drops almost every pair of Chinese text (保密, 密码) without a branch, so the branch
+// taken once per round stays predictable however often 密 occurs.
 //
-// `Lanes` gives, for the `kWidth` positions from a pointer, a bit mask of the pairs (Pairs) or of
-// the pairs a marking may end at (Candidates, which also reads the two bytes in front), and
-// whether four vectors hold any pair at all.
+// `Lanes` gives, for the `kWidth` positions from a pointer, a bit mask of the pairs (Pairs) and one
+// of the pairs kept for a closer look (Candidates, which also reads the byte in front).
 template <typename Lanes, Wanted kWanted>
 Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint32_t end) {
     constexpr std::uint32_t kWidth = Lanes::kWidth;
     const auto maskAt = [&](std::uint32_t at) {
-        return kWanted == Wanted::Marking && at >= 2 ? lanes.Candidates(block + at)
+        return kWanted == Wanted::Marking && at >= 1 ? lanes.Candidates(block + at)
                                                      : lanes.Pairs(block + at);
     };
+    using Mask = decltype(maskAt(0));
     std::uint32_t i = 0;
     for (; i + 4 * kWidth <= end; i += 4 * kWidth) {
-        if (!lanes.AnyPairIn4(block + i)) {
+        const Mask masks[4] = {maskAt(i), maskAt(i + kWidth), maskAt(i + 2 * kWidth),
+                               maskAt(i + 3 * kWidth)};
+        if ((masks[0] | masks[1] | masks[2] | masks[3]) == 0) {
             continue;
         }
-        for (std::uint32_t at = i; at < i + 4 * kWidth; at += kWidth) {
-            if (const Position found = FirstWanted<kWanted>(maskAt(at), at, block)) {
+        for (std::uint32_t k = 0; k < 4; ++k) {
+            if (const Position found = FirstWanted<kWanted>(masks[k], i + k * kWidth, block)) {
                 return found;
             }
         }
@@ -128,27 +136,22 @@ struct Sse2Lanes {
         return static_cast<std::uint32_t>(_mm_movemask_epi8(lanes));
     }
 
-    static __m128i PairLanes(const std::uint8_t* at) { return Unit(Load(at), Load(at + 1), u'密'); }
-    std::uint32_t Pairs(const std::uint8_t* at) const { return Mask(PairLanes(at)); }
-    std::uint32_t Candidates(const std::uint8_t* at) const {
-        const __m128i low = Load(at - 2);
-        const __m128i high = Load(at - 1);
-        const __m128i lead = _mm_or_si128(
-            _mm_or_si128(Unit(low, high, kLeadCharacters[0]), Unit(low, high, kLeadCharacters[1])),
-            Unit(low, high, kLeadCharacters[2]));
-        const __m128i filler = _mm_or_si128(Unit(low, high, kSpace), Unit(low, high, kTab));
-        return Mask(_mm_and_si128(PairLanes(at), _mm_or_si128(lead, filler)));
+    std::uint32_t Pairs(const std::uint8_t* at) const {
+        return Mask(Unit(Load(at), Load(at + 1), u'密'));
     }
-    bool AnyPairIn4(const std::uint8_t* at) const {
-        return Mask(_mm_or_si128(
-                   _mm_or_si128(PairLanes(at), PairLanes(at + kWidth)),
-                   _mm_or_si128(PairLanes(at + 2 * kWidth), PairLanes(at + 3 * kWidth)))) != 0;
+    std::uint32_t Candidates(const std::uint8_t* at) const {
+        const __m128i high = Load(at - 1);
+        __m128i front = _mm_setzero_si128();
+        for (const std::uint8_t byte : kFrontHighBytes) {
+            front = _mm_or_si128(front, _mm_cmpeq_epi8(high, Splat(byte)));
+        }
+        return Pairs(at) & Mask(front);
     }
 };
 
 #endif
 
-#if defined(KALVOR_HAVE_AVX2_KERNEL)
+#if defined(KALVOR_HAVE_X86_KERNELS)
 
 #define KALVOR_AVX2 __attribute__((target("avx2")))
 
@@ -170,24 +173,16 @@ struct Avx2Lanes {
         return static_cast<std::uint32_t>(_mm256_movemask_epi8(lanes));
     }
 
-    KALVOR_AVX2 static __m256i PairLanes(const std::uint8_t* at) {
-        return Unit(Load(at), Load(at + 1), u'密');
+    KALVOR_AVX2 std::uint32_t Pairs(const std::uint8_t* at) const {
+        return Mask(Unit(Load(at), Load(at + 1), u'密'));
     }
-    KALVOR_AVX2 std::uint32_t Pairs(const std::uint8_t* at) const { return Mask(PairLanes(at)); }
     KALVOR_AVX2 std::uint32_t Candidates(const std::uint8_t* at) const {
-        const __m256i low = Load(at - 2);
         const __m256i high = Load(at - 1);
-        const __m256i lead = _mm256_or_si256(_mm256_or_si256(Unit(low, high, kLeadCharacters[0]),
-                                                             Unit(low, high, kLeadCharacters[1])),
-                                             Unit(low, high, kLeadCharacters[2]));
-        const __m256i filler = _mm256_or_si256(Unit(low, high, kSpace), Unit(low, high, kTab));
-        return Mask(_mm256_and_si256(PairLanes(at), _mm256_or_si256(lead, filler)));
-    }
-    KALVOR_AVX2 bool AnyPairIn4(const std::uint8_t* at) const {
-        const __m256i any = _mm256_or_si256(
-            _mm256_or_si256(PairLanes(at), PairLanes(at + kWidth)),
-            _mm256_or_si256(PairLanes(at + 2 * kWidth), PairLanes(at + 3 * kWidth)));
-        return _mm256_testz_si256(any, any) == 0;
+        __m256i front = _mm256_setzero_si256();
+        for (const std::uint8_t byte : kFrontHighBytes) {
+            front = _mm256_or_si256(front, _mm256_cmpeq_epi8(high, Splat(byte)));
+        }
+        return Pairs(at) & Mask(front);
     }
 };
 
@@ -199,16 +194,44 @@ KALVOR_AVX2 __attribute__((flatten)) Position SearchAvx2(const std::uint8_t* blo
     return SearchVectors<Avx2Lanes, kWanted>(Avx2Lanes(), block, end);
 }
 
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has;
+#define KALVOR_AVX512 __attribute__((target("avx512f,avx512bw")))
+
+// Compares go straight into mask registers, and a compare under a mask is the AND of two.
+struct Avx512Lanes {
+    static constexpr std::uint32_t kWidth = 64;
+
+    KALVOR_AVX512 static __m512i Splat(std::uint8_t byte) {
+        return _mm512_set1_epi8(static_cast<char>(byte));
+    }
+    KALVOR_AVX512 static __m512i Load(const std::uint8_t* at) { return _mm512_loadu_si512(at); }
+    KALVOR_AVX512 static std::uint64_t Unit(__m512i low, __m512i high, char16_t unit) {
+        return _mm512_mask_cmpeq_epi8_mask(
+            _mm512_cmpeq_epi8_mask(low, Splat(static_cast<std::uint8_t>(unit & 0xFF))), high,
+            Splat(static_cast<std::uint8_t>(unit >> 8)));
+    }
+
+    KALVOR_AVX512 std::uint64_t Pairs(const std::uint8_t* at) const {
+        return Unit(Load(at), Load(at + 1), u'密');
+    }
+    KALVOR_AVX512 std::uint64_t Candidates(const std::uint8_t* at) const {
+        const __m512i high = Load(at - 1);
+        std::uint64_t front = 0;
+        for (const std::uint8_t byte : kFrontHighBytes) {
+            front |= _mm512_cmpeq_epi8_mask(high, Splat(byte));
+        }
+        return Pairs(at) & front;
+    }
+};
+
+template <Wanted kWanted>
+KALVOR_AVX512 __attribute__((flatten)) Position SearchAvx512(const std::uint8_t* block,
+                                                             std::uint32_t end) {
+    return SearchVectors<Avx512Lanes, kWanted>(Avx512Lanes(), block, end);
 }
 
 #endif
 
-#if !defined(__SSE2__)
-
-// One memchr per occurrence of the pair's first byte, where no vector search is built.
+// One memchr per occurrence of the pair's first byte: the search where no vector search is built.
 template <Wanted kWanted>
 Position SearchPortable(const std::uint8_t* block, std::uint32_t end) {
     std::uint32_t from = 0;
@@ -227,27 +250,73 @@ Position SearchPortable(const std::uint8_t* block, std::uint32_t end) {
     return std::nullopt;
 }
 
+bool Runs(SearchKernel kernel) {
+#if defined(KALVOR_HAVE_X86_KERNELS)
+    // Asked before main() too, by benchmarks that register a search per kernel.
+    __builtin_cpu_init();
 #endif
+    switch (kernel) {
+        case SearchKernel::Memchr:
+            return true;
+#if defined(__SSE2__)
+        case SearchKernel::Sse2:
+            return true;
+#endif
+#if defined(KALVOR_HAVE_X86_KERNELS)
+        case SearchKernel::Avx2:
+            return __builtin_cpu_supports("avx2") != 0;
+        case SearchKernel::Avx512:
+            return __builtin_cpu_supports("avx512f") != 0 &&
+                   __builtin_cpu_supports("avx512bw") != 0;
+#endif
+        default:
+            return false;
+    }
+}
+
+// The widest search the processor runs that the block fills a round of: a shorter block is
+// searched as well with narrower vectors, which need fewer positions to start.
+SearchKernel KernelFor(std::uint32_t end) {
+    static const bool avx512 = Runs(SearchKernel::Avx512);
+    static const bool avx2 = Runs(SearchKernel::Avx2);
+    static const bool sse2 = Runs(SearchKernel::Sse2);
+    if (avx512 && end >= 4 * 64) {
+        return SearchKernel::Avx512;
+    }
+    if (avx2 && end >= 4 * 32) {
+        return SearchKernel::Avx2;
+    }
+    return sse2 ? SearchKernel::Sse2 : SearchKernel::Memchr;
+}
 
 template <Wanted kWanted>
-Position Search(const std::uint8_t* block, std::uint32_t length) {
+Position SearchWith(SearchKernel kernel, const std::uint8_t* block, std::uint32_t end) {
+    switch (kernel) {
+#if defined(KALVOR_HAVE_X86_KERNELS)
+        case SearchKernel::Avx512:
+            return SearchAvx512<kWanted>(block, end);
+        case SearchKernel::Avx2:
+            return SearchAvx2<kWanted>(block, end);
+#endif
+#if defined(__SSE2__)
+        case SearchKernel::Sse2:
+            return SearchVectors<Sse2Lanes, kWanted>(Sse2Lanes(), block, end);
+#endif
+        default:
+            return SearchPortable<kWanted>(block, end);
+    }
+}
+
+// Searches positions 0 to length - 3 with `kernel`, or with the best one for the block.
+template <Wanted kWanted>
+Position Search(const std::uint8_t* block, std::uint32_t length,
+                std::optional<SearchKernel> kernel) {
     const auto positions = static_cast<std::int32_t>(length - 2);
     if (positions <= 0) {
         return std::nullopt;
     }
     const auto end = static_cast<std::uint32_t>(positions);
-#if defined(KALVOR_HAVE_AVX2_KERNEL)
-    // A block shorter than one round of the wide search is searched as well with the narrow
-    // vectors, which need fewer positions to start.
-    if (end >= 4 * Avx2Lanes::kWidth && HasAvx2()) {
-        return SearchAvx2<kWanted>(block, end);
-    }
-#endif
-#if defined(__SSE2__)
-    return SearchVectors<Sse2Lanes, kWanted>(Sse2Lanes(), block, end);
-#else
-    return SearchPortable<kWanted>(block, end);
-#endif
+    return SearchWith<kWanted>(kernel.value_or(KernelFor(end)), block, end);
 }
 
 }  // namespace
@@ -261,11 +330,46 @@ bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit) {
 }
 
 std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32_t length) {
-    return Search<Wanted::AnyPair>(block, length);
+    return Search<Wanted::AnyPair>(block, length, std::nullopt);
 }
 
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length) {
-    return Search<Wanted::Marking>(block, length);
+    return Search<Wanted::Marking>(block, length, std::nullopt);
+}
+
+std::vector<SearchKernel> RunnableKernels() {
+    std::vector<SearchKernel> kernels;
+    for (const SearchKernel kernel :
+         {SearchKernel::Memchr, SearchKernel::Sse2, SearchKernel::Avx2, SearchKernel::Avx512}) {
+        if (Runs(kernel)) {
+            kernels.push_back(kernel);
+        }
+    }
+    return kernels;
+}
+
+std::string_view KernelName(SearchKernel kernel) {
+    switch (kernel) {
+        case SearchKernel::Memchr:
+            return "Memchr";
+        case SearchKernel::Sse2:
+            return "Sse2";
+        case SearchKernel::Avx2:
+            return "Avx2";
+        case SearchKernel::Avx512:
+            return "Avx512";
+    }
+    return "Memchr";
+}
+
+std::optional<std::uint32_t> FindMarkPairWith(SearchKernel kernel, const std::uint8_t* block,
+                                              std::uint32_t length) {
+    return Search<Wanted::AnyPair>(block, length, kernel);
+}
+
+std::optional<std::uint32_t> FindMarkingWith(SearchKernel kernel, const std::uint8_t* block,
+                                             std::uint32_t length) {
+    return Search<Wanted::Marking>(block, length, kernel);
 }
 
 }  // namespace kalvor::scan

@@ -1,5 +1,6 @@
 // The marking search against the byte loop it replaced: the pair search alone on text, the whole
-// check of a stream image, and the whole detector on one compound file in memory.
+// check of a stream image, the search with each kernel, and the whole detector on one compound
+// file in memory.
 
 #include <benchmark/benchmark.h>
 
@@ -7,11 +8,13 @@
 #include <cstdint>
 #include <random>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "bench/reference_detector.h"
 #include "platform/compound_file.h"
 #include "scan/mark_pair.h"
+#include "scan/mark_pair_kernels.h"
 #include "scan/marking_detector.h"
 #include "tests/support/compound_file_builder.h"
 
@@ -121,6 +124,25 @@ void CheckStream_ByteLoop(benchmark::State& state) {
     }
     Report(state, stream.size());
 }
+
+// The marking search on the stream with each kernel this processor runs.
+void FindMarking_Kernel(benchmark::State& state, scan::SearchKernel kernel) {
+    const std::vector<std::uint8_t>& stream = StreamWithPairs();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(scan::FindMarkingWith(kernel, stream.data(),
+                                                       static_cast<std::uint32_t>(stream.size())));
+    }
+    Report(state, stream.size());
+}
+
+const bool kKernelsRegistered = [] {
+    for (const scan::SearchKernel kernel : scan::RunnableKernels()) {
+        benchmark::RegisterBenchmark(
+            ("FindMarking_" + std::string(scan::KernelName(kernel))).c_str(), FindMarking_Kernel,
+            kernel);
+    }
+    return true;
+}();
 
 void Detector_Vector(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "scan/mark_pair_kernels.h"
 #include "tests/core/marking_by_byte_loop.h"
 
 namespace kalvor::scan {
@@ -43,16 +44,44 @@ TEST(FindMarkPair, ExaminesPositionsZeroToLengthMinusThree) {
     for (const PairCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FindMarkPair(c.block.data(), c.length), c.expected);
+        for (const SearchKernel kernel : RunnableKernels()) {
+            EXPECT_EQ(FindMarkPairWith(kernel, c.block.data(), c.length), c.expected)
+                << KernelName(kernel);
+        }
     }
 }
 
-// Both searches on exactly `block`, held in memory of its own size, so a read past its end is a
-// fault under the address sanitizer.
+// Both searches, with the kernel chosen for the block and with every kernel this processor runs,
+// on exactly `block`, held in memory of its own size, so a read past its end is a fault under
+// the address sanitizer.
 void ExpectSameAsByteByByte(const std::vector<std::uint8_t>& block) {
     const std::vector<std::uint8_t> exact(block);
     const auto length = static_cast<std::uint32_t>(exact.size());
-    ASSERT_EQ(FindMarkPair(exact.data(), length), PairByteByByte(exact)) << "length " << length;
-    ASSERT_EQ(FindMarking(exact.data(), length), MarkingByteByByte(exact)) << "length " << length;
+    const Position pair = PairByteByByte(exact);
+    const Position marking = MarkingByteByByte(exact);
+    ASSERT_EQ(FindMarkPair(exact.data(), length), pair) << "length " << length;
+    ASSERT_EQ(FindMarking(exact.data(), length), marking) << "length " << length;
+    for (const SearchKernel kernel : RunnableKernels()) {
+        ASSERT_EQ(FindMarkPairWith(kernel, exact.data(), length), pair)
+            << KernelName(kernel) << ", length " << length;
+        ASSERT_EQ(FindMarkingWith(kernel, exact.data(), length), marking)
+            << KernelName(kernel) << ", length " << length;
+    }
+}
+
+// Every length up to 200, then lengths around the multiples of the widest vector, up to where the
+// widest search runs a few rounds and then a tail.
+std::vector<std::size_t> LengthsAcrossVectorBoundaries() {
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 200; ++length) {
+        lengths.push_back(length);
+    }
+    for (std::size_t multiple = 256; multiple <= 704; multiple += 64) {
+        for (std::size_t length = multiple - 3; length <= multiple + 3; ++length) {
+            lengths.push_back(length);
+        }
+    }
+    return lengths;
 }
 
 // Bytes that make pairs, half pairs, leads, spaces and tabs likely, at any alignment.
@@ -91,7 +120,7 @@ class NearMisses {
 };
 
 TEST(FindMarkPair, FindsWhatTheByteLoopFindsAtEveryPositionOfShortBlocks) {
-    for (std::size_t length = 0; length <= 200; ++length) {
+    for (const std::size_t length : LengthsAcrossVectorBoundaries()) {
         for (std::size_t p = 0; p + 1 < length; ++p) {
             std::vector<std::uint8_t> block(length, 0x5B);
             block[p] = 0xC6;
@@ -107,7 +136,7 @@ TEST(FindMarkPair, FindsWhatTheByteLoopFindsAtEveryPositionOfShortBlocks) {
 TEST(FindMarkPair, FindsWhatTheByteLoopFindsInRandomBlocks) {
     NearMisses random(1);
     for (int round = 0; round < 20000; ++round) {
-        ExpectSameAsByteByByte(random.Block(random.Below(300)));
+        ExpectSameAsByteByByte(random.Block(random.Below(800)));
     }
     for (int round = 0; round < 20; ++round) {
         ExpectSameAsByteByByte(random.Block(100'000 + random.Below(1000)));
@@ -117,7 +146,7 @@ TEST(FindMarkPair, FindsWhatTheByteLoopFindsInRandomBlocks) {
 TEST(FindMarking, FindsWhatTheSearchResumedAfterEachRejectedPairFinds) {
     NearMisses random(2);
     for (int round = 0; round < 20000; ++round) {
-        ExpectSameAsByteByByte(random.Text(random.Below(150), random.Below(2)));
+        ExpectSameAsByteByByte(random.Text(random.Below(400), random.Below(2)));
     }
     for (int round = 0; round < 50; ++round) {
         ExpectSameAsByteByByte(random.Text(20'000 + random.Below(1000), random.Below(2)));
@@ -126,7 +155,7 @@ TEST(FindMarking, FindsWhatTheSearchResumedAfterEachRejectedPairFinds) {
 
 TEST(FindMarking, SeesAMarkingWhereverItLiesAgainstVectorBoundaries) {
     const std::vector<std::uint8_t> marking = {0xD8, 0x79, 0x20, 0x00, 0x09, 0x00, 0xC6, 0x5B};
-    for (std::size_t length = marking.size(); length <= 300; ++length) {
+    for (const std::size_t length : LengthsAcrossVectorBoundaries()) {
         for (std::size_t at = 0; at + marking.size() <= length; ++at) {
             std::vector<std::uint8_t> block(length, 0x20);
             std::copy(marking.begin(), marking.end(), block.begin() + static_cast<long>(at));
