@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "results/path_text.h"
 
@@ -12,8 +13,12 @@ namespace kalvor::results {
 
 NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files, QWidget* parent)
     : QDialog(parent), table_(new QTableWidget(static_cast<int>(files.size()), 2, this)) {
-    setWindowTitle(QStringLiteral("未能检查的 .doc 文件"));
-    table_->setHorizontalHeaderLabels({QStringLiteral("文件"), QStringLiteral("原因")});
+    const bool withFolders = std::any_of(files.begin(), files.end(), IsUnlistedFolder);
+    setWindowTitle(withFolders ? QStringLiteral("未能检查的 .doc 文件和文件夹")
+                               : QStringLiteral("未能检查的 .doc 文件"));
+    table_->setHorizontalHeaderLabels(
+        {withFolders ? QStringLiteral("文件或文件夹") : QStringLiteral("文件"),
+         QStringLiteral("原因")});
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();

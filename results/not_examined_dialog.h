@@ -9,7 +9,8 @@ class QTableWidget;
 
 namespace kalvor::results {
 
-// Lists the documents a search could not examine, each with the reason.
+// Lists the documents a search could not examine and the folders it could not list, each with the
+// reason.
 class NotExaminedDialog final : public QDialog {
     Q_OBJECT
 

@@ -1,5 +1,8 @@
 #include "results/not_examined_indicator.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "results/not_examined_dialog.h"
 
 namespace kalvor::results {
@@ -13,7 +16,12 @@ NotExaminedIndicator::NotExaminedIndicator(QWidget* parent) : QToolButton(parent
 
 void NotExaminedIndicator::ShowReport(const std::vector<NotExaminedFile>& files) {
     files_ = files;
-    setText(QStringLiteral("%1 个 .doc 文件未能检查").arg(files_.size()));
+    const auto folders = std::count_if(files_.begin(), files_.end(), IsUnlistedFolder);
+    QString text = QStringLiteral("%1 个 .doc 文件未能检查").arg(std::ssize(files_) - folders);
+    if (folders > 0) {
+        text += QStringLiteral("，%1 个文件夹未能搜索").arg(folders);
+    }
+    setText(text);
     setEnabled(!files_.empty());
     show();
 }

@@ -7,8 +7,8 @@
 
 namespace kalvor::results {
 
-// The status-bar note on how many documents the last search could not examine; a click lists
-// them with the reasons.
+// The status-bar note on how many documents the last search could not examine and how many folders
+// it could not list; a click lists them with the reasons.
 class NotExaminedIndicator final : public QToolButton {
     Q_OBJECT
 

@@ -15,6 +15,10 @@ void SearchFeed::NoteNotExamined(const std::filesystem::path& path,
     pending_.notExamined.push_back({path, reason});
 }
 
+void SearchFeed::NoteFolderNotListed(const std::filesystem::path& folder) {
+    NoteNotExamined(folder, scan::NotExaminedReason::FolderNotListed);
+}
+
 void SearchFeed::NoteProgress(const scan::SearchProgress& progress) {
     const std::lock_guard lock(mutex_);
     pending_.progress = progress;

@@ -11,9 +11,9 @@ namespace kalvor::results {
 
 // What a walk reported since it was last asked.
 struct SearchNews {
-    std::vector<scan::ResultRow> rows;  // in walk order
-    std::vector<NotExaminedFile> notExamined;
-    scan::SearchProgress progress;  // the latest counts
+    std::vector<scan::ResultRow> rows;         // in walk order
+    std::vector<NotExaminedFile> notExamined;  // documents and unlisted folders, in walk order
+    scan::SearchProgress progress;             // the latest counts
 };
 
 // Carries a walk's findings from its worker thread to the window's thread, in walk order, and a
@@ -23,6 +23,7 @@ class SearchFeed final : public scan::SearchSink {
     void AddResultRow(const scan::ResultRow& row) override;
     void NoteNotExamined(const std::filesystem::path& path,
                          scan::NotExaminedReason reason) override;
+    void NoteFolderNotListed(const std::filesystem::path& folder) override;
     void NoteProgress(const scan::SearchProgress& progress) override;
     bool StopRequested() override;
 

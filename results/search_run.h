@@ -19,7 +19,8 @@ using FolderWalk = std::function<scan::SearchProgress(
 // Walks `folder` for ".doc" files on a worker thread. Meanwhile a window-modal progress dialog
 // over `owner` shows the counts and offers to cancel, and `addRow` receives each marked
 // document on this thread, in walk order. Returns once the walk has ended and every row has
-// been handed over, with the documents the walk could not examine, in walk order.
+// been handed over, with the documents the walk could not examine and the folders it could not
+// list, in walk order.
 std::vector<NotExaminedFile> RunSearch(QWidget* owner, const std::filesystem::path& folder,
                                        const FolderWalk& walk,
                                        const std::function<void(const scan::ResultRow&)>& addRow);

@@ -33,6 +33,8 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"不是 office 97 - office 2003 生成的 word 文档", "unsupported-version"};
         case NotExaminedReason::PathTooLong:
             return {"路径过长", "path-too-long"};
+        case NotExaminedReason::FolderNotListed:
+            return {"无法列出文件夹，其下内容均未搜索", "folder-not-listed"};
     }
     return {"", "unknown"};
 }

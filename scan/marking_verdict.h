@@ -11,19 +11,21 @@ enum class MarkingVerdict : int {
 };
 
 // Why a document got NotExamined, for the account of what a search could not see. The verdict
-// itself never depends on this.
+// itself never depends on this. FolderNotListed marks a folder the walk skipped with everything
+// below it, so that one account holds both in walk order.
 enum class NotExaminedReason {
     None,
-    NotRegularFile,       // FIFO, socket, device
-    ReadOnly,             // read-only for us: permissions, mount, immutable
-    Locked,               // held by another program
-    Unreadable,           // missing, vanished or failing I/O
-    NotCompoundFile,      // not a Word 97-2003 compound file (RTF, HTML, text, corrupt)
-    NoWordDocumentStream, // a compound file, but not a Word document
-    StreamTooLarge,       // the stream claims more than the file holds, or 2 GiB or more
-    TooShort,             // the stream ends before its version byte
-    UnsupportedVersion,   // version byte other than 0x20, 0x40, 0x60
-    PathTooLong,          // the path cannot be handed to the file system
+    NotRegularFile,        // FIFO, socket, device
+    ReadOnly,              // read-only for us: permissions, mount, immutable
+    Locked,                // held by another program
+    Unreadable,            // missing, vanished or failing I/O
+    NotCompoundFile,       // not a Word 97-2003 compound file (RTF, HTML, text, corrupt)
+    NoWordDocumentStream,  // a compound file, but not a Word document
+    StreamTooLarge,        // the stream claims more than the file holds, or 2 GiB or more
+    TooShort,              // the stream ends before its version byte
+    UnsupportedVersion,    // version byte other than 0x20, 0x40, 0x60
+    PathTooLong,           // the path cannot be handed to the file system
+    FolderNotListed,       // a folder, not a document: it could not be listed
 };
 
 struct Examination {
@@ -31,8 +33,8 @@ struct Examination {
     NotExaminedReason reason = NotExaminedReason::None;  // None unless NotExamined
 };
 
-// Short Chinese UTF-8 text for the window ("被其他程序锁定"), and a stable English token for scripts
-// ("locked").
+// Short Chinese UTF-8 text for the window ("被其他程序锁定"), and a stable English token for
+// scripts ("locked").
 std::string_view DescribeReason(NotExaminedReason reason);
 std::string_view ReasonToken(NotExaminedReason reason);
 

@@ -1,11 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+#include <climits>
 
 #include "res/resource.h"
 #include "results/kalvor_view.h"
+#include "results/not_examined_dialog.h"
+#include "results/not_examined_indicator.h"
 #include "results/results_model.h"
 #include "results_test_support.h"
 #include "tests/support/compound_file_builder.h"
@@ -29,6 +36,35 @@ void SetModificationTime(const fs::path& path, time_t seconds) {
     const timeval times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(::utimes(path.c_str(), times), 0);
 }
+
+// A folder below `parent` whose full path is longer than the system takes, so no search can list
+// it. Made and removed through its parent's descriptor, since no path reaches it.
+class FolderBeyondPathMax {
+  public:
+    explicit FolderBeyondPathMax(const fs::path& parent) {
+        fs::path above = parent;
+        while (above.native().size() + 1 + name_.size() < PATH_MAX) {
+            above /= name_;
+        }
+        fs::create_directories(above);
+        above_ = ::open(above.c_str(), O_RDONLY | O_DIRECTORY);
+        EXPECT_EQ(::mkdirat(above_, name_.c_str(), 0755), 0);
+        path_ = above / name_;
+    }
+    ~FolderBeyondPathMax() {
+        ::unlinkat(above_, name_.c_str(), AT_REMOVEDIR);
+        ::close(above_);
+    }
+    FolderBeyondPathMax(const FolderBeyondPathMax&) = delete;
+    FolderBeyondPathMax& operator=(const FolderBeyondPathMax&) = delete;
+
+    const fs::path& Path() const { return path_; }
+
+  private:
+    const std::string name_ = std::string(200, 'p');
+    fs::path path_;
+    int above_ = -1;
+};
 
 class SearchCommandTest : public ::testing::Test {
   protected:
@@ -79,11 +115,19 @@ TEST_F(SearchCommandTest, ListsMarkedDocumentsInWalkOrderAndReportsTheCount) {
     EXPECT_EQ(desktop.messages[0].caption, "完成搜索");
 }
 
-TEST_F(SearchCommandTest, KeepsAnAccountOfTheDocumentsItCouldNotExamine) {
+TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkOrder) {
+    const FolderBeyondPathMax unlisted(temp.MakeDir("p"));
+    QWidget window;
+    NotExaminedIndicator indicator(&window);
+    window.show();
+    QObject::connect(&view, &CkalvorView::SearchFinished, &indicator,
+                     &NotExaminedIndicator::ShowReport);
     QSignalSpy finished(&view, &CkalvorView::SearchFinished);
     Search();
+
     const std::vector<std::pair<fs::path, NotExaminedReason>> expected{
         {temp.Path() / "n.doc", NotExaminedReason::NotCompoundFile},
+        {unlisted.Path(), NotExaminedReason::FolderNotListed},
         {temp.Path() / "r.doc", NotExaminedReason::ReadOnly},
         {temp.Path() / "v.doc", NotExaminedReason::UnsupportedVersion},
     };
@@ -93,6 +137,16 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfTheDocumentsItCouldNotExamine) {
     }
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(Column(0), (QStringList{"1", "2", "3"}));
+
+    EXPECT_EQ(indicator.text(), "3 个 .doc 文件未能检查，1 个文件夹未能搜索");
+    QTest::mouseClick(&indicator, Qt::LeftButton);
+    auto* dialog = window.findChild<NotExaminedDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    const QTableWidget& table = dialog->Table();
+    ASSERT_EQ(table.rowCount(), 4);
+    EXPECT_EQ(table.item(1, 0)->text(), FolderText(unlisted.Path()));
+    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹，其下内容均未搜索");
 }
 
 TEST_F(SearchCommandTest, ASecondSearchStartsTheListAfresh) {
