@@ -2,8 +2,8 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QMenu>
-#include <QPersistentModelIndex>
 #include <algorithm>
 #include <array>
 
@@ -106,6 +106,21 @@ std::vector<int> CkalvorView::SelectedRows() const {
     return rows;
 }
 
+void CkalvorView::SelectOnly(const std::vector<int>& rows) {
+    // One range per run of rows in a row, as selecting row by row costs a pass per row.
+    QItemSelection selection;
+    for (std::size_t first = 0; first < rows.size();) {
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        selection.select(model_->index(rows[first], 0),
+                         model_->index(rows[last], model_->columnCount() - 1));
+        first = last + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
 void CkalvorView::OnSearchFolder() {
     const QString folder = PickFolder(QStringLiteral("请选择搜索路径"), false);
     if (!IsUsableFolder(folder)) {
@@ -147,16 +162,21 @@ void CkalvorView::OnDeleteFile() {
     if (rows.empty()) {
         return;
     }
-    std::vector<QPersistentModelIndex> selected;
+    // Rows leave the list in one pass once every file has been tried, so deleting thousands
+    // does not move the rest of the list once per file. The rows whose files stay remain
+    // selected, where they are after the others left.
+    std::vector<int> deleted;
+    std::vector<int> kept;
     for (const int row : rows) {
-        selected.emplace_back(model_->index(row, 0));
-    }
-    for (const QPersistentModelIndex& index : selected) {
-        if (RemoveFile(model_->RowAt(index.row()).path)) {
-            model_->removeRows(index.row(), 1);
+        if (RemoveFile(model_->RowAt(row).path)) {
+            deleted.push_back(row);
+        } else {
+            kept.push_back(row - static_cast<int>(deleted.size()));
         }
     }
+    model_->RemoveRows(deleted);
     RenumberRows();
+    SelectOnly(kept);
 }
 
 void CkalvorView::OnRemoveFromList() {

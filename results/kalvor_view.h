@@ -49,7 +49,8 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void SetFolderWalk(FolderWalk walk);
 
   signals:
-    // After every search, with the documents it could not examine.
+    // After every search, with the documents it could not examine and the folders it could not
+    // list.
     void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
 
   protected:
@@ -58,6 +59,8 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
 
   private:
     std::vector<int> SelectedRows() const;
+    // `rows` in rising order.
+    void SelectOnly(const std::vector<int>& rows);
 
     ResultsModel* model_;
     RowHover* hover_;
