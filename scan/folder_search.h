@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "platform/directory_listing.h"
@@ -35,6 +36,10 @@ class SearchSink {
 
     // Called now and then during the walk (at least once per folder).
     virtual void NoteProgress(const SearchProgress& /*progress*/) {}
+
+    // The search could not go on (a worker failed in a way no single document explains); it ends
+    // after what was already told, and this is the last call. `what` is the failure's own text.
+    virtual void NoteSearchFailed(const std::string& /*what*/) {}
 
     // Polled between files; true ends the walk early, keeping what was found.
     virtual bool StopRequested() { return false; }

@@ -21,12 +21,18 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"被其他程序锁定", "locked"};
         case NotExaminedReason::Unreadable:
             return {"无法读取", "unreadable"};
+        case NotExaminedReason::DanglingLink:
+            return {"链接的目标不存在", "dangling-link"};
         case NotExaminedReason::NotCompoundFile:
             return {"不是 Word 97-2003 文档", "not-compound-file"};
         case NotExaminedReason::NoWordDocumentStream:
             return {"没有 WordDocument 流", "no-word-document-stream"};
         case NotExaminedReason::StreamTooLarge:
             return {"WordDocument 流过大或已损坏", "stream-too-large"};
+        case NotExaminedReason::StructureTooLarge:
+            return {"复合文件结构过大或已损坏", "structure-too-large"};
+        case NotExaminedReason::OutOfMemory:
+            return {"内存不足", "out-of-memory"};
         case NotExaminedReason::TooShort:
             return {"WordDocument 流过短", "too-short"};
         case NotExaminedReason::UnsupportedVersion:

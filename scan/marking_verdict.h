@@ -18,10 +18,13 @@ enum class NotExaminedReason {
     NotRegularFile,        // FIFO, socket, device
     ReadOnly,              // read-only for us: permissions, mount, immutable
     Locked,                // held by another program
-    Unreadable,            // missing, vanished or failing I/O
+    Unreadable,            // missing, vanished, no read permission, or failing I/O
+    DanglingLink,          // a link whose target does not exist or is a loop of links
     NotCompoundFile,       // not a Word 97-2003 compound file (RTF, HTML, text, corrupt)
     NoWordDocumentStream,  // a compound file, but not a Word document
     StreamTooLarge,        // the stream claims more than the file holds, or 2 GiB or more
+    StructureTooLarge,     // a FAT or directory beyond any real document's, or beyond the file
+    OutOfMemory,           // the memory to examine it could not be had
     TooShort,              // the stream ends before its version byte
     UnsupportedVersion,    // version byte other than 0x20, 0x40, 0x60
     PathTooLong,           // the path cannot be handed to the file system
