@@ -7,14 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kalvor::platform {
+#include "platform/file_identity.h"
 
-// What a folder walk needs to tell a folder it is already inside from a new one.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
+namespace kalvor::platform {
 
 struct DirectoryEntry {
     std::filesystem::path name;  // the last element only, exactly as the file system holds it
@@ -26,6 +21,9 @@ struct DirectoryEntry {
     std::optional<std::int64_t> creationTime;
     std::int64_t lastWriteTime = 0;
     FileIdentity identity;  // of what the entry leads to, links followed
+    // The folder named the entry but could not tell about it (a folder we may read but not
+    // enter): nothing above but the name, and `isDirectory` where the folder said so.
+    bool statusUnknown = false;
 };
 
 // A name as the file system holds it: bytes here, UTF-16 units on Windows.
@@ -38,7 +36,8 @@ using FileNameFilter = std::function<bool(NativeName)>;
 // Lists a folder without "." and "..", in the order an NTFS folder lists its entries (names
 // compared by UTF-16 code units after upper-casing), so results come in the same stable order on
 // every file system. Holds every folder (links to folders too) and the other entries whose names
-// `wantedFiles` accepts (all of them when it is empty). Nothing when the folder cannot be listed.
+// `wantedFiles` accepts (all of them when it is empty), and every entry that could be a folder or
+// is wanted but could not be asked about. Nothing when the folder cannot be listed.
 std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
                                                          const FileNameFilter& wantedFiles = {});
 

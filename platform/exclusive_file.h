@@ -3,29 +3,36 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "platform/byte_source.h"
+#include "platform/own_open_files.h"
 
 namespace kalvor::platform {
 
 enum class OpenOutcome {
     Opened,
     Missing,         // no such file, or a path the file system rejects
+    DanglingLink,    // a link whose target does not exist, or a loop of links
     NotRegularFile,  // a FIFO, socket, device or directory: never opened, so never blocks
     ReadOnly,        // no write permission, a read-only mount, or an immutable file
     Locked,          // another process holds a lock on it
-    Unreadable,      // any other failure to open
+    Unreadable,      // no permission to read, or any other failure to open
 };
 
 // What a folder listing said of a name a moment before it is opened.
 enum class ListedAs {
     Unknown,
-    PlainFile,  // a regular file, and the name itself not a link
+    PlainFile,      // a regular file, and the name itself not a link
+    StatusUnknown,  // named, but the folder could not tell what it is: not to be opened
 };
 
-// A document opened the way the platform's storage layer opens it for exclusive read-write
-// access: refused when it is read-only for us or locked by someone else, and locked against
-// others for as long as this object lives. Closing releases the lock.
+// A document opened the way the platform's storage layer opens it for exclusive access: refused
+// when it is read-only for us or held by another program, and kept from others for as long as
+// this object lives, as far as the system allows. On Windows that is an open for reading and
+// writing without sharing; on POSIX the file is opened for reading only, so that no other program
+// sees a writer (close-after-write events, broken read leases), and guarded with locks. Our own
+// readers never count as another program: one that meets a file a colleague holds waits for it.
 class ExclusiveFile final : public ByteSource {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
@@ -43,10 +50,12 @@ class ExclusiveFile final : public ByteSource {
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
   private:
-    ExclusiveFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    ExclusiveFile(int fd, std::uint64_t size, OwnOpenFileClaim claim)
+        : fd_(fd), size_(size), claim_(std::move(claim)) {}
 
     int fd_;
     std::uint64_t size_;
+    OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
 };
 
 }  // namespace kalvor::platform

@@ -34,6 +34,8 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
         case platform::OpenOutcome::Missing:
             return path.native().size() >= PATH_MAX ? NotExaminedReason::PathTooLong
                                                     : NotExaminedReason::Unreadable;
+        case platform::OpenOutcome::DanglingLink:
+            return NotExaminedReason::DanglingLink;
         case platform::OpenOutcome::NotRegularFile:
             return NotExaminedReason::NotRegularFile;
         case platform::OpenOutcome::ReadOnly:
@@ -71,6 +73,10 @@ StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
                                     std::span<const std::uint8_t>& image, NotExaminedReason& reason,
                                     platform::ListedAs listed) {
     image = {};
+    if (listed == platform::ListedAs::StatusUnknown) {
+        reason = NotExaminedReason::Unreadable;
+        return StreamStatus::Failed;
+    }
     platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
     const std::unique_ptr<platform::ExclusiveFile> file =
         platform::ExclusiveFile::Open(path, outcome, listed);

@@ -17,44 +17,60 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct IdentityHash {
-    std::size_t operator()(const platform::FileIdentity& identity) const {
-        return std::hash<std::uint64_t>()(identity.inode * 31 + identity.device);
-    }
-};
-
 class Walk {
   public:
-    Walk(std::string_view extension, TreeVisitor& visitor)
-        : extension_(extension), visitor_(visitor) {}
+    Walk(const fs::path& base, std::string_view extension, TreeVisitor& visitor)
+        : path_(base.native()), extension_(extension), visitor_(visitor) {}
 
-    void Enter(const fs::path& folder, std::optional<platform::FileIdentity> identity,
-               bool throughLink) {
+    // Walks the folder at the current path unless this search has walked it already, by whatever
+    // name: that ends loops, and no arrangement of links walks a folder twice. A folder that could
+    // not be listed by this path (too many links in it, say) may still be walked by a later one;
+    // it is reported the first time only. Failures walk nothing below, so retries stay as few as
+    // the entries that lead to the folder.
+    void Enter(std::optional<platform::FileIdentity> identity) {
+        if (identity.has_value() && !entered_.insert(*identity).second) {
+            return;
+        }
+        if (WalkFolder()) {
+            return;
+        }
         if (identity.has_value()) {
-            if (IsBeingWalked(*identity) || (throughLink && entered_.contains(*identity))) {
+            entered_.erase(*identity);
+            if (!reported_.insert(*identity).second) {
                 return;
             }
-            entered_.insert(*identity);
-            ancestors_.push_back(*identity);
         }
-        WalkFolder(folder);
-        if (identity.has_value()) {
-            ancestors_.pop_back();
-        }
+        visitor_.FolderNotListed(fs::path(path_));
     }
 
   private:
-    bool IsBeingWalked(const platform::FileIdentity& identity) const {
-        return std::find(ancestors_.begin(), ancestors_.end(), identity) != ancestors_.end();
-    }
+    // One path for the whole walk, grown by a name on the way down and cut back on the way up,
+    // so a deep tree costs the text of its deepest path and no copy of it per level.
+    class Descent {
+      public:
+        Descent(fs::path::string_type& path, const fs::path& name)
+            : path_(path), size_(path.size()) {
+            if (!path_.empty() && path_.back() != fs::path::preferred_separator) {
+                path_ += fs::path::preferred_separator;
+            }
+            path_ += name.native();
+        }
+        ~Descent() { path_.resize(size_); }
+        Descent(const Descent&) = delete;
+        Descent& operator=(const Descent&) = delete;
 
-    void WalkFolder(const fs::path& folder) {
+      private:
+        fs::path::string_type& path_;
+        std::size_t size_;
+    };
+
+    // False when the folder could not be listed.
+    bool WalkFolder() {
         std::optional<std::vector<platform::DirectoryEntry>> entries = platform::ListDirectory(
-            folder,
+            fs::path(path_),
             [this](platform::NativeName name) { return MatchesExtension(name, extension_); });
         if (!entries.has_value()) {
-            visitor_.FolderNotListed(folder);
-            return;
+            return false;
         }
         visitor_.FolderListed();
         for (platform::DirectoryEntry& entry : *entries) {
@@ -62,27 +78,36 @@ class Walk {
                 stopped_ = visitor_.StopRequested();
             }
             if (stopped_) {
-                return;
+                return true;
             }
-            fs::path path = folder / entry.name;
-            if (entry.isDirectory) {
-                Enter(path, entry.identity, entry.isLink);
+            const Descent descent(path_, entry.name);
+            if (entry.statusUnknown &&
+                (entry.isDirectory || !MatchesExtension(entry.name.native(), extension_))) {
+                // Named by a folder we may read but not enter: whatever lies there is unseen.
+                visitor_.FolderNotListed(fs::path(path_));
+            } else if (entry.isDirectory) {
+                Enter(entry.identity);
             } else {
-                visitor_.DocumentFound({std::move(path), std::move(entry)});
+                visitor_.DocumentFound({fs::path(path_), std::move(entry)});
             }
         }
+        return true;
     }
 
+    fs::path::string_type path_;
     std::string_view extension_;
     TreeVisitor& visitor_;
-    std::vector<platform::FileIdentity> ancestors_;
-    std::unordered_set<platform::FileIdentity, IdentityHash> entered_;
+    std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> entered_;
+    std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> reported_;
     bool stopped_ = false;
 };
 
 }  // namespace
 
 platform::ListedAs FoundDocument::Listed() const {
+    if (entry.statusUnknown) {
+        return platform::ListedAs::StatusUnknown;
+    }
     return entry.isRegularFile && !entry.isLink ? platform::ListedAs::PlainFile
                                                 : platform::ListedAs::Unknown;
 }
@@ -103,7 +128,7 @@ fs::path WalkBase(const fs::path& folder) {
 }
 
 void WalkTree(const fs::path& folder, std::string_view extension, TreeVisitor& visitor) {
-    Walk(extension, visitor).Enter(folder, platform::IdentityOf(folder), false);
+    Walk(folder, extension, visitor).Enter(platform::IdentityOf(folder));
 }
 
 }  // namespace kalvor::scan

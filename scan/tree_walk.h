@@ -36,12 +36,11 @@ class TreeVisitor {
 std::filesystem::path WalkBase(const std::filesystem::path& folder);
 
 // Walks `folder` (already a walk base) depth first in listing order, entering each subfolder where
-// its entry comes up. A folder that is being walked above is never entered again (a loop). A link
-// to a folder is entered only when this walk has not entered that folder yet, so however many
-// links lead to one folder it is walked through at most one of them, and no arrangement of links
-// makes the walk grow beyond folders x depth. Without links every folder is walked exactly once,
-// as the platform's own walk does. Reports every file whose name matches `extension`, and every
-// folder that cannot be listed, which is skipped.
+// its entry comes up. Each folder is walked once, by the first path in walk order that reaches
+// it: never again through a second link, nor as a real subfolder of a folder already walked
+// through a link. So loops end and no arrangement of links multiplies the walk; without links
+// every folder is walked exactly once, as the platform's own walk does. Reports every file whose
+// name matches `extension`, and every folder that cannot be listed or entered, which is skipped.
 void WalkTree(const std::filesystem::path& folder, std::string_view extension,
               TreeVisitor& visitor);
 

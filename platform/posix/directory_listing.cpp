@@ -1,6 +1,7 @@
 #include "platform/directory_listing.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -42,7 +43,7 @@ struct StatedEntry {
 };
 
 // Links are followed; an entry whose target cannot be reached (a dangling link, a loop of links)
-// is described by the link itself, as a file.
+// is described by the link itself, as a file. Nothing, with errno set, when it cannot be asked.
 std::optional<StatedEntry> StatEntry(int folderFd, const dirent& item) {
     struct statx data {};
     bool isLink = item.d_type == DT_LNK;
@@ -86,6 +87,22 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     return entry;
 }
 
+// An entry the folder names but will not let us ask about: no search permission on the folder.
+// Kept when it may be a folder or is wanted, so the walk reports it instead of dropping it.
+std::optional<DirectoryEntry> UnaskableEntry(const dirent& item,
+                                             const FileNameFilter& wantedFiles) {
+    const bool mayBeFolder = !KnownToBeNoFolder(item.d_type);
+    if (!mayBeFolder && !Wanted(wantedFiles, item.d_name)) {
+        return std::nullopt;
+    }
+    DirectoryEntry entry;
+    entry.name = item.d_name;
+    entry.isDirectory = item.d_type == DT_DIR;
+    entry.isLink = item.d_type == DT_LNK;
+    entry.statusUnknown = true;
+    return entry;
+}
+
 }  // namespace
 
 std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
@@ -101,12 +118,18 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
             (KnownToBeNoFolder(item->d_type) && !Wanted(wantedFiles, item->d_name))) {
             continue;
         }
-        // An entry that vanished since the folder was read is no longer there to search.
         const std::optional<StatedEntry> stated = StatEntry(folderFd, *item);
-        if (stated.has_value() &&
-            (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name))) {
-            listed.emplace_back(MakeNameOrderKey(item->d_name), MakeEntry(item->d_name, *stated));
+        if (stated.has_value()) {
+            if (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name)) {
+                listed.emplace_back(MakeNameOrderKey(item->d_name),
+                                    MakeEntry(item->d_name, *stated));
+            }
+        } else if (errno == EACCES) {
+            if (std::optional<DirectoryEntry> entry = UnaskableEntry(*item, wantedFiles)) {
+                listed.emplace_back(MakeNameOrderKey(item->d_name), std::move(*entry));
+            }
         }
+        // Any other failure: the entry vanished since the folder was read, nothing to search.
     }
     std::sort(listed.begin(), listed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -21,11 +21,14 @@ bool WriteProtectedForSuperuser(const struct stat& status) {
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && geteuid() == 0;
 }
 
-OpenOutcome OutcomeOfOpenError(int error) {
-    if (IsMissingError(error)) {
-        return OpenOutcome::Missing;
+// Whether we could write the file at `path`: permissions, a read-only mount, an immutable file.
+// The file is only ever read, but one we may not write is read-only to us, as for the storage
+// layer we stand in for.
+OpenOutcome OutcomeOfWriteAccess(const std::string& path) {
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) {
+        return OpenOutcome::Opened;
     }
-    switch (error) {
+    switch (errno) {
         case EACCES:
         case EPERM:
         case EROFS:
@@ -37,15 +40,43 @@ OpenOutcome OutcomeOfOpenError(int error) {
     }
 }
 
+// A name that leads nowhere is a missing file, unless the name itself is a link.
+OpenOutcome OutcomeOfMissing(const std::filesystem::path& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) ? OpenOutcome::DanglingLink
+                                                                        : OpenOutcome::Missing;
+}
+
+OpenOutcome OutcomeOfOpenError(int error, const std::filesystem::path& path) {
+    if (IsMissingError(error)) {
+        return OutcomeOfMissing(path);
+    }
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            // Refused reading: read-only to us when we may not write it either, else unreadable.
+            return OutcomeOfWriteAccess(path.native()) == OpenOutcome::Opened
+                       ? OpenOutcome::Unreadable
+                       : OpenOutcome::ReadOnly;
+        case EWOULDBLOCK:
+            // Another program holds a write lease: it has the file open for writing.
+            return OpenOutcome::Locked;
+        default:
+            return OpenOutcome::Unreadable;
+    }
+}
+
 bool IsLockConflict(int error) {
     return error == EAGAIN || error == EACCES || error == EWOULDBLOCK;
 }
 
-// Some network and FUSE file systems keep no locks at all. Nobody can hold one there, so such a
-// document is examined rather than silently passed over on every share of that kind.
+// Some network and FUSE file systems keep no locks at all, and some give a reader no lock of
+// every kind (NFS makes flock a byte-range lock, which wants a writer for an exclusive one).
+// Nobody can hold such a lock there, so the document is examined rather than silently passed
+// over on every share of that kind.
 bool LocksUnsupported(int error) {
     return error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS ||
-           error == EINVAL;
+           error == EINVAL || error == EBADF;
 }
 
 OpenOutcome OutcomeOfLockError(int error) {
@@ -55,15 +86,27 @@ OpenOutcome OutcomeOfLockError(int error) {
     return LocksUnsupported(error) ? OpenOutcome::Opened : OpenOutcome::Unreadable;
 }
 
-// Both kinds of lock, since other programs hold one kind or the other and neither sees the
-// other's.
-OpenOutcome LockExclusively(int fd) {
+struct flock WholeFile(short type) {
     struct flock region {};
-    region.l_type = F_WRLCK;
+    region.l_type = type;
     region.l_whence = SEEK_SET;
-    if (fcntl(fd, F_OFD_SETLK, &region) != 0) {
+    return region;
+}
+
+// Refused when another program holds a lock of either kind, read or write, since other programs
+// hold one kind or the other and neither sees the other's. Our read lock keeps out writers that
+// lock; the flock keeps out programs that flock. Our own readers never meet here: each file is
+// claimed by one of them at a time.
+OpenOutcome LockAgainstOthers(int fd) {
+    struct flock shared = WholeFile(F_RDLCK);
+    if (fcntl(fd, F_OFD_SETLK, &shared) != 0) {
         if (const OpenOutcome outcome = OutcomeOfLockError(errno); outcome != OpenOutcome::Opened) {
             return outcome;
+        }
+    } else {
+        struct flock probe = WholeFile(F_WRLCK);
+        if (fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK) {
+            return OpenOutcome::Locked;
         }
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -76,7 +119,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-constexpr int kReadWriteFlags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // Refuses what may not be read as a document: anything but a regular file, and a file the
 // superuser should leave alone.
@@ -87,17 +130,17 @@ OpenOutcome OutcomeOfStatus(const struct stat& status) {
     return WriteProtectedForSuperuser(status) ? OpenOutcome::ReadOnly : OpenOutcome::Opened;
 }
 
-// Opens for reading and writing exactly the file that `located` (an O_PATH descriptor) stands for.
-// Through /proc, a name swapped in the meantime for a FIFO or a device is never opened; without
-// /proc the file is opened by name and refused unless it is the same file.
-int ReopenForReadWrite(const UniqueFd& located, const std::filesystem::path& path,
-                       const struct stat& status, OpenOutcome& outcome) {
-    int fd = open(DescriptorPath(located.Get()).c_str(), kReadWriteFlags);
+// Opens for reading exactly the file that `located` (an O_PATH descriptor) stands for. Through
+// /proc, a name swapped in the meantime for a FIFO or a device is never opened; without /proc the
+// file is opened by name and refused unless it is the same file.
+int Reopen(const UniqueFd& located, const std::filesystem::path& path, const struct stat& status,
+           OpenOutcome& outcome) {
+    int fd = open(DescriptorPath(located.Get()).c_str(), kReadFlags);
     if (fd < 0 && errno == ENOENT) {
-        fd = open(path.c_str(), kReadWriteFlags);
+        fd = open(path.c_str(), kReadFlags);
     }
     if (fd < 0) {
-        outcome = OutcomeOfOpenError(errno);
+        outcome = OutcomeOfOpenError(errno, path);
         return -1;
     }
     struct stat opened {};
@@ -114,14 +157,14 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status
                           OpenOutcome& outcome) {
     const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
     if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
-        outcome = IsMissingError(errno) ? OpenOutcome::Missing : OpenOutcome::Unreadable;
+        outcome = IsMissingError(errno) ? OutcomeOfMissing(path) : OpenOutcome::Unreadable;
         return UniqueFd(-1);
     }
     outcome = OutcomeOfStatus(status);
     if (outcome != OpenOutcome::Opened) {
         return UniqueFd(-1);
     }
-    return UniqueFd(ReopenForReadWrite(located, path, status, outcome));
+    return UniqueFd(Reopen(located, path, status, outcome));
 }
 
 // A name the listing saw as a plain file a moment ago is opened at once, without following a
@@ -130,14 +173,13 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status
 // one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
 UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& status,
                              OpenOutcome& outcome) {
-    UniqueFd file(open(path.c_str(), kReadWriteFlags | O_NOFOLLOW));
+    UniqueFd file(open(path.c_str(), kReadFlags | O_NOFOLLOW));
     if (!file.Valid()) {
         const int error = errno;
         if (error == ELOOP) {
             return OpenAfterLooking(path, status, outcome);
         }
-        outcome = error == EISDIR || error == ENXIO ? OpenOutcome::NotRegularFile
-                                                    : OutcomeOfOpenError(error);
+        outcome = error == ENXIO ? OpenOutcome::NotRegularFile : OutcomeOfOpenError(error, path);
         return file;
     }
     outcome = fstat(file.Get(), &status) == 0 ? OutcomeOfStatus(status) : OpenOutcome::Unreadable;
@@ -154,12 +196,22 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
     if (!file.Valid()) {
         return nullptr;
     }
-    outcome = LockExclusively(file.Get());
+    // Asked of the opened file itself where /proc reaches it, so a name swapped meanwhile does not
+    // answer for it.
+    outcome = OutcomeOfWriteAccess(DescriptorPath(file.Get()));
+    if (outcome == OpenOutcome::Unreadable) {
+        outcome = OutcomeOfWriteAccess(path.native());
+    }
     if (outcome != OpenOutcome::Opened) {
         return nullptr;
     }
-    return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size)));
+    OwnOpenFileClaim claim = ClaimOwnOpenFile({status.st_dev, status.st_ino});
+    outcome = LockAgainstOthers(file.Get());
+    if (outcome != OpenOutcome::Opened) {
+        return nullptr;
+    }
+    return std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
+        file.Release(), static_cast<std::uint64_t>(status.st_size), std::move(claim)));
 }
 
 ExclusiveFile::~ExclusiveFile() {

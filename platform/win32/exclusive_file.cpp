@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+
+#include "platform/directory_listing.h"
 
 namespace kalvor::platform {
 
@@ -59,6 +62,47 @@ HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
+HANDLE OpenWithoutSharing(const std::filesystem::path& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) {
+        return std::nullopt;
+    }
+    return FileIdentity{
+        information.dwVolumeSerialNumber,
+        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+// Opens the file without sharing. Should that fail because one of our own readers has the same
+// file open under another name, waits for it and tries again: only other programs make a file
+// locked. Opening happens under the guard of our open files, so a reader that holds the file is
+// always listed by the time another one's open fails.
+HANDLE OpenClaimed(const std::filesystem::path& path, OwnOpenFileClaim& claim, DWORD& error) {
+    OwnOpenFiles& ours = OwnOpenFiles::Instance();
+    std::unique_lock guard = ours.Guard();
+    for (;;) {
+        const HANDLE handle = OpenWithoutSharing(path);
+        error = GetLastError();
+        if (handle != INVALID_HANDLE_VALUE) {
+            if (const std::optional<FileIdentity> identity = IdentityOfHandle(handle)) {
+                ours.HoldLocked(*identity);
+                claim = OwnOpenFileClaim(*identity);
+            }
+            return handle;
+        }
+        const std::optional<FileIdentity> identity =
+            error == ERROR_SHARING_VIOLATION ? IdentityOf(path) : std::nullopt;
+        if (!identity.has_value() || !ours.HeldLocked(*identity)) {
+            return handle;
+        }
+        ours.WaitForReleaseLocked(guard);
+    }
+}
+
 }  // namespace
 
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
@@ -73,10 +117,11 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
     if (outcome != OpenOutcome::Opened) {
         return nullptr;
     }
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    OwnOpenFileClaim claim;
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE handle = OpenClaimed(path, claim, error);
     if (handle == INVALID_HANDLE_VALUE) {
-        outcome = OutcomeOfOpenError(GetLastError());
+        outcome = OutcomeOfOpenError(error);
         return nullptr;
     }
     LARGE_INTEGER size{};
@@ -93,7 +138,7 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         return nullptr;
     }
     return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart)));
+        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart), std::move(claim)));
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -8,10 +9,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
@@ -115,13 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                  OpenOutcome::Missing},
         OpenCase{"DanglingLink",
                  [](const TempDir& d) { return MakeLink(d, d.Path() / "nowhere", "dangling.doc"); },
-                 OpenOutcome::Missing},
+                 OpenOutcome::DanglingLink},
         OpenCase{"LinkLoop",
                  [](const TempDir& d) {
                      MakeLink(d, d.Path() / "b.doc", "a.doc");
                      return MakeLink(d, d.Path() / "a.doc", "b.doc");
                  },
-                 OpenOutcome::Missing},
+                 OpenOutcome::DanglingLink},
         OpenCase{"NameTooLong",
                  [](const TempDir& d) { return d.Path() / (std::string(300, 'n') + ".doc"); },
                  OpenOutcome::Missing}),
@@ -154,11 +157,24 @@ TEST(ExclusiveFile, RefusesAFileTheUserMayNotWrite) {
     EXPECT_EQ(testing::RunUnprivileged(openAsNobody), twice(OpenOutcome::ReadOnly));
     fs::permissions(path, fs::perms::others_write, fs::perm_options::add);
     EXPECT_EQ(testing::RunUnprivileged(openAsNobody), twice(OpenOutcome::Opened));
+    // May write but not read: it could not be read, which is not being read-only.
+    fs::permissions(path, fs::perms::others_read, fs::perm_options::remove);
+    EXPECT_EQ(testing::RunUnprivileged(openAsNobody), twice(OpenOutcome::Unreadable));
 }
 
-enum class LockKind { RecordWrite, RecordRead, WholeFileExclusive, WholeFileShared };
+enum class LockKind {
+    RecordWrite,
+    RecordRead,
+    WholeFileExclusive,
+    WholeFileShared,
+    WriteLease,  // the holder has the file open for writing and alone
+    ReadLease,   // a file server's promise that nobody writes; readers leave it intact
+};
 
 bool TakeLock(int fd, LockKind kind) {
+    if (kind == LockKind::WriteLease || kind == LockKind::ReadLease) {
+        return fcntl(fd, F_SETLEASE, kind == LockKind::ReadLease ? F_RDLCK : F_WRLCK) == 0;
+    }
     if (kind == LockKind::WholeFileExclusive || kind == LockKind::WholeFileShared) {
         return flock(fd, (kind == LockKind::WholeFileShared ? LOCK_SH : LOCK_EX) | LOCK_NB) == 0;
     }
@@ -168,8 +184,10 @@ bool TakeLock(int fd, LockKind kind) {
     return fcntl(fd, F_SETLK, &region) == 0;
 }
 
+volatile sig_atomic_t leaseBroken = 0;
+
 // Another process that tries to lock the file and, when it could, holds the lock until the
-// object goes.
+// object goes. It ends well only when nobody made it give up a lease.
 class LockingProcess {
   public:
     LockingProcess(const fs::path& path, LockKind kind) {
@@ -183,11 +201,12 @@ class LockingProcess {
         if (pid_ == 0) {
             close(ready[0]);
             close(release[1]);
-            const int fd = open(path.c_str(), O_RDWR);
+            signal(SIGIO, [](int) { leaseBroken = 1; });
+            const int fd = open(path.c_str(), kind == LockKind::ReadLease ? O_RDONLY : O_RDWR);
             const char status = fd >= 0 && TakeLock(fd, kind) ? 'L' : 'F';
             char byte = 0;
             if (write(ready[1], &status, 1) == 1 && read(release[0], &byte, 1) >= 0) {
-                _exit(0);
+                _exit(leaseBroken);
             }
             _exit(1);
         }
@@ -199,10 +218,17 @@ class LockingProcess {
         close(ready[0]);
     }
 
-    ~LockingProcess() {
+    ~LockingProcess() { EndedWell(); }
+
+    // Releases the lock and tells whether the process was left undisturbed.
+    bool EndedWell() {
+        if (pid_ < 0) {
+            return false;
+        }
         close(release_);
         int status = 0;
-        waitpid(pid_, &status, 0);
+        waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
     LockingProcess(const LockingProcess&) = delete;
@@ -217,8 +243,8 @@ class LockingProcess {
 };
 
 void PrintTo(LockKind kind, std::ostream* out) {
-    constexpr const char* kNames[] = {"RecordWrite", "RecordRead", "WholeFileExclusive",
-                                      "WholeFileShared"};
+    constexpr const char* kNames[] = {"RecordWrite",     "RecordRead", "WholeFileExclusive",
+                                      "WholeFileShared", "WriteLease", "ReadLease"};
     *out << kNames[static_cast<int>(kind)];
 }
 
@@ -238,24 +264,67 @@ TEST_P(Locking, RefusesAFileAnotherProcessHoldsLocked) {
     EXPECT_EQ(outcome, OpenOutcome::Opened);
 }
 
-TEST_P(Locking, KeepsOthersOutWhileOpen) {
+INSTANTIATE_TEST_SUITE_P(ExclusiveFile, Locking,
+                         ::testing::Values(LockKind::RecordWrite, LockKind::RecordRead,
+                                           LockKind::WholeFileExclusive, LockKind::WholeFileShared,
+                                           LockKind::WriteLease),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// While a document is read, others may read it too, but nobody who locks before writing gets in.
+class LockingWhileOpen : public ::testing::TestWithParam<std::tuple<LockKind, bool>> {};
+
+TEST_P(LockingWhileOpen, KeepsWritersOut) {
+    const auto [kind, othersGetIn] = GetParam();
     const TempDir dir;
     const fs::path path = MakeDocument(dir);
     OpenOutcome outcome = OpenOutcome::Unreadable;
     auto file = ExclusiveFile::Open(path, outcome);
     ASSERT_NE(file, nullptr);
-    EXPECT_FALSE(LockingProcess(path, GetParam()).HoldsLock());
-    EXPECT_EQ(ExclusiveFile::Open(path, outcome), nullptr);
-    EXPECT_EQ(outcome, OpenOutcome::Locked);
+    EXPECT_EQ(LockingProcess(path, kind).HoldsLock(), othersGetIn);
     file.reset();
-    EXPECT_TRUE(LockingProcess(path, GetParam()).HoldsLock());
-    EXPECT_NE(ExclusiveFile::Open(path, outcome), nullptr);
+    EXPECT_TRUE(LockingProcess(path, kind).HoldsLock());
 }
 
-INSTANTIATE_TEST_SUITE_P(ExclusiveFile, Locking,
-                         ::testing::Values(LockKind::RecordWrite, LockKind::RecordRead,
-                                           LockKind::WholeFileExclusive, LockKind::WholeFileShared),
-                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+INSTANTIATE_TEST_SUITE_P(ExclusiveFile, LockingWhileOpen,
+                         ::testing::Values(std::tuple(LockKind::RecordWrite, false),
+                                           std::tuple(LockKind::RecordRead, true),
+                                           std::tuple(LockKind::WholeFileExclusive, false),
+                                           std::tuple(LockKind::WholeFileShared, false),
+                                           std::tuple(LockKind::ReadLease, true)),
+                         [](const auto& info) {
+                             return ::testing::PrintToString(std::get<0>(info.param));
+                         });
+
+// Sync and backup tools watch for files closed after writing, and a file server holds read
+// leases that any writer breaks: reading a document must look like reading to both.
+TEST(ExclusiveFile, LeavesNoTraceOfAWriter) {
+    const TempDir dir;
+    const fs::path path = MakeDocument(dir);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, path.c_str(), IN_ALL_EVENTS), 0);
+    LockingProcess server(path, LockKind::ReadLease);
+    ASSERT_TRUE(server.HoldsLock());
+    OpenOutcome outcome = OpenOutcome::Unreadable;
+    auto file = ExclusiveFile::Open(path, outcome);
+    ASSERT_NE(file, nullptr);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(file->ReadAt(0, std::span(&byte, 1)), 1u);
+    file.reset();
+    EXPECT_TRUE(server.EndedWell());
+    std::uint32_t seen = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got = 0; (got = read(watch, events, sizeof(events))) > 0;) {
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            seen |= event->mask;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch);
+    EXPECT_NE(seen & IN_CLOSE_NOWRITE, 0u);
+    EXPECT_EQ(seen & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB), 0u);
+}
 
 struct ReadCase {
     std::uint64_t offset;

@@ -96,10 +96,10 @@ TEST_F(FolderSearchTest, EntersFolderLinksButNeverAFolderBeingWalked) {
     fs::create_directory_symlink("../b", dir_.Path() / "x" / "a" / "tob");
     fs::create_directory_symlink("../a", dir_.Path() / "x" / "b" / "toa");
     const SearchProgress progress = Search(dir_.Path());
-    EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()),
-              (Paths{"link/d.doc", "real/d.doc", "x/a/tob/f.doc", "x/b/f.doc"}));
-    // root, link, real, x, x/a, x/a/tob, x/b; x/b/toa leads to x/a, walked already.
-    EXPECT_EQ(progress.foldersListed, 7u);
+    EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()), (Paths{"link/d.doc", "x/a/tob/f.doc"}));
+    // root, link, x, x/a, x/a/tob. Each folder is walked once, by the first path that reaches it:
+    // real as link, x/b as x/a/tob; x/b/toa would lead to x/a, being walked.
+    EXPECT_EQ(progress.foldersListed, 5u);
 }
 
 TEST_F(FolderSearchTest, ExaminesADanglingLinkAsAFile) {
@@ -107,7 +107,7 @@ TEST_F(FolderSearchTest, ExaminesADanglingLinkAsAFile) {
     Search(dir_.Path());
     ASSERT_EQ(sink_.notExamined.size(), 1u);
     EXPECT_EQ(sink_.notExamined[0].first, dir_.Path() / "gone.doc");
-    EXPECT_EQ(sink_.notExamined[0].second, NotExaminedReason::Unreadable);
+    EXPECT_EQ(sink_.notExamined[0].second, NotExaminedReason::DanglingLink);
 }
 
 TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {

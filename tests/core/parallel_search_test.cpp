@@ -165,6 +165,33 @@ TEST(ParallelSearch, StopsWhereASearchOfOneFileAtATimeStops) {
     }
 }
 
+// Hard links, and on POSIX a link to the file: workers that meet the same file at once must not
+// take each other for another program holding it.
+TEST(ParallelSearch, ListsEveryNameOfOneFileWhateverTheNumberOfJobs) {
+    const testing::TempDir dir;
+    const fs::path original = dir.Write("a/original.doc", Samples().marked);
+    constexpr int kNames = 400;
+    for (int i = 0; i < kNames; ++i) {
+        const fs::path folder = dir.MakeDir("h" + std::to_string(i % 7));
+        fs::create_hard_link(original, folder / ("copy" + std::to_string(i) + ".doc"));
+    }
+    int links = 0;
+#ifndef _WIN32
+    fs::create_symlink(original, dir.Path() / "z-link.doc");
+    ++links;
+#endif
+    const Log sequential = Calls(dir.Path(), 1);
+    ASSERT_EQ(std::count_if(sequential.begin(), sequential.end(),
+                            [](const std::string& line) { return line.starts_with("row "); }),
+              kNames + 1 + links);
+    for (int round = 0; round < 3; ++round) {
+        for (const unsigned jobs : {2u, 4u, 8u}) {
+            SCOPED_TRACE(jobs);
+            EXPECT_EQ(Calls(dir.Path(), jobs), sequential);
+        }
+    }
+}
+
 #ifndef _WIN32
 TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
     const testing::TempDir dir;
