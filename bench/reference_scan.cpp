@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "bench/reference_detector.h"
 #include "platform/compound_file.h"
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
+#include "reference/marking_by_byte_loop.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ bool CheckDocument(const fs::path& path) {
         return false;
     }
     file.reset();
-    return kalvor::bench::IsMarkedByteByByte(stream);
+    return kalvor::reference::VerdictByteByByte(stream) == kalvor::scan::MarkingVerdict::Marked;
 }
 
 void SearchFolder(const fs::path& folder, std::vector<FileIdentity>& ancestors) {

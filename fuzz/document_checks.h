@@ -10,46 +10,17 @@
 #include "platform/byte_source.h"
 #include "platform/cfb_name.h"
 #include "platform/compound_file.h"
+#include "reference/marking_by_byte_loop.h"
 #include "scan/marking_detector.h"
 
 // What must hold for any file, however damaged or hostile: the fuzzer aborts on a broken rule and
 // the regression test replays every input it ever broke one with.
 namespace kalvor::fuzz {
 
-// The detector's verdict worked out the slowest, plainest way, position by position, to hold the
-// fast search to.
-inline scan::MarkingVerdict PlainVerdict(std::span<const std::uint8_t> image) {
-    constexpr std::size_t kVersionByte = 5;
-    if (image.size() <= kVersionByte) {
-        return scan::MarkingVerdict::NotExamined;
-    }
-    const std::uint8_t version = image[kVersionByte];
-    if (version != 0x20 && version != 0x40 && version != 0x60) {
-        return scan::MarkingVerdict::NotExamined;
-    }
-    const auto unitAt = [&](std::int64_t at) {
-        return static_cast<char16_t>(image[at] | image[at + 1] << 8);
-    };
-    const auto length = static_cast<std::int64_t>(image.size());
-    for (std::int64_t p = 0; p <= length - 3; ++p) {
-        if (image[p] != 0xC6 || image[p + 1] != 0x5B) {
-            continue;
-        }
-        std::int64_t q = p - 2;
-        while (q >= 0 && (unitAt(q) == u' ' || unitAt(q) == u'\t')) {
-            q -= 2;
-        }
-        if (q >= 0 && (unitAt(q) == u'秘' || unitAt(q) == u'机' || unitAt(q) == u'绝')) {
-            return scan::MarkingVerdict::Marked;
-        }
-    }
-    return scan::MarkingVerdict::NotMarked;
-}
-
 inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> image) {
     const scan::Examination examination =
         scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()));
-    if (examination.verdict != PlainVerdict(image)) {
+    if (examination.verdict != reference::VerdictByteByByte(image)) {
         return "the detector's verdict differs from the plain search's";
     }
     if ((examination.verdict == scan::MarkingVerdict::NotExamined) !=

@@ -43,7 +43,14 @@ class OwnOpenFileClaim {
     ~OwnOpenFileClaim() { Reset(); }
     OwnOpenFileClaim(OwnOpenFileClaim&& other) noexcept
         : file_(other.file_), held_(std::exchange(other.held_, false)) {}
-    OwnOpenFileClaim& operator=(OwnOpenFileClaim&&) = delete;
+    OwnOpenFileClaim& operator=(OwnOpenFileClaim&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            file_ = other.file_;
+            held_ = std::exchange(other.held_, false);
+        }
+        return *this;
+    }
 
     void Reset() {
         if (std::exchange(held_, false)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "scan/mark_pair_kernels.h"
+#include "scan/marking_rule.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,27 +18,11 @@ namespace kalvor::scan {
 
 namespace {
 
-// 密 (U+5BC6) as it lies in a UTF-16LE stream.
-constexpr std::uint8_t kPairFirst = 0xC6;
-constexpr std::uint8_t kPairSecond = 0x5B;
-
-constexpr char16_t kSpace = 0x0020;
-constexpr char16_t kTab = 0x0009;
-constexpr char16_t kLeadCharacters[] = {u'秘', u'机', u'绝'};
-// The high bytes of the units a marking's 密 may follow: the lead characters, a space or a tab.
-constexpr std::uint8_t kFrontHighBytes[] = {u'秘' >> 8, u'机' >> 8, u'绝' >> 8, kSpace >> 8};
-static_assert(kSpace >> 8 == kTab >> 8);
+constexpr std::uint8_t kPairFirst = marking::kMarkFirstByte;
+constexpr std::uint8_t kPairSecond = marking::kMarkSecondByte;
+constexpr auto kFrontHighBytes = marking::kFrontHighBytes;
 
 using Position = std::optional<std::uint32_t>;
-
-bool IsLeadCharacter(char16_t unit) {
-    for (const char16_t lead : kLeadCharacters) {
-        if (unit == lead) {
-            return true;
-        }
-    }
-    return false;
-}
 
 char16_t UnitAt(const std::uint8_t* block, std::int64_t offset) {
     return static_cast<char16_t>(block[offset] | (block[offset + 1] << 8));
@@ -323,10 +308,10 @@ Position Search(const std::uint8_t* block, std::uint32_t length,
 
 bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit) {
     std::int64_t q = static_cast<std::int64_t>(hit) - 2;
-    while (q >= 0 && (UnitAt(block, q) == kSpace || UnitAt(block, q) == kTab)) {
+    while (q >= 0 && marking::IsFiller(UnitAt(block, q))) {
         q -= 2;
     }
-    return q >= 0 && IsLeadCharacter(UnitAt(block, q));
+    return q >= 0 && marking::IsLead(UnitAt(block, q));
 }
 
 std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32_t length) {

@@ -2,29 +2,20 @@
 
 #include <limits.h>
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 
 #include "platform/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/mark_pair.h"
+#include "scan/marking_rule.h"
 
 namespace kalvor::scan {
 
 namespace {
 
-constexpr std::size_t kVersionByteOffset = 5;
-constexpr std::uint8_t kAcceptedVersions[] = {0x20, 0x40, 0x60};
-
 // A walk keeps its reader's memory between documents; one huge stream should not pin its memory
 // for the rest of the walk.
 constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
-
-bool IsAcceptedVersion(std::uint8_t version) {
-    return std::find(std::begin(kAcceptedVersions), std::end(kAcceptedVersions), version) !=
-           std::end(kAcceptedVersions);
-}
 
 NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
                                    const std::filesystem::path& path) {
@@ -89,10 +80,10 @@ StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
 }
 
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
-    if (length <= kVersionByteOffset) {
+    if (length <= marking::kVersionByteOffset) {
         return NotExamined(NotExaminedReason::TooShort);
     }
-    if (!IsAcceptedVersion(image[kVersionByteOffset])) {
+    if (!marking::IsAcceptedVersion(image[marking::kVersionByteOffset])) {
         return NotExamined(NotExaminedReason::UnsupportedVersion);
     }
     if (FindMarking(image, length).has_value()) {

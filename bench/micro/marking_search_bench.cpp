@@ -13,6 +13,7 @@
 
 #include "bench/reference_detector.h"
 #include "platform/compound_file.h"
+#include "reference/marking_by_byte_loop.h"
 #include "scan/mark_pair.h"
 #include "scan/mark_pair_kernels.h"
 #include "scan/marking_detector.h"
@@ -102,8 +103,7 @@ void FindMarkPair_Vector(benchmark::State& state) {
 void FindMarkPair_ByteLoop(benchmark::State& state) {
     const std::vector<std::uint8_t>& text = TextWithoutPairs();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            bench::FindPairByteByByte(text.data(), static_cast<std::int64_t>(text.size()), 0));
+        benchmark::DoNotOptimize(reference::PairByteByByte(text));
     }
     Report(state, text.size());
 }
@@ -120,7 +120,7 @@ void CheckStream_Vector(benchmark::State& state) {
 void CheckStream_ByteLoop(benchmark::State& state) {
     const std::vector<std::uint8_t>& stream = StreamWithPairs();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(bench::IsMarkedByteByByte(stream));
+        benchmark::DoNotOptimize(reference::VerdictByteByByte(stream));
     }
     Report(state, stream.size());
 }

@@ -87,7 +87,8 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     return entry;
 }
 
-// An entry the folder names but will not let us ask about: no search permission on the folder.
+// An entry the folder names but will not let us ask about: no search permission on the folder, or
+// a failure of the file system.
 // Kept when it may be a folder or is wanted, so the walk reports it instead of dropping it.
 std::optional<DirectoryEntry> UnaskableEntry(const dirent& item,
                                              const FileNameFilter& wantedFiles) {
@@ -124,12 +125,12 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
                 listed.emplace_back(MakeNameOrderKey(item->d_name),
                                     MakeEntry(item->d_name, *stated));
             }
-        } else if (errno == EACCES) {
+        } else if (errno != ENOENT) {
             if (std::optional<DirectoryEntry> entry = UnaskableEntry(*item, wantedFiles)) {
                 listed.emplace_back(MakeNameOrderKey(item->d_name), std::move(*entry));
             }
         }
-        // Any other failure: the entry vanished since the folder was read, nothing to search.
+        // An entry that vanished since the folder was read is no longer there to search.
     }
     std::sort(listed.begin(), listed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -47,7 +47,7 @@ TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
         const bool read = platform::ReadRootStream(source, u"WordDocument", image) ==
                           platform::StreamReadResult::Read;
         const scan::MarkingVerdict verdict =
-            read ? PlainVerdict(image) : scan::MarkingVerdict::NotExamined;
+            read ? reference::VerdictByteByByte(image) : scan::MarkingVerdict::NotExamined;
         EXPECT_EQ(scan::CheckMarking(dir.Write("input.doc", bytes)), verdict);
     }
 }

@@ -7,15 +7,15 @@
 #include <random>
 #include <vector>
 
+#include "reference/marking_by_byte_loop.h"
 #include "scan/mark_pair_kernels.h"
-#include "tests/core/marking_by_byte_loop.h"
 
 namespace kalvor::scan {
 namespace {
 
 using Position = std::optional<std::uint32_t>;
-using testing::MarkingByteByByte;
-using testing::PairByteByByte;
+using reference::MarkingByteByByte;
+using reference::PairByteByByte;
 
 struct PairCase {
     const char* name;

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "reference/marking_by_byte_loop.h"
 #include "scan/marking_detector.h"
-#include "tests/core/marking_by_byte_loop.h"
 #include "tests/support/word_stream.h"
 
 namespace kalvor::scan {
@@ -146,7 +146,7 @@ Examination ByteByByte(const std::vector<std::uint8_t>& stream) {
     if (stream[5] != 0x20 && stream[5] != 0x40 && stream[5] != 0x60) {
         return kUnsupported;
     }
-    return testing::MarkingByteByByte(stream).has_value() ? kMarked : kNotMarked;
+    return reference::MarkingByteByByte(stream).has_value() ? kMarked : kNotMarked;
 }
 
 TEST(CheckStreamImage, GivesTheVerdictOfTheSearchAsFirstWritten) {

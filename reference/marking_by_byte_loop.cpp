@@ -1,0 +1,49 @@
+#include "reference/marking_by_byte_loop.h"
+
+#include "scan/marking_rule.h"
+
+namespace kalvor::reference {
+
+namespace {
+
+char16_t UnitAt(std::span<const std::uint8_t> block, std::int64_t q) {
+    return static_cast<char16_t>(block[q] | block[q + 1] << 8);
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> PairByteByByte(std::span<const std::uint8_t> block,
+                                            std::int64_t from) {
+    for (std::int64_t p = from; p <= static_cast<std::int64_t>(block.size()) - 3; ++p) {
+        if (block[p] == scan::marking::kMarkFirstByte &&
+            block[p + 1] == scan::marking::kMarkSecondByte) {
+            return static_cast<std::uint32_t>(p);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> MarkingByteByByte(std::span<const std::uint8_t> block) {
+    for (std::optional<std::uint32_t> h = PairByteByByte(block); h.has_value();
+         h = PairByteByByte(block, *h + 2)) {
+        std::int64_t q = static_cast<std::int64_t>(*h) - 2;
+        while (q >= 0 && scan::marking::IsFiller(UnitAt(block, q))) {
+            q -= 2;
+        }
+        if (q >= 0 && scan::marking::IsLead(UnitAt(block, q))) {
+            return h;
+        }
+    }
+    return std::nullopt;
+}
+
+scan::MarkingVerdict VerdictByteByByte(std::span<const std::uint8_t> stream) {
+    if (stream.size() <= scan::marking::kVersionByteOffset ||
+        !scan::marking::IsAcceptedVersion(stream[scan::marking::kVersionByteOffset])) {
+        return scan::MarkingVerdict::NotExamined;
+    }
+    return MarkingByteByByte(stream).has_value() ? scan::MarkingVerdict::Marked
+                                                 : scan::MarkingVerdict::NotMarked;
+}
+
+}  // namespace kalvor::reference
