@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <unordered_set>
 #include <utility>
@@ -27,11 +30,22 @@ class OwnOpenFiles {
     bool HeldLocked(const FileIdentity& file) const { return held_.contains(file); }
     void HoldLocked(const FileIdentity& file) { held_.insert(file); }
     void WaitForReleaseLocked(std::unique_lock<std::mutex>& guard) { released_.wait(guard); }
+    // Whether one of our readers let go of `file` a moment ago. Some systems (Wine) release a
+    // closed file's sharing a little after the close returns: an open that fails then should try
+    // again rather than call the file locked.
+    bool ReleasedJustNowLocked(const FileIdentity& file) const;
 
   private:
+    struct RecentRelease {
+        FileIdentity file;
+        std::chrono::steady_clock::time_point at;
+    };
+
     std::mutex mutex_;
     std::condition_variable released_;
     std::unordered_set<FileIdentity, FileIdentityHash> held_;
+    std::array<RecentRelease, 64> recentReleases_{};
+    std::size_t nextRelease_ = 0;
 };
 
 // Holds a claim for as long as it lives.

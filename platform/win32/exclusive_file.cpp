@@ -96,10 +96,18 @@ HANDLE OpenClaimed(const std::filesystem::path& path, OwnOpenFileClaim& claim, D
         }
         const std::optional<FileIdentity> identity =
             error == ERROR_SHARING_VIOLATION ? IdentityOf(path) : std::nullopt;
-        if (!identity.has_value() || !ours.HeldLocked(*identity)) {
+        if (!identity.has_value()) {
             return handle;
         }
-        ours.WaitForReleaseLocked(guard);
+        if (ours.HeldLocked(*identity)) {
+            ours.WaitForReleaseLocked(guard);
+        } else if (ours.ReleasedJustNowLocked(*identity)) {
+            guard.unlock();
+            Sleep(1);
+            guard.lock();
+        } else {
+            return handle;
+        }
     }
 }
 
