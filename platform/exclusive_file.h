@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -40,13 +41,17 @@ class ExclusiveFile final : public ByteSource {
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     std::uint64_t Size() const override { return size_; }
+    std::uint64_t BackedSize() const override { return backed_; }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
   private:
-    ExclusiveFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    // `allocated`: the bytes the file system gave the file, 0 where it does not say.
+    ExclusiveFile(int fd, std::uint64_t size, std::uint64_t allocated)
+        : fd_(fd), size_(size), backed_(allocated == 0 ? size : std::min(size, allocated)) {}
 
     int fd_;
     std::uint64_t size_;
+    std::uint64_t backed_;
 };
 
 }  // namespace kalvor::platform

@@ -159,7 +159,8 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         return nullptr;
     }
     return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size)));
+        new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size),
+                          static_cast<std::uint64_t>(status.st_blocks) * 512));
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -55,6 +55,14 @@ OpenOutcome CheckOpened(HANDLE handle, LARGE_INTEGER& size) {
     return GetFileSizeEx(handle, &size) ? OpenOutcome::Opened : OpenOutcome::Unreadable;
 }
 
+// What the file takes on disk (less than its size when sparse or compressed); 0 when unknown.
+std::uint64_t AllocationSizeOf(HANDLE handle) {
+    FILE_STANDARD_INFO info{};
+    return GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info)
+               ? static_cast<std::uint64_t>(info.AllocationSize.QuadPart)
+               : 0;
+}
+
 HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
@@ -85,6 +93,7 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         CloseHandle(handle);
         return nullptr;
     }
+    const std::uint64_t allocated = AllocationSizeOf(handle);
     // The runtime's descriptor owns the handle from here on and closes it.
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
     if (fd < 0) {
@@ -93,7 +102,7 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         return nullptr;
     }
     return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart)));
+        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart), allocated));
 }
 
 ExclusiveFile::~ExclusiveFile() {
