@@ -14,6 +14,11 @@ class ByteSource {
 
     virtual std::uint64_t Size() const = 0;
 
+    // How many bytes the file takes on disk: less than Size() where it has holes (a sparse file)
+    // or is stored compressed. Memory a reader asks for on the file's word is bounded by this
+    // rather than by Size(), which a few blocks can make terabytes. Size() where it is not known.
+    virtual std::uint64_t BackedSize() const { return Size(); }
+
     // Reads up to out.size() bytes starting at offset. Returns how many were read: fewer at the
     // end of the data or after an I/O error, never more.
     virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;

@@ -20,10 +20,12 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
         // Address space is cheap and a page costs only once it is touched: growing well ahead
         // means the buffer rarely moves, and a buffer that stays put does not fault in fresh
         // pages for the same bytes again.
-        capacity_ = 2 * std::bit_ceil(size);
-        const std::align_val_t alignment{capacity_ >= kHugePage ? kHugePage : 64};
-        bytes_ = {static_cast<std::uint8_t*>(::operator new[](capacity_, alignment)),
+        // Nothing changes until the memory is had: a buffer that could not grow stays as it was.
+        const std::size_t capacity = 2 * std::bit_ceil(size);
+        const std::align_val_t alignment{capacity >= kHugePage ? kHugePage : 64};
+        bytes_ = {static_cast<std::uint8_t*>(::operator new[](capacity, alignment)),
                   Release{alignment}};
+        capacity_ = capacity;
 #if defined(MADV_HUGEPAGE)
         // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead
         // of one per 4 KiB, a noticeable part of a search of a few thousand documents.

@@ -28,7 +28,9 @@ std::size_t ReaderBuffers::MemoryHeld() const {
            CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
 }
 
-std::optional<Reader> Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
+std::optional<Reader> Reader::Open(ByteSource& file, ReaderBuffers& buffers,
+                                   StreamReadResult& failure) {
+    failure = StreamReadResult::NotCompoundFile;
     std::array<std::uint8_t, kHeaderSize> headerBytes{};
     if (file.ReadAt(0, headerBytes) < kHeaderSize) {
         return std::nullopt;
@@ -38,7 +40,11 @@ std::optional<Reader> Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
         return std::nullopt;
     }
     Reader reader(file, buffers, *header);
-    if (!reader.LoadFat() || !reader.LoadDirectory()) {
+    failure = reader.LoadFat();
+    if (failure == StreamReadResult::Read) {
+        failure = reader.LoadDirectory();
+    }
+    if (failure != StreamReadResult::Read) {
         return std::nullopt;
     }
     return reader;
@@ -51,6 +57,11 @@ Reader::Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header)
         sectorCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(
             DivideUp(size - header.sectorSize, header.sectorSize), kMaxRegularSector + 1));
     }
+    backed_ = std::min(size, file.BackedSize());
+}
+
+bool Reader::Backs(std::uint64_t bytes, std::uint64_t held) const {
+    return bytes <= std::min(held, backed_) + kMostUnheldBytes;
 }
 
 std::uint64_t Reader::SectorOffset(std::uint32_t sector) const {
@@ -63,67 +74,119 @@ void Reader::FollowChain(std::span<const std::uint32_t> table, std::uint32_t sta
     cfb::FollowChain(table, start, bound, limit, buffers_->seen, chain);
 }
 
-bool Reader::LoadFat() {
+StreamReadResult Reader::LoadFat() {
     const std::uint32_t count = header_.fatSectorCount;
     if (count > sectorCount_) {
-        return false;
-    }
-    std::vector<std::uint32_t>& fatSectors = buffers_->fatSectors;
-    fatSectors.assign(header_.fatSectorIds.begin(),
-                      header_.fatSectorIds.begin() + std::min(count, kHeaderFatSectorIds));
-    const std::uint32_t idsPerDifatSector = header_.sectorSize / 4 - 1;
-    std::vector<std::uint8_t>& difat = buffers_->difatSector;
-    difat.resize(header_.sectorSize);
-    std::vector<bool>& seen = buffers_->seen;
-    seen.assign(sectorCount_, false);
-    for (std::uint32_t next = header_.firstDifatSector; fatSectors.size() < count;
-         next = Le32(difat, 4 * idsPerDifatSector)) {
-        if (next >= sectorCount_ || seen[next] ||
-            file_->ReadAt(SectorOffset(next), difat) < difat.size()) {
-            return false;
-        }
-        seen[next] = true;
-        for (std::uint32_t i = 0; i < idsPerDifatSector && fatSectors.size() < count; ++i) {
-            fatSectors.push_back(Le32(difat, 4 * i));
-        }
-    }
-    if (std::any_of(fatSectors.begin(), fatSectors.end(),
-                    [&](std::uint32_t sector) { return sector >= sectorCount_; })) {
-        return false;
+        return StreamReadResult::NotCompoundFile;
     }
     // Only the FAT sectors that describe sectors of the file are read: entries past its last
     // sector are never followed, and a header listing one sector a million times must not make
-    // the reader hold a table the size of the file.
-    fatSectors.resize(
-        std::min<std::size_t>(fatSectors.size(), DivideUp(sectorCount_, header_.sectorSize / 4)));
-    ReadIdTable(fatSectors, buffers_->fat);
-    return true;
+    // the reader hold a table the size of the file. The DIFAT that lists them is never larger
+    // than the FAT they make, so it is bounded with it.
+    const std::uint32_t idsPerSector = header_.sectorSize / 4;
+    const auto kept = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(count, DivideUp(sectorCount_, idsPerSector)));
+    const std::uint64_t fatBytes = std::uint64_t{kept} * header_.sectorSize;
+    if (fatBytes / 4 > kLargestFile / header_.sectorSize || !Backs(fatBytes)) {
+        return StreamReadResult::StructureTooLarge;
+    }
+    if (const StreamReadResult listed = LoadDifat(kept); listed != StreamReadResult::Read) {
+        return listed;
+    }
+    ReadIdTable(buffers_->fatSectors, buffers_->fat);
+    return StreamReadResult::Read;
 }
 
-bool Reader::LoadDirectory() {
+StreamReadResult Reader::LoadDifat(std::uint32_t kept) {
+    const std::uint32_t count = header_.fatSectorCount;
+    std::vector<std::uint32_t>& fatSectors = buffers_->fatSectors;
+    fatSectors.clear();
+    std::uint32_t listed = 0;
+    // Every id listed must name a sector of the file, though only the first `kept` are read.
+    const auto list = [&](std::uint32_t sector) {
+        ++listed;
+        if (fatSectors.size() < kept) {
+            fatSectors.push_back(sector);
+        }
+        return sector < sectorCount_;
+    };
+    for (std::uint32_t i = 0; i < std::min(count, kHeaderFatSectorIds); ++i) {
+        if (!list(header_.fatSectorIds[i])) {
+            return StreamReadResult::NotCompoundFile;
+        }
+    }
+    const std::uint32_t idsPerDifatSector = header_.sectorSize / 4 - 1;
+    std::vector<std::uint8_t>& difat = buffers_->difatSector;
+    difat.resize(header_.sectorSize);
+    // A loop in the chain is found by coming back to a sector marked at ever longer intervals,
+    // which needs no memory however far the file claims the chain goes.
+    std::uint32_t marked = kEndOfChain;
+    std::uint64_t sinceMarked = 0;
+    std::uint64_t interval = 1;
+    for (std::uint32_t next = header_.firstDifatSector; listed < count;
+         next = Le32(difat, 4 * idsPerDifatSector)) {
+        if (next >= sectorCount_ || next == marked ||
+            file_->ReadAt(SectorOffset(next), difat) < difat.size()) {
+            return StreamReadResult::NotCompoundFile;
+        }
+        if (++sinceMarked == interval) {
+            marked = next;
+            sinceMarked = 0;
+            interval *= 2;
+        }
+        for (std::uint32_t i = 0; i < idsPerDifatSector && listed < count; ++i) {
+            if (!list(Le32(difat, 4 * i))) {
+                return StreamReadResult::NotCompoundFile;
+            }
+        }
+    }
+    return StreamReadResult::Read;
+}
+
+StreamReadResult Reader::LoadDirectory() {
     std::vector<std::uint32_t>& chain = buffers_->chain;
-    FollowChain(buffers_->fat, header_.firstDirectorySector, sectorCount_, sectorCount_, chain);
+    // One sector past the largest directory tells a directory that is too large; the largest
+    // one stays within what any file may leave unbacked.
+    const std::uint64_t mostSectors = kLargestDirectory / header_.sectorSize;
+    FollowChain(buffers_->fat, header_.firstDirectorySector, sectorCount_, mostSectors + 1, chain);
+    if (chain.size() > mostSectors) {
+        return StreamReadResult::StructureTooLarge;
+    }
     std::vector<std::uint8_t>& bytes = buffers_->directory;
     bytes.assign(chain.size() * header_.sectorSize, 0);
     ReadSectors(chain, bytes);
     directory_ = Directory(bytes);
-    return directory_.Count() > 0 && directory_.Entry(0).type == EntryType::Root;
+    return directory_.Count() > 0 && directory_.Entry(0).type == EntryType::Root
+               ? StreamReadResult::Read
+               : StreamReadResult::NotCompoundFile;
 }
 
-void Reader::LoadMiniStream() {
+StreamReadResult Reader::LoadMiniStream() {
     if (miniStreamLoaded_) {
-        return;
+        return *miniStreamLoaded_;
     }
-    miniStreamLoaded_ = true;
     const DirectoryEntry root = directory_.Entry(0);
     const std::uint64_t size = std::min(header_.EntrySize(root.recordedSize), file_->Size());
+    miniStreamLoaded_ = StreamReadResult::StructureTooLarge;
+    if (size > kLargestMiniStream) {
+        return *miniStreamLoaded_;
+    }
     FollowChain(buffers_->fat, root.startSector, sectorCount_, DivideUp(size, header_.sectorSize),
                 buffers_->miniStreamSectors);
-    FollowChain(buffers_->fat, header_.firstMiniFatSector, sectorCount_, header_.miniFatSectorCount,
+    // Only the mini FAT sectors that describe mini sectors of the mini stream are read.
+    const std::uint64_t miniSectors = DivideUp(size, kMiniSectorSize);
+    FollowChain(buffers_->fat, header_.firstMiniFatSector, sectorCount_,
+                std::min<std::uint64_t>(header_.miniFatSectorCount,
+                                        DivideUp(miniSectors, header_.sectorSize / 4)),
                 buffers_->chain);
+    if (!Backs(buffers_->chain.size() * std::uint64_t{header_.sectorSize})) {
+        return *miniStreamLoaded_;
+    }
     ReadIdTable(buffers_->chain, buffers_->miniFat);
-    miniSectorCount_ = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(buffers_->miniFat.size(), DivideUp(size, kMiniSectorSize)));
+    miniSectorCount_ =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(buffers_->miniFat.size(), miniSectors));
+    miniStreamLoaded_ = StreamReadResult::Read;
+    return *miniStreamLoaded_;
 }
 
 std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors,
@@ -203,7 +266,7 @@ StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::
     if (size >= kMiniStreamCutoff) {
         FollowChain(buffers_->fat, entry.startSector, sectorCount_,
                     DivideUp(size, header_.sectorSize), chain);
-        if (size > chain.size() * std::uint64_t{header_.sectorSize} + kMostUnheldBytes) {
+        if (!Backs(size, chain.size() * std::uint64_t{header_.sectorSize})) {
             return StreamReadResult::StreamTooLarge;
         }
         if (const std::span<const std::uint8_t> held = HeldStream(size); !held.empty()) {
@@ -213,7 +276,9 @@ StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::
         out = buffers_->image.Take(size);
         filled = ReadSectors(chain, out);
     } else if (size > 0) {
-        LoadMiniStream();
+        if (const StreamReadResult loaded = LoadMiniStream(); loaded != StreamReadResult::Read) {
+            return loaded;
+        }
         FollowChain(buffers_->miniFat, entry.startSector, miniSectorCount_,
                     DivideUp(size, kMiniSectorSize), chain);
         out = buffers_->image.Take(size);

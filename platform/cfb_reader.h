@@ -36,8 +36,10 @@ struct ReaderBuffers {
 // tables loaded on first need. Everything it reads goes into `buffers`.
 class Reader {
   public:
-    // Nothing when the file has no valid header, FAT or directory.
-    static std::optional<Reader> Open(ByteSource& file, ReaderBuffers& buffers);
+    // Nothing when the file has no valid header, FAT or directory (`failure` NotCompoundFile),
+    // or when they are larger than the reader holds (`failure` StructureTooLarge).
+    static std::optional<Reader> Open(ByteSource& file, ReaderBuffers& buffers,
+                                      StreamReadResult& failure);
 
     std::optional<std::uint32_t> FindRootStream(std::u16string_view name);
 
@@ -50,9 +52,16 @@ class Reader {
   private:
     Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
-    bool LoadFat();
-    bool LoadDirectory();
-    void LoadMiniStream();
+    // Each gives Read when loaded, or why not.
+    StreamReadResult LoadFat();
+    StreamReadResult LoadDifat(std::uint32_t kept);
+    StreamReadResult LoadDirectory();
+    StreamReadResult LoadMiniStream();
+
+    // Whether memory of `bytes`, read from sectors holding `held` of them, is backed by the file:
+    // what holes and a short chain leave to be zero-filled must stay small.
+    bool Backs(std::uint64_t bytes, std::uint64_t held) const;
+    bool Backs(std::uint64_t bytes) const { return Backs(bytes, bytes); }
 
     std::uint64_t SectorOffset(std::uint32_t sector) const;
     void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
@@ -69,8 +78,9 @@ class Reader {
     ReaderBuffers* buffers_;
     Header header_;
     std::uint32_t sectorCount_ = 0;  // sectors that start inside the file
+    std::uint64_t backed_ = 0;       // bytes the file takes on disk, at most its size
     Directory directory_{{}};
-    bool miniStreamLoaded_ = false;
+    std::optional<StreamReadResult> miniStreamLoaded_;
     std::uint32_t miniSectorCount_ = 0;
 };
 

@@ -29,6 +29,7 @@ class WindowedFile final : public ByteSource {
         : file_(file), first_{&buffers.first}, next_{&buffers.next} {}
 
     std::uint64_t Size() const override { return file_.Size(); }
+    std::uint64_t BackedSize() const override { return file_.BackedSize(); }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
     std::span<const std::uint8_t> Held(std::uint64_t offset, std::size_t length) const override;
 

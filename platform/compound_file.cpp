@@ -11,9 +11,10 @@ StreamReadResult ReadRootStreamWith(ByteSource& file, std::u16string_view name,
                                     cfb::ReaderBuffers& buffers,
                                     std::span<const std::uint8_t>& image) {
     image = {};
-    std::optional<cfb::Reader> reader = cfb::Reader::Open(file, buffers);
+    StreamReadResult failure = StreamReadResult::NotCompoundFile;
+    std::optional<cfb::Reader> reader = cfb::Reader::Open(file, buffers, failure);
     if (!reader) {
-        return StreamReadResult::NotCompoundFile;
+        return failure;
     }
     const std::optional<std::uint32_t> entry = reader->FindRootStream(name);
     if (!entry) {
@@ -36,9 +37,10 @@ StreamReadResult ReadRootStream(ByteSource& file, std::u16string_view name,
 StreamReadResult ForEachStream(ByteSource& file,
                                const std::function<void(const StoredStream&)>& visit) {
     cfb::ReaderBuffers buffers;
-    std::optional<cfb::Reader> reader = cfb::Reader::Open(file, buffers);
+    StreamReadResult failure = StreamReadResult::NotCompoundFile;
+    std::optional<cfb::Reader> reader = cfb::Reader::Open(file, buffers, failure);
     if (!reader) {
-        return StreamReadResult::NotCompoundFile;
+        return failure;
     }
     reader->ForEachStream(visit);
     return StreamReadResult::Read;

@@ -13,10 +13,12 @@
 namespace kalvor::platform {
 
 enum class StreamReadResult {
-    Read,             // the image holds the stream (zero-filled where its chain fell short)
-    NotCompoundFile,  // no valid header, FAT or directory
-    StreamNotFound,   // the root storage holds no stream of that name
-    StreamTooLarge,   // the stream claims more bytes than the file can back, or 2 GiB or more
+    Read,               // the image holds the stream (zero-filled where its chain fell short)
+    NotCompoundFile,    // no valid header, FAT or directory
+    StreamNotFound,     // the root storage holds no stream of that name
+    StreamTooLarge,     // the stream claims more bytes than the file can back, or 2 GiB or more
+    StructureTooLarge,  // a FAT, DIFAT, directory or mini FAT beyond any real document's, or
+                        // beyond what the file takes on disk
 };
 
 // Reads the whole stream `name` of the root storage of the compound file in `file` into `image`,
@@ -53,12 +55,12 @@ class RootStreamReader {
 // One stream met on a walk through the whole storage tree.
 struct StoredStream {
     std::span<const std::u16string> path;  // the storages from the root down, then the stream
-    StreamReadResult result;               // Read, or StreamTooLarge with no bytes
+    StreamReadResult result;               // Read, or StreamTooLarge / StructureTooLarge, no bytes
     std::span<const std::uint8_t> bytes;   // valid only during the visit
 };
 
 // Reads every stream of every storage reachable from the root, each directory entry once, and
-// hands each to `visit`. Returns NotCompoundFile (visiting nothing) or Read.
+// hands each to `visit`. Returns NotCompoundFile or StructureTooLarge (visiting nothing), or Read.
 StreamReadResult ForEachStream(ByteSource& file,
                                const std::function<void(const StoredStream&)>& visit);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -47,14 +48,17 @@ class ExclusiveFile final : public ByteSource {
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     std::uint64_t Size() const override { return size_; }
+    std::uint64_t BackedSize() const override { return backed_; }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
   private:
-    ExclusiveFile(int fd, std::uint64_t size, OwnOpenFileClaim claim)
-        : fd_(fd), size_(size), claim_(std::move(claim)) {}
+    // `backed`: the bytes the file really holds, less than its size when it has holes.
+    ExclusiveFile(int fd, std::uint64_t size, std::uint64_t backed, OwnOpenFileClaim claim)
+        : fd_(fd), size_(size), backed_(std::min(size, backed)), claim_(std::move(claim)) {}
 
     int fd_;
     std::uint64_t size_;
+    std::uint64_t backed_;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "scan/marking_detector.h"
 #include "scan/parallel_search.h"
 #include "scan/search_delivery.h"
+#include "scan/search_failure.h"
 #include "scan/tree_walk.h"
 
 namespace kalvor::scan {
@@ -37,7 +39,8 @@ bool EqualIgnoringAsciiCase(std::basic_string_view<Char> a, std::string_view b) 
 // Examines each document as the walk finds it, one after another.
 class SequentialSearch final : public TreeVisitor {
   public:
-    explicit SequentialSearch(SearchSink& sink) : sink_(sink) {}
+    SequentialSearch(SearchSink& sink, const SearchOptions& options)
+        : sink_(sink), examine_(options.examine) {}
 
     void FolderListed() override {
         ++progress_.foldersListed;
@@ -49,31 +52,43 @@ class SequentialSearch final : public TreeVisitor {
     }
 
     void DocumentFound(FoundDocument document) override {
-        const Examination examination = ExamineDocument(document.path, reader_, document.Listed());
+        Examination examination;
+        try {
+            examination = examine_(document, reader_);
+        } catch (...) {
+            failure_ = std::current_exception();
+            return;
+        }
         DeliverExamination(std::move(document), examination, sink_, progress_);
     }
 
-    bool StopRequested() override { return sink_.StopRequested(); }
+    bool StopRequested() override { return failure_ || sink_.StopRequested(); }
 
-    const SearchProgress& Progress() const { return progress_; }
+    SearchProgress Finish() const { return progress_; }
+    std::exception_ptr Failure() const { return failure_; }
 
   private:
     SearchSink& sink_;
+    DocumentExaminer examine_;
     SearchProgress progress_;
     platform::RootStreamReader reader_;
+    std::exception_ptr failure_;
 };
 
 }  // namespace
+
+Examination ExamineFoundDocument(const FoundDocument& document,
+                                 platform::RootStreamReader& reader) {
+    return ExamineDocument(document.path, reader, document.Listed());
+}
 
 SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_view extension,
                             SearchSink& sink, const SearchOptions& options) {
     const std::filesystem::path base = WalkBase(folder);
     if (options.jobs > 1) {
-        return SearchInParallel(base, extension, sink, options.jobs);
+        return SearchInParallel(base, extension, sink, options);
     }
-    SequentialSearch search(sink);
-    WalkTree(base, extension, search);
-    return search.Progress();
+    return RunSearch<SequentialSearch>(base, extension, sink, options);
 }
 
 bool MatchesExtension(platform::NativeName name, std::string_view extension) {

@@ -5,9 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/compound_file.h"
 #include "platform/directory_listing.h"
 #include "scan/marking_verdict.h"
 #include "scan/result_row.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::scan {
 
@@ -48,14 +50,24 @@ class SearchSink {
 // One worker per core: examining documents is mostly waiting for the disk and scanning memory.
 unsigned DefaultJobs();
 
+// How a search examines one document it found, with a reader whose memory it keeps.
+using DocumentExaminer = Examination (*)(const FoundDocument& document,
+                                         platform::RootStreamReader& reader);
+
+// The marking detector on a document the walk found.
+Examination ExamineFoundDocument(const FoundDocument& document, platform::RootStreamReader& reader);
+
 struct SearchOptions {
     unsigned jobs = 1;  // files examined at once; 1 examines strictly one after another
+    DocumentExaminer examine = ExamineFoundDocument;
 };
 
 // Walks `folder` depth first, entering each subfolder where its entry comes up in the listing,
 // and checks every file whose name ends, from its last ".", in `extension` (ASCII case ignored).
 // A folder that cannot be listed is skipped; a folder already being walked above is never entered
-// again through a link. Returns the final progress counts.
+// again through a link. Returns the final progress counts. Should the walk or an examination fail
+// anyway, the search ends there: the sink has heard everything found before, in walk order, and
+// hears NoteSearchFailed last. Only what the sink itself throws reaches the caller.
 SearchProgress SearchFolder(const std::filesystem::path& folder, std::string_view extension,
                             SearchSink& sink, const SearchOptions& options = {});
 

@@ -3,6 +3,8 @@
 #include <limits.h>
 
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "platform/compound_file.h"
 #include "platform/exclusive_file.h"
@@ -49,6 +51,8 @@ NotExaminedReason ReasonForReadResult(platform::StreamReadResult result) {
             return NotExaminedReason::NoWordDocumentStream;
         case platform::StreamReadResult::StreamTooLarge:
             return NotExaminedReason::StreamTooLarge;
+        case platform::StreamReadResult::StructureTooLarge:
+            return NotExaminedReason::StructureTooLarge;
     }
     return NotExaminedReason::NotCompoundFile;
 }
@@ -94,13 +98,23 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
 
 Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader,
                             platform::ListedAs listed) {
-    NotExaminedReason reason = NotExaminedReason::None;
-    std::span<const std::uint8_t> image;
-    const Examination examination =
-        ReadWordDocumentStream(path, reader, image, reason, listed) == StreamStatus::Read
-            ? CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()))
-            : NotExamined(reason);
-    reader.ReleaseMemoryAbove(kMemoryKeptBetweenDocuments);
+    Examination examination;
+    try {
+        NotExaminedReason reason = NotExaminedReason::None;
+        std::span<const std::uint8_t> image;
+        examination =
+            ReadWordDocumentStream(path, reader, image, reason, listed) == StreamStatus::Read
+                ? CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()))
+                : NotExamined(reason);
+    } catch (const std::bad_alloc&) {
+        examination = NotExamined(NotExaminedReason::OutOfMemory);
+    } catch (const std::length_error&) {
+        // A size beyond what a container can hold: memory that cannot be had either.
+        examination = NotExamined(NotExaminedReason::OutOfMemory);
+    }
+    // Also after a failure, so the memory gathered for the document goes back for the next ones.
+    reader.ReleaseMemoryAbove(
+        examination.reason == NotExaminedReason::OutOfMemory ? 0 : kMemoryKeptBetweenDocuments);
     return examination;
 }
 

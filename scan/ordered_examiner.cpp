@@ -1,10 +1,9 @@
 #include "scan/ordered_examiner.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <utility>
-
-#include "scan/marking_detector.h"
 
 namespace kalvor::scan {
 
@@ -16,7 +15,8 @@ constexpr std::size_t kWindowPerJob = 64;
 
 }  // namespace
 
-OrderedExaminer::OrderedExaminer(unsigned jobs) : slots_(kWindowPerJob * std::max(jobs, 1U)) {
+OrderedExaminer::OrderedExaminer(unsigned jobs, DocumentExaminer examine)
+    : examine_(examine), slots_(kWindowPerJob * std::max(jobs, 1U)) {
     for (unsigned i = 1; i < jobs; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -106,8 +106,7 @@ void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader
     Examination examination;
     std::exception_ptr failure;
     try {
-        const FoundDocument& document = slot.finished.event.document;
-        examination = ExamineDocument(document.path, reader, document.Listed());
+        examination = examine_(slot.finished.event.document, reader);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -118,7 +117,14 @@ void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader
 }
 
 void OrderedExaminer::Work() {
-    platform::RootStreamReader reader;
+    std::optional<platform::RootStreamReader> reader;
+    try {
+        reader.emplace();
+    } catch (const std::bad_alloc&) {
+        // Without memory for a reader of its own this examiner leaves the work to the others,
+        // the calling thread among them.
+        return;
+    }
     std::unique_lock lock(mutex_);
     while (true) {
         std::optional<std::uint64_t> claimed;
@@ -126,7 +132,7 @@ void OrderedExaminer::Work() {
         if (stopping_) {
             return;
         }
-        Examine(*claimed, reader, lock);
+        Examine(*claimed, *reader, lock);
         eventFinished_.notify_one();
     }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/compound_file.h"
+#include "scan/folder_search.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
 
@@ -36,7 +37,7 @@ struct FinishedEvent {
 // reader's memory for all its documents. All calls come from one thread.
 class OrderedExaminer {
   public:
-    explicit OrderedExaminer(unsigned jobs);
+    OrderedExaminer(unsigned jobs, DocumentExaminer examine);
     // Drops what is still queued and waits for the examinations under way.
     ~OrderedExaminer();
     OrderedExaminer(const OrderedExaminer&) = delete;
@@ -68,6 +69,7 @@ class OrderedExaminer {
                  std::unique_lock<std::mutex>& lock);
     void Work();
 
+    DocumentExaminer examine_;
     std::mutex mutex_;
     std::condition_variable documentQueued_;
     std::condition_variable eventFinished_;

@@ -5,6 +5,7 @@
 
 #include "scan/ordered_examiner.h"
 #include "scan/search_delivery.h"
+#include "scan/search_failure.h"
 #include "scan/tree_walk.h"
 
 namespace kalvor::scan {
@@ -16,7 +17,8 @@ namespace {
 // same places, so the sink sees what a search of one document after another shows it.
 class ParallelSearch final : public TreeVisitor {
   public:
-    ParallelSearch(SearchSink& sink, unsigned jobs) : sink_(sink), examiner_(jobs) {}
+    ParallelSearch(SearchSink& sink, const SearchOptions& options)
+        : sink_(sink), examiner_(options.jobs, options.examine) {}
 
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
@@ -44,6 +46,8 @@ class ParallelSearch final : public TreeVisitor {
         }
         return progress_;
     }
+
+    std::exception_ptr Failure() const { return failure_; }
 
   private:
     void Queue(WalkEvent event) {
@@ -80,7 +84,10 @@ class ParallelSearch final : public TreeVisitor {
                 break;
             case WalkEvent::Kind::Document:
                 if (finished.failure) {
-                    std::rethrow_exception(finished.failure);
+                    // Nothing after it is told, as a search of one document at a time ends there.
+                    failure_ = finished.failure;
+                    stopped_ = true;
+                    return;
                 }
                 DeliverExamination(std::move(event.document), finished.examination, sink_,
                                    progress_);
@@ -93,15 +100,14 @@ class ParallelSearch final : public TreeVisitor {
     SearchProgress progress_;
     bool stopPolled_ = false;
     bool stopped_ = false;
+    std::exception_ptr failure_;
 };
 
 }  // namespace
 
 SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                SearchSink& sink, unsigned jobs) {
-    ParallelSearch search(sink, jobs);
-    WalkTree(base, extension, search);
-    return search.Finish();
+                                SearchSink& sink, const SearchOptions& options) {
+    return RunSearch<ParallelSearch>(base, extension, sink, options);
 }
 
 }  // namespace kalvor::scan

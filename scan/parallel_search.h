@@ -7,10 +7,11 @@
 
 namespace kalvor::scan {
 
-// SearchFolder with `jobs` (at least 2) documents examined at once. The sink gets exactly the
-// calls, in the same order, that a search examining one document after another makes, up to the
-// point where it asks to stop; only StopRequested may also be called at other times.
+// SearchFolder with `options.jobs` (at least 2) documents examined at once. The sink gets exactly
+// the calls, in the same order, that a search examining one document after another makes, up to
+// the point where it asks to stop or the search fails; only StopRequested may also be called at
+// other times.
 SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                SearchSink& sink, unsigned jobs);
+                                SearchSink& sink, const SearchOptions& options);
 
 }  // namespace kalvor::scan

@@ -119,6 +119,19 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// The bytes the file really holds, which bounds what a hostile file can make a reader allocate. A
+// sparse file takes less room than its size; so does a compressed one, which has no holes and
+// counts whole, or a large real document would be refused.
+std::uint64_t BackedBytes(int fd, const struct stat& status) {
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const auto allocated = static_cast<std::uint64_t>(status.st_blocks) * 512;
+    if (allocated >= size) {
+        return size;
+    }
+    const off_t hole = lseek(fd, 0, SEEK_HOLE);
+    return hole < 0 || static_cast<std::uint64_t>(hole) >= size ? size : allocated;
+}
+
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // Refuses what may not be read as a document: anything but a regular file, and a file the
@@ -210,8 +223,9 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
     if (outcome != OpenOutcome::Opened) {
         return nullptr;
     }
+    const std::uint64_t backed = BackedBytes(file.Get(), status);
     return std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
-        file.Release(), static_cast<std::uint64_t>(status.st_size), std::move(claim)));
+        file.Release(), static_cast<std::uint64_t>(status.st_size), backed, std::move(claim)));
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -58,6 +58,18 @@ OpenOutcome CheckOpened(HANDLE handle, LARGE_INTEGER& size) {
     return GetFileSizeEx(handle, &size) ? OpenOutcome::Opened : OpenOutcome::Unreadable;
 }
 
+// The bytes the file really holds, which bounds what a hostile file can make a reader allocate:
+// less than its size only for a sparse file. A compressed file takes less room too, but holds
+// all its bytes, or a large real document would be refused.
+std::uint64_t BackedBytes(HANDLE handle, DWORD attributes, std::uint64_t size) {
+    FILE_STANDARD_INFO info{};
+    if ((attributes & FILE_ATTRIBUTE_SPARSE_FILE) == 0 ||
+        !GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info)) {
+        return size;
+    }
+    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+}
+
 HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
@@ -121,7 +133,8 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         outcome = OpenOutcome::Missing;
         return nullptr;
     }
-    outcome = OutcomeOfAttributes(GetFileAttributesW(path.c_str()));
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    outcome = OutcomeOfAttributes(attributes);
     if (outcome != OpenOutcome::Opened) {
         return nullptr;
     }
@@ -138,6 +151,8 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         CloseHandle(handle);
         return nullptr;
     }
+    const std::uint64_t backed =
+        BackedBytes(handle, attributes, static_cast<std::uint64_t>(size.QuadPart));
     // The runtime's descriptor owns the handle from here on and closes it.
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
     if (fd < 0) {
@@ -146,7 +161,7 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         return nullptr;
     }
     return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart), std::move(claim)));
+        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim)));
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +17,7 @@
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
 #include "scan/tree_walk.h"
+#include "tests/core/scan_command_runner.h"
 #include "tests/core/search_sink_recorder.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
@@ -33,9 +37,12 @@ constexpr std::uint64_t kGiB = 1ull << 30;
 const Bytes kStream = testing::WordStream(
     20 * 512, {{0x40, testing::Utf16Le(u"绝密")}, {19 * 512 + 8, testing::Utf16Le(u"机密")}});
 
-testing::BuiltCompoundFile MarkedFile(std::vector<std::uint8_t> stream = kStream) {
+testing::BuiltCompoundFile MarkedFile(std::vector<std::uint8_t> stream = kStream,
+                                      int majorVersion = 3, std::uint32_t fatSectors = 0) {
     return testing::BuildCompoundFileWithLayout(
-        {.rootStreams = {{u"WordDocument", std::move(stream)}, {u"1Table", Bytes(300, 7)}}});
+        {.majorVersion = majorVersion,
+         .rootStreams = {{u"WordDocument", std::move(stream)}, {u"1Table", Bytes(300, 7)}},
+         .minimumFatSectors = fatSectors});
 }
 
 // A figure of /proc/self/status ("VmRSS", "VmHWM") in bytes.
@@ -103,19 +110,23 @@ Bytes WithRepeatedFatSectors(testing::BuiltCompoundFile built, std::uint32_t fat
     Bytes& bytes = built.bytes;
     const testing::CompoundFileLayout& layout = built.layout;
     EXPECT_EQ(layout.fatSectors.size(), 1u);
+    const std::uint32_t sectorSize = layout.sectorSize;
+    const std::uint32_t idsPerDifatSector = sectorSize / 4 - 1;
     const std::uint32_t fatSector = layout.fatSectors[0];
-    const std::uint32_t firstDifat = static_cast<std::uint32_t>(bytes.size() / 512 - 1);
-    const std::uint32_t difatSectors = (fatSectorCount - 109 + 126) / 127;
+    const std::uint32_t firstDifat = static_cast<std::uint32_t>(bytes.size() / sectorSize - 1);
+    const std::uint32_t difatSectors =
+        (fatSectorCount - 109 + idsPerDifatSector - 1) / idsPerDifatSector;
     for (std::uint32_t i = 0; i < 109; ++i) {
         testing::PutLe32(bytes, field::kHeaderDifat + 4 * i, fatSector);
     }
-    bytes.resize(bytes.size() + std::size_t{difatSectors} * 512);
+    bytes.resize(bytes.size() + std::size_t{difatSectors} * sectorSize);
     for (std::uint32_t d = 0; d < difatSectors; ++d) {
         const std::uint64_t at = layout.SectorOffset(firstDifat + d);
-        for (std::uint32_t i = 0; i < 127; ++i) {
+        for (std::uint32_t i = 0; i < idsPerDifatSector; ++i) {
             testing::PutLe32(bytes, at + 4 * i, fatSector);
         }
-        testing::PutLe32(bytes, at + 508, d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
+        testing::PutLe32(bytes, at + 4 * idsPerDifatSector,
+                         d + 1 < difatSectors ? firstDifat + d + 1 : kEndOfChain);
     }
     testing::PutLe32(bytes, field::kHeaderFatSectorCount, fatSectorCount);
     testing::PutLe32(bytes, field::kHeaderFirstDifatSector, firstDifat);
@@ -128,6 +139,148 @@ TEST_F(HostileDocumentTest, ReadsNoMoreFatThanTheFileHasSectorsFor) {
     const Bytes bytes = WithRepeatedFatSectors(MarkedFile(), 2'000'000);
     EXPECT_EQ(SearchSparse(bytes, kGiB), "marked");
     EXPECT_LT(grown_, 256u << 20);
+}
+
+// Continues the chain that ends at sector `last` through `count` sectors past the end of the file,
+// which stay holes; returns the size the file needs to hold them.
+std::uint64_t ChainThroughHoles(Bytes& b, const testing::CompoundFileLayout& l, std::uint32_t last,
+                                std::uint32_t count) {
+    const auto first = static_cast<std::uint32_t>(b.size() / l.sectorSize - 1);
+    testing::PutLe32(b, l.FatEntryOffset(last), first);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        testing::PutLe32(b, l.FatEntryOffset(first + i),
+                         i + 1 < count ? first + i + 1 : kEndOfChain);
+    }
+    return l.SectorOffset(first + count);
+}
+
+// A compound file, and the size it is given with holes past its bytes.
+struct SparseFile {
+    Bytes bytes;
+    std::uint64_t size = 0;
+};
+
+// Version 4: its FAT describes 40 GiB in 40 MiB, and its directory chain runs through all of it,
+// which once made the reader ask for 40 GiB.
+SparseFile DirectoryThroughFortyGigabytes() {
+    auto built = MarkedFile(kStream, 4, 10240);
+    const std::uint64_t describes = 10240ull * 1024;
+    const auto past = static_cast<std::uint32_t>(built.bytes.size() / 4096);
+    const std::uint64_t size =
+        ChainThroughHoles(built.bytes, built.layout, built.layout.directorySectors.back(),
+                          static_cast<std::uint32_t>(describes - past));
+    return {std::move(built.bytes), size};
+}
+
+struct OversizedCase {
+    std::string name;
+    std::function<SparseFile()> make;
+    std::string expected;
+};
+
+TEST_F(HostileDocumentTest, RefusesTablesAndStreamsThatTheFileDoesNotBackOrNoDocumentComesNear) {
+    const std::vector<OversizedCase> cases = {
+        {"a directory chain through 17 MiB of holes",
+         [] {
+             auto built = MarkedFile(kStream, 3, 300);
+             const std::uint32_t last = built.layout.directorySectors.back();
+             const std::uint64_t size = ChainThroughHoles(built.bytes, built.layout, last, 34816);
+             return SparseFile{built.bytes, size};
+         },
+         "structure-too-large"},
+        {"a FAT describing a file of more than 4 GiB (4096-byte sectors)",
+         [] {
+             return SparseFile{WithRepeatedFatSectors(MarkedFile(kStream, 4), 1100), 5 * kGiB};
+         },
+         "structure-too-large"},
+        {"a FAT of 24 MiB listed through the DIFAT of a file that backs a few hundred KiB",
+         [] {
+             return SparseFile{WithRepeatedFatSectors(MarkedFile(), 48'000), 3 * kGiB};
+         },
+         "structure-too-large"},
+        {"a mini stream of 1 GiB holding the Word stream",
+         [] {
+             auto built =
+                 MarkedFile(testing::WordStreamWithText(u"绝密" + std::u16string(200, u'x')));
+             testing::PutLe32(built.bytes, built.layout.DirectoryEntryOffset(0) + field::kEntrySize,
+                              1 << 30);
+             return SparseFile{built.bytes, 2 * kGiB};
+         },
+         "structure-too-large"},
+        {"a Word stream of 40 MiB whose chain runs through holes",
+         [] {
+             auto built = MarkedFile(kStream, 3, 700);
+             const auto& placed = built.layout.Stream(u"WordDocument");
+             const std::uint32_t added = 81920;
+             const std::uint64_t size =
+                 ChainThroughHoles(built.bytes, built.layout, placed.chain.back(), added);
+             testing::PutLe32(
+                 built.bytes,
+                 built.layout.DirectoryEntryOffset(placed.directoryEntry) + field::kEntrySize,
+                 (20 + added) * 512);
+             return SparseFile{built.bytes, size};
+         },
+         "stream-too-large"},
+        {"a directory chain through 40 GiB of holes", DirectoryThroughFortyGigabytes,
+         "structure-too-large"},
+    };
+    for (const OversizedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SparseFile file = c.make();
+        EXPECT_EQ(SearchSparse(file.bytes, file.size), c.expected);
+        EXPECT_LT(grown_, 64u << 20);
+    }
+}
+
+TEST_F(HostileDocumentTest, ListsTheMarkedDocumentBesideAHugeSparseOne) {
+    const SparseFile hostile = DirectoryThroughFortyGigabytes();
+    const fs::path huge = dir_.Write("a-huge.doc", hostile.bytes);
+    fs::resize_file(huge, hostile.size);
+    dir_.Write("b-marked.doc", MarkedFile().bytes);
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        const cli::CommandResult result =
+            cli::RunScan({"--not-examined", "--jobs", jobs, dir_.Path().native()});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_TRUE(result.out.starts_with("1\t" + (dir_.Path() / "b-marked.doc").native() + "\t"))
+            << result.out;
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1);
+        EXPECT_NE(result.err.find("not-examined\tstructure-too-large\t" + huge.native() + "\n"),
+                  std::string::npos)
+            << result.err;
+    }
+}
+
+TEST_F(HostileDocumentTest, ReportsADocumentWhoseMemoryCannotBeHadAndGoesOn) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than any limit leaves";
+#endif
+    // A Word stream of 24 MiB, 8 MiB of it in the file: within the bounds, beyond the memory the
+    // search is given below.
+    auto built = MarkedFile(testing::WordStream(8 << 20, {}), 3, 400);
+    const auto& placed = built.layout.Stream(u"WordDocument");
+    testing::PutLe32(built.bytes,
+                     built.layout.DirectoryEntryOffset(placed.directoryEntry) + field::kEntrySize,
+                     24 << 20);
+    const std::uint64_t size =
+        ChainThroughHoles(built.bytes, built.layout, placed.chain.back(), 16 << 11);
+    const fs::path huge = dir_.Write("a-huge.doc", built.bytes);
+    fs::resize_file(huge, size);
+    dir_.Write("b-marked.doc", MarkedFile().bytes);
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{MemoryFigure("VmSize") + (32 << 20), RLIM_INFINITY};
+        SearchSinkRecorder sink;
+        const bool asExpected =
+            setrlimit(RLIMIT_AS, &limit) == 0 && (SearchFolder(dir_.Path(), ".doc", sink), true) &&
+            sink.RowPaths(dir_.Path()) == std::vector<std::string>{"b-marked.doc"} &&
+            sink.notExamined.size() == 1 &&
+            sink.notExamined[0] == std::pair{huge, NotExaminedReason::OutOfMemory};
+        _exit(asExpected ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 using Patch = std::function<void(Bytes&, const testing::CompoundFileLayout&)>;

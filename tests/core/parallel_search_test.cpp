@@ -59,6 +59,7 @@ class CallLog final : public SearchSink {
              std::to_string(progress.documentsNotExamined));
         foldersListed_ = progress.foldersListed;
     }
+    void NoteSearchFailed(const std::string& what) override { Note("failed " + what); }
     bool StopRequested() override {
         CheckThread();
         return rows_ >= stop_.rows || foldersListed_ >= stop_.folders;
@@ -85,9 +86,11 @@ class CallLog final : public SearchSink {
 };
 
 // What the search of `root` with `jobs` tells its sink, stopping as `stop` says.
-Log Calls(const fs::path& root, unsigned jobs, StopAt stop = {}) {
+Log Calls(const fs::path& root, unsigned jobs, StopAt stop = {},
+          DocumentExaminer examine = ExamineFoundDocument) {
     CallLog log(root, stop);
-    const SearchProgress progress = SearchFolder(root, ".doc", log, {.jobs = jobs});
+    const SearchProgress progress =
+        SearchFolder(root, ".doc", log, {.jobs = jobs, .examine = examine});
     EXPECT_FALSE(log.calledFromAnotherThread) << "jobs " << jobs;
     log.lines.push_back("returned " + std::to_string(progress.documentsExamined));
     return log.lines;
@@ -228,6 +231,37 @@ TEST(ParallelSearch, WorksWithFewerThreadsThanAskedWhenTheSystemStartsNoMore) {
     EXPECT_EQ(same, "same");
 }
 #endif
+
+// Examines as a search does, but fails on the document "m-fails.doc", the way an examination
+// that meets a fault of the program would.
+Examination FailOnOneDocument(const FoundDocument& document, platform::RootStreamReader& reader) {
+    if (document.path.filename() == "m-fails.doc") {
+        throw std::logic_error("examination failed");
+    }
+    return ExamineFoundDocument(document, reader);
+}
+
+TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
+    const testing::TempDir dir;
+    GrowTree(dir, 9, 300);
+    dir.Write("m-fails.doc", Samples().marked);
+    const Log whole = Calls(dir.Path(), 1);
+    const auto failing = std::find_if(whole.begin(), whole.end(), [](const std::string& line) {
+        return line.starts_with("row m-fails.doc ");
+    });
+    ASSERT_NE(failing, whole.end());
+    ASSERT_GT(failing - whole.begin(), 20);
+    ASSERT_GT(whole.end() - failing, 20);
+    Log expected(whole.begin(), failing);
+    expected.push_back("failed examination failed");
+    for (const unsigned jobs : {1u, 2u, 4u}) {
+        SCOPED_TRACE(jobs);
+        Log calls = Calls(dir.Path(), jobs, {}, FailOnOneDocument);
+        ASSERT_FALSE(calls.empty());
+        calls.pop_back();  // what SearchFolder returned
+        EXPECT_EQ(calls, expected);
+    }
+}
 
 // Throws from the sink once it holds a few rows, the way a sink that runs out of memory would.
 class ThrowingSink final : public SearchSink {
