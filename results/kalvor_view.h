@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/command_target.h"
+#include "results/action_error.h"
 #include "results/not_examined.h"
 #include "results/search_run.h"
 #include "scan/result_row.h"
@@ -49,6 +50,8 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void SetFolderWalk(FolderWalk walk);
 
   signals:
+    // When a search begins, before the first row of the new search arrives.
+    void SearchStarted();
     // After every search, with the documents it could not examine and the folders it could not
     // list.
     void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
@@ -61,6 +64,9 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     std::vector<int> SelectedRows() const;
     // `rows` in rising order.
     void SelectOnly(const std::vector<int>& rows);
+    static std::vector<int> RowsOf(const std::vector<RowFailure>& failures);
+    // When `rows` failed: leaves just them selected and shows `text`.
+    void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);
 
     ResultsModel* model_;
     RowHover* hover_;

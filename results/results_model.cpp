@@ -119,6 +119,16 @@ void ResultsModel::Renumber() {
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
 }
 
+std::vector<platform::FileIdentity> ResultsModel::ListedIdentities() const {
+    std::vector<platform::FileIdentity> identities;
+    for (const NumberedRow& entry : rows_) {
+        if (entry.row.fingerprint.identity != platform::FileIdentity{}) {
+            identities.push_back(entry.row.fingerprint.identity);
+        }
+    }
+    return identities;
+}
+
 void ResultsModel::Clear() {
     if (rows_.empty()) {
         return;

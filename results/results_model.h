@@ -35,6 +35,8 @@ class ResultsModel final : public QAbstractTableModel {
         return rows_.at(static_cast<std::size_t>(row)).row;
     }
     QString CellText(int row, int column) const;
+    // The files of all rows, as the search saw them; those it could not tell are left out.
+    std::vector<platform::FileIdentity> ListedIdentities() const;
 
   private:
     struct NumberedRow {

@@ -10,6 +10,7 @@
 #include "results/results_model.h"
 #include "results/row_hover.h"
 #include "results_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvor::results {
 namespace {
@@ -23,13 +24,17 @@ class ResultsViewTest : public ::testing::Test {
         view.resize(1100, 500);
         view.OnInitialUpdate();
         for (const char* name : {"a", "b", "c", "d"}) {
-            view.AddResultRow(RowFor(std::string("/docs/") + name + ".doc"));
+            view.AddResultRow(RowFor(docs.WriteText(std::string(name) + ".doc", name)));
         }
         view.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     }
 
     QWindow* Window() { return view.windowHandle(); }
+
+    QString Doc(const char* name) const {
+        return testing::FolderText(docs.Path() / (std::string(name) + ".doc"));
+    }
 
     // A point inside row `row`, in the coordinates of the view's window.
     QPoint RowPoint(int row) {
@@ -48,6 +53,7 @@ class ResultsViewTest : public ::testing::Test {
         testing::SelectRows(view, rows);
     }
 
+    testing::TempDir docs;
     FakeDesktop desktop;
     CkalvorView view;
 };
@@ -75,7 +81,7 @@ TEST_F(ResultsViewTest, HeaderClickNeitherSortsNorSelects) {
     const QHeaderView& header = *view.horizontalHeader();
     QTest::mouseClick(Window(), Qt::LeftButton, {},
                       header.mapTo(&view, QPoint(header.sectionPosition(1) + 20, 5)));
-    EXPECT_EQ(view.Results().CellText(0, 1), "/docs/a.doc");
+    EXPECT_EQ(view.Results().CellText(0, 1), Doc("a"));
     EXPECT_EQ(SelectedRows(), std::vector<int>{1});
 }
 
@@ -148,7 +154,7 @@ TEST_F(ResultsViewTest, TheCommandChosenFromTheContextMenuRunsOnTheSelection) {
     desktop.menuChoice = ID_REMOVE_FROM_LIST;
     view.OnRightClick(QPoint(10, 10));
     ASSERT_EQ(view.model()->rowCount(), 2);
-    EXPECT_EQ(view.Results().CellText(0, 1), "/docs/b.doc");
+    EXPECT_EQ(view.Results().CellText(0, 1), Doc("b"));
     EXPECT_EQ(view.Results().CellText(1, 0), "2");
 
     view.clearSelection();
@@ -162,7 +168,8 @@ TEST_F(ResultsViewTest, DoubleClickOpensEverySelectedRow) {
     ASSERT_EQ(SelectedRows(), (std::vector<int>{0, 2}));
     // Shift keeps the selection through the clicks of the double click.
     QTest::mouseDClick(Window(), Qt::LeftButton, Qt::ShiftModifier, RowPoint(2));
-    EXPECT_EQ(desktop.opened, (std::vector<std::filesystem::path>{"/docs/a.doc", "/docs/c.doc"}));
+    EXPECT_EQ(desktop.opened,
+              (std::vector<std::filesystem::path>{docs.Path() / "a.doc", docs.Path() / "c.doc"}));
 }
 
 TEST_F(ResultsViewTest, DoubleClickWithoutASelectionOpensNothing) {
