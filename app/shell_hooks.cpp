@@ -51,6 +51,18 @@ void ShowError(QWidget* owner, const QString& text) {
     box.exec();
 }
 
+bool AskYesNo(QWidget* owner, const QString& text) {
+    const QString caption = res::LoadString(AFX_IDS_APP_TITLE);
+    if (Hooks().askYesNo) {
+        return Hooks().askYesNo(owner, text, caption);
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner);
+    QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 int RunModal(QDialog& dialog) {
     if (Hooks().runModal) {
         return Hooks().runModal(dialog);

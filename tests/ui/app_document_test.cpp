@@ -273,6 +273,50 @@ TEST_F(AppTest, FileOnTheCommandLineOpensAsTheDocument) {
     EXPECT_EQ(Frame().windowTitle(), kCaption);
 }
 
+TEST_F(AppTest, SaveAsksBeforeEmptyingADocumentItDidNotWrite) {
+    struct Case {
+        const char* name;
+        bool fromCommandLine;  // else from the recent-file list
+        std::string content;
+        int yes;                 // questions answered "是"
+        std::string after;       // the file after the first save
+        std::size_t asked;       // questions after the first save
+        std::size_t askedAgain;  // questions after a second save
+    };
+    const std::vector<Case> cases{
+        {"command line, declined", true, "keep me", 0, "keep me", 1, 2},
+        {"recent list, declined", false, "keep me", 0, "keep me", 1, 2},
+        {"recent list, accepted", false, "empty me", 1, "", 1, 1},
+        {"empty file", true, "", 0, "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir.WriteText("opened.doc", c.content);
+        if (app) {
+            app->ExitInstance();
+        }
+        if (c.fromCommandLine) {
+            ASSERT_TRUE(Start({u"kalvor"_qs, PathText(file)}));
+        } else {
+            Remember({file});
+            ASSERT_TRUE(Start());
+            Choose(ID_FILE_MRU_FILE1);
+        }
+        shell.questions.clear();
+        shell.yesAnswers = c.yes;
+        Press(Qt::Key_S);
+        EXPECT_EQ(shell.questions.size(), c.asked);
+        EXPECT_EQ(testing::FileContents(file), c.after);
+        if (!shell.questions.empty()) {
+            EXPECT_EQ(shell.questions[0].owner, &Frame());
+        }
+        Press(Qt::Key_S);
+        EXPECT_EQ(shell.questions.size(), c.askedAgain)
+            << "a file written here is emptied silently";
+    }
+    EXPECT_TRUE(shell.savePrompts.empty());
+}
+
 TEST_F(AppTest, FileOnTheCommandLineThatCannotBeOpenedEndsStartUp) {
     std::vector<std::pair<fs::path, QString>> cases{
         {dir.Path() / "missing.doc", u"“missing.doc”的路径无效，或者该文件已不存在。"_qs},
