@@ -4,6 +4,9 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -52,6 +55,32 @@ CkalvorView::CkalvorView(QWidget* parent)
       walk_(&scan::SearchFolder) {
     setModel(model_);
     setItemDelegate(new RowHoverDelegate(*hover_, this));
+    connect(model_, &QAbstractItemModel::rowsRemoved, hover_, &RowHover::Clear);
+    connect(model_, &QAbstractItemModel::modelReset, hover_, &RowHover::Clear);
+}
+
+QSize CkalvorView::sizeHint() const {
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (const ResultColumn& column : kResultColumns) {
+        width += column.width;
+    }
+    return {width, QTableView::sizeHint().height()};
+}
+
+void CkalvorView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid()) {
+        return;
+    }
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = visualRect(model_->index(current.row(), 0))
+                     .united(visualRect(model_->index(current.row(), model_->columnCount() - 1)));
+    frame.backgroundColor = palette().color(
+        selectionModel()->isRowSelected(current.row()) ? QPalette::Highlight : QPalette::Base);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 void CkalvorView::OnInitialUpdate() {
@@ -263,8 +292,7 @@ void CkalvorView::OnDeleteFile() {
     }
     const QString text =
         FailureReport(QStringLiteral("以下 %1 个文件未能删除："), failures, *model_);
-    model_->RemoveRows(deleted);
-    RenumberRows();
+    RemoveRowsKeepingPlace(deleted);
     SelectOnly(kept);
     if (!failures.empty()) {
         ShowWarning(this, text, QStringLiteral("删除文件"));
@@ -276,7 +304,28 @@ void CkalvorView::OnRemoveFromList() {
     if (rows.empty()) {
         return;
     }
-    model_->RemoveRows(rows);
+    RemoveRowsKeepingPlace(rows);
+    selectionModel()->clearSelection();
+}
+
+void CkalvorView::RemoveRowsKeepingPlace(const std::vector<int>& rows) {
+    const int current = currentIndex().row();
+    const int scroll = verticalScrollBar()->value();
+    if (model_->RemoveRows(rows)) {
+        // A reset forgets the place. The current row goes where the rows left it or, when it went
+        // itself, to the row above it (below, at the top), as removing ranges does, and it
+        // anchors a Shift selection again.
+        const auto above = std::lower_bound(rows.begin(), rows.end(), current);
+        const bool removed = above != rows.end() && *above == current;
+        const int row =
+            std::clamp(current - static_cast<int>(above - rows.begin()) - (removed ? 1 : 0), 0,
+                       model_->rowCount() - 1);
+        if (current >= 0 && model_->rowCount() > 0) {
+            setCurrentIndex(model_->index(row, 0));
+        }
+        doItemsLayout();
+        verticalScrollBar()->setValue(scroll);
+    }
     RenumberRows();
 }
 

@@ -29,6 +29,9 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     int AddResultRow(const scan::ResultRow& row);
     void RenumberRows();
 
+    // Wide enough for all five columns at their first widths.
+    QSize sizeHint() const override;
+
     bool HasCommand(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
@@ -57,6 +60,7 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
 
   protected:
+    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -64,6 +68,8 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     std::vector<int> SelectedRows() const;
     // `rows` in rising order.
     void SelectOnly(const std::vector<int>& rows);
+    // Removes `rows` (rising) and renumbers, keeping the scroll position and the current row.
+    void RemoveRowsKeepingPlace(const std::vector<int>& rows);
     static std::vector<int> RowsOf(const std::vector<RowFailure>& failures);
     // When `rows` failed: leaves just them selected and shows `text`.
     void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);

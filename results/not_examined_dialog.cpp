@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "results/cell_tip_delegate.h"
 #include "results/desktop_seams.h"
 #include "results/path_text.h"
 
@@ -45,6 +46,7 @@ NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files, 
                         new QTableWidgetItem(QString::fromUtf8(scan::DescribeReason(file.reason))));
     }
 
+    table_->setItemDelegate(new CellTipDelegate(table_));
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         OnRightClick(table_->viewport()->mapToGlobal(position));

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
+#include <algorithm>
 #include <array>
+#include <string>
+#include <utility>
 
 #include "res/resource.h"
 #include "results/kalvor_view.h"
@@ -112,12 +119,74 @@ TEST_F(ResultsViewTest, CommandMapHoldsTheSearchAndTheFiveActions) {
 
 TEST_F(ResultsViewTest, RowUnderThePointerIsHighlightedAndSelectedAfterARest) {
     QTest::mouseMove(Window(), RowPoint(2));
-    QTRY_COMPARE(view.Hover().HoveredRow(), 2);
+    // QTRY_COMPARE would only return from the test when it fails; gtest must hear of it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Hover().HoveredRow() == 2; }));
     EXPECT_TRUE(SelectedRows().empty());
-    QTRY_COMPARE(SelectedRows(), std::vector<int>{2});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return SelectedRows() == std::vector<int>{2}; }));
 
     QTest::mouseMove(Window(), BelowTheRows());
-    QTRY_COMPARE(view.Hover().HoveredRow(), -1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.Hover().HoveredRow() == -1; }));
+}
+
+TEST_F(ResultsViewTest, RemovingRowsKeepsThePlaceTheCurrentRowAndTheShiftAnchor) {
+    struct Case {
+        const char* name;
+        std::vector<int> removed;  // rising
+    };
+    std::vector<int> everyOther;
+    for (int row = 0; row < 300; row += 2) {
+        everyOther.push_back(row);
+    }
+    const std::vector<Case> cases{
+        {"a few runs", {10, 150, 151, 152}},
+        {"many runs", everyOther},
+        {"the current row and the one above", {119, 120}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.selectAll();
+        view.OnRemoveFromList();
+        for (int row = 0; row < 300; ++row) {
+            view.AddResultRow(RowFor("/many/" + std::to_string(row) + ".doc"));
+        }
+        view.setCurrentIndex(view.model()->index(120, 0));
+        view.verticalScrollBar()->setValue(100);
+        QTest::mouseMove(Window(),
+                         RowPoint(102));  // the pointer may rest on 101 since the last case
+        QTest::mouseMove(Window(), RowPoint(101));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view.Hover().HoveredRow() == 101; }));
+        Select({});
+        for (const int row : c.removed) {
+            testing::SelectRows(view, {row});
+        }
+        view.OnRemoveFromList();
+
+        // A removed current row hands over to the row above it.
+        const auto next = std::lower_bound(c.removed.begin(), c.removed.end(), 120);
+        const int above =
+            static_cast<int>(next - c.removed.begin()) + (next != c.removed.end() && *next == 120);
+        EXPECT_EQ(view.verticalScrollBar()->value(), 100);
+        EXPECT_EQ(view.currentIndex().row(), 120 - above);
+        EXPECT_EQ(view.Hover().HoveredRow(), -1);
+        EXPECT_TRUE(SelectedRows().empty());
+        QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_EQ(SelectedRows(), (std::vector<int>{120 - above, 121 - above}));
+    }
+}
+
+TEST_F(ResultsViewTest, APathThatDoesNotFitShowsWhollyAsATooltip) {
+    const std::string deep = "/" + std::string(200, 'd') + "/deep.doc";
+    view.AddResultRow(RowFor(deep));
+    // A path that fits first: a tooltip, once shown, takes a while to go.
+    const std::vector<std::pair<int, QString>> cases{{0, QString()},
+                                                     {4, QString::fromStdString(deep)}};
+    for (const auto& [row, tip] : cases) {
+        SCOPED_TRACE(row);
+        const QPoint inside = view.visualRect(view.model()->index(row, 1)).center();
+        QHelpEvent help(QEvent::ToolTip, inside, view.viewport()->mapToGlobal(inside));
+        QApplication::sendEvent(view.viewport(), &help);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tip);
+    }
 }
 
 TEST_F(ResultsViewTest, AClickWinsOverTheRestOfThePointer) {
