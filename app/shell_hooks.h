@@ -4,6 +4,7 @@
 #include <functional>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace kalvor::app {
@@ -25,6 +26,9 @@ ShellHooks InstallShellHooks(ShellHooks hooks);
 // The save dialog: titled "另存为", the one filter "所有文件(*.*)", `proposedName` filled in, an
 // existing name to be confirmed first. The chosen path, or empty when cancelled.
 QString PromptSaveFileName(QWidget* owner, const QString& proposedName);
+
+// Makes the filter "所有文件(*.*)" of `dialog` list every file, with a dot in its name or not.
+void MatchEveryName(QFileDialog& dialog);
 
 // The framework's error box: `text`, the application name as caption, the exclamation icon and
 // one button "确定".

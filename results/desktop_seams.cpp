@@ -47,6 +47,7 @@ QString PickFolder(const QString& title, bool allowNewFolder) {
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
+    RememberPickedFolder(dialog->selectedFiles().constFirst());
     return dialog->selectedFiles().constFirst();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
@@ -315,6 +317,29 @@ TEST_F(AppTest, SaveAsksBeforeEmptyingADocumentItDidNotWrite) {
             << "a file written here is emptied silently";
     }
     EXPECT_TRUE(shell.savePrompts.empty());
+}
+
+TEST(SaveDialogTest, AllFilesListsNamesWithoutADotToo) {
+    testing::TempDir dir;
+    dir.WriteText("with.dot", "");
+    dir.WriteText("nodot", "");
+    QFileDialog dialog(nullptr, u"另存为"_qs, PathText(dir.Path()));
+    dialog.setNameFilter(u"所有文件(*.*)"_qs);
+    MatchEveryName(dialog);
+    EXPECT_EQ(dialog.nameFilters(), QStringList{u"所有文件(*.*)"_qs});
+    const auto* files = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    const QModelIndex folder = files->index(PathText(dir.Path()));
+    QStringList listed;
+    // The folder loads in the background; the name with a dot shows under either filter.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        listed.clear();
+        for (int row = 0; row < files->rowCount(folder); ++row) {
+            listed << files->index(row, 0, folder).data().toString();
+        }
+        return listed.contains(u"with.dot"_qs);
+    }));
+    EXPECT_TRUE(listed.contains(u"nodot"_qs)) << listed.join(u' ').toStdString();
 }
 
 TEST_F(AppTest, FileOnTheCommandLineThatCannotBeOpenedEndsStartUp) {
