@@ -46,6 +46,14 @@ constexpr std::array<Entry, 6> kCommandEntries{{
 
 constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
 
+std::vector<int> RowsOf(const std::vector<RowFailure>& failures) {
+    std::vector<int> rows;
+    for (const RowFailure& failure : failures) {
+        rows.push_back(failure.row);
+    }
+    return rows;
+}
+
 }  // namespace
 
 CkalvorView::CkalvorView(QWidget* parent)
@@ -154,14 +162,6 @@ void CkalvorView::SelectOnly(const std::vector<int>& rows) {
         first = last + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-}
-
-std::vector<int> CkalvorView::RowsOf(const std::vector<RowFailure>& failures) {
-    std::vector<int> rows;
-    for (const RowFailure& failure : failures) {
-        rows.push_back(failure.row);
-    }
-    return rows;
 }
 
 void CkalvorView::ReportFailures(const QString& text, const QString& caption,

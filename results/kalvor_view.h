@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/command_target.h"
-#include "results/action_error.h"
 #include "results/not_examined.h"
 #include "results/search_run.h"
 #include "scan/result_row.h"
@@ -70,7 +69,6 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void SelectOnly(const std::vector<int>& rows);
     // Removes `rows` (rising) and renumbers, keeping the scroll position and the current row.
     void RemoveRowsKeepingPlace(const std::vector<int>& rows);
-    static std::vector<int> RowsOf(const std::vector<RowFailure>& failures);
     // When `rows` failed: leaves just them selected and shows `text`.
     void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);
 
