@@ -15,6 +15,8 @@ target_link_libraries(kalvor_ui PUBLIC kalvor_core Qt6::Widgets)
 
 add_executable(kalvor app/main.cpp)
 target_link_libraries(kalvor PRIVATE kalvor_ui)
+# A windowed program on Windows: no console opens behind the window.
+set_target_properties(kalvor PROPERTIES WIN32_EXECUTABLE ON)
 
 if(WIN32)
     # Icons, version information and manifest for Windows itself; the manifest replaces the

@@ -161,6 +161,8 @@ void CkalvorApp::CreateDocumentAndFrame() {
                                                        .recentFiles = &recentFiles_});
     auto* notExamined = new results::NotExaminedIndicator(frame_.get());
     frame_->StatusBar()->AddPane(notExamined);
+    QObject::connect(view_, &results::CkalvorView::SearchStarted, notExamined,
+                     &results::NotExaminedIndicator::Clear);
     QObject::connect(view_, &results::CkalvorView::SearchFinished, notExamined,
                      &results::NotExaminedIndicator::ShowReport);
     document_->SetOwnerWindow(frame_.get());

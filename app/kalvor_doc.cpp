@@ -35,7 +35,11 @@ bool CkalvorDoc::OnNewDocument() {
 }
 
 bool CkalvorDoc::OnOpenDocument(const QString& path) {
-    return Succeeded(OpenDocumentFileForReading(path), path, false);
+    if (!Succeeded(OpenDocumentFileForReading(path), path, false)) {
+        return false;
+    }
+    writtenHere_ = false;
+    return true;
 }
 
 bool CkalvorDoc::OnSaveDocument(const QString& path) {
@@ -61,7 +65,16 @@ bool CkalvorDoc::OnCommand(unsigned id) {
 void CkalvorDoc::OnFileSave() {
     const QFileInfo file(pathName_);
     const bool mustAsk = pathName_.isEmpty() || !file.exists() || IsReadOnly(file);
+    if (!mustAsk && !writtenHere_ && !MayEmpty(file)) {
+        return;
+    }
     DoSave(mustAsk ? QString() : pathName_);
+}
+
+bool CkalvorDoc::MayEmpty(const QFileInfo& file) const {
+    return file.size() == 0 ||
+           AskYesNo(owner_, QStringLiteral("“%1”不是空文件。保存会清空它的全部内容，是否继续？")
+                                .arg(file.fileName()));
 }
 
 bool CkalvorDoc::DoSave(const QString& path) {
@@ -81,6 +94,7 @@ bool CkalvorDoc::DoSave(const QString& path) {
         return false;
     }
     SetPathName(name);
+    writtenHere_ = true;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "app/command_target.h"
 #include "app/document_file.h"
 
+class QFileInfo;
 class QWidget;
 
 namespace kalvor::app {
@@ -46,8 +47,14 @@ class CkalvorDoc final : public CommandTarget {
     // Saves under `path`, or under a name asked for when `path` is empty.
     bool DoSave(const QString& path);
 
+    // Whether saving over `file`, which this program did not write, may empty it: asks when the
+    // file holds anything.
+    bool MayEmpty(const QFileInfo& file) const;
+
     RecentFileList& recentFiles_;
     QWidget* owner_ = nullptr;
+    // The file at the path name is one this program wrote, so emptying it again loses nothing.
+    bool writtenHere_ = false;
     QString title_;
     QString pathName_;
 };

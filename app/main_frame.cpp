@@ -70,7 +70,10 @@ CMainFrame::CMainFrame(const FrameContext& context)
     UpdateRecentFileMenu();
 
     if (const QScreen* display = screen()) {
-        resize(display->availableSize() * 3 / 4);
+        // Wide enough that all five columns show at first, where the screen allows.
+        resize((display->availableSize() * 3 / 4)
+                   .expandedTo(sizeHint())
+                   .boundedTo(display->availableSize()));
     }
     context.view->setFocus();
 }

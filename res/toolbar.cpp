@@ -45,6 +45,7 @@ QImage LoadToolbarBitmap(unsigned id, const QPalette& palette) {
             if (qRgb(qRed(strip.color(index)), qGreen(strip.color(index)),
                      qBlue(strip.color(index))) == standard.colour) {
                 strip.setColor(index, palette.color(standard.role).rgb());
+                break;
             }
         }
     }

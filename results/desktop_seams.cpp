@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 #include <QUrl>
 #include <utility>
 
@@ -13,6 +14,9 @@
 namespace kalvor::results {
 
 namespace {
+
+// More lines than this would make the box taller than a screen.
+constexpr qsizetype kLinesInWarning = 20;
 
 DesktopHooks& Hooks() {
     static DesktopHooks hooks;
@@ -43,6 +47,7 @@ QString PickFolder(const QString& title, bool allowNewFolder) {
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
+    RememberPickedFolder(dialog->selectedFiles().constFirst());
     return dialog->selectedFiles().constFirst();
 }
 
@@ -56,12 +61,28 @@ void ShowMessage(QWidget* parent, const QString& text, const QString& caption) {
     box.exec();
 }
 
-void OpenWithShell(const std::filesystem::path& path) {
-    if (Hooks().openWithShell) {
-        Hooks().openWithShell(path);
+void ShowWarning(QWidget* parent, const QString& text, const QString& caption) {
+    if (Hooks().showWarning) {
+        Hooks().showWarning(parent, text, caption);
         return;
     }
-    QDesktopServices::openUrl(LocalFileUrl(path));
+    QStringList lines = text.split(u'\n');
+    QMessageBox box(QMessageBox::Warning, caption, {}, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    if (lines.size() > kLinesInWarning) {
+        box.setDetailedText(text);
+        lines = lines.mid(0, kLinesInWarning);
+        lines << QStringLiteral("……（全部见详细信息）");
+    }
+    box.setText(lines.join(u'\n'));
+    box.exec();
+}
+
+bool OpenWithShell(const std::filesystem::path& path) {
+    if (Hooks().openWithShell) {
+        return Hooks().openWithShell(path);
+    }
+    return QDesktopServices::openUrl(LocalFileUrl(path));
 }
 
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {

@@ -16,8 +16,9 @@ namespace kalvor::results {
 struct DesktopHooks {
     std::function<QString(const QString& title, bool allowNewFolder)> pickFolder;
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
-    std::function<void(const std::filesystem::path& path)> openWithShell;
+    std::function<bool(const std::filesystem::path& path)> openWithShell;
     std::function<QAction*(QMenu& menu, const QPoint& globalPosition)> popupMenu;
+    std::function<void(QWidget* parent, const QString& text, const QString& caption)> showWarning;
 };
 
 // Installs `hooks` and returns the ones they replace.
@@ -29,8 +30,13 @@ QString PickFolder(const QString& title, bool allowNewFolder);
 // A message box with an OK button and no icon; returns when it is closed.
 void ShowMessage(QWidget* parent, const QString& text, const QString& caption);
 
-// Opens a file with the desktop's default application, or a folder in the file manager.
-void OpenWithShell(const std::filesystem::path& path);
+// A message box with an OK button and the warning icon, for what went wrong; returns when it is
+// closed. A long list of lines shows in full under the box's details.
+void ShowWarning(QWidget* parent, const QString& text, const QString& caption);
+
+// Opens a file with the desktop's default application, or a folder in the file manager. False
+// when the desktop could not.
+bool OpenWithShell(const std::filesystem::path& path);
 
 // Shows `menu` at `globalPosition` and returns the chosen action, or nothing.
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition);

@@ -1,28 +1,49 @@
 #include "results/file_actions.h"
 
-#include <system_error>
-
 #include "platform/file_operations.h"
+#include "results/action_error.h"
 
 namespace kalvor::results {
 
 namespace fs = std::filesystem;
 
-bool CopyIntoFolder(const fs::path& source, const fs::path& folder) {
-    const fs::path name = source.filename();
-    if (name.empty() || name == "." || name == "..") {
-        return false;
+namespace {
+
+bool Succeeded(const std::error_code& outcome, std::error_code* error) {
+    if (outcome && error != nullptr) {
+        *error = outcome;
     }
-    const fs::path destination = folder / name;
-    std::error_code error;
-    if (fs::equivalent(source, destination, error)) {
-        return fs::is_regular_file(source, error);
-    }
-    return platform::ReplaceWithCopy(source, destination);
+    return !outcome;
 }
 
-bool RemoveFile(const fs::path& path) {
-    return platform::DeleteFileEntry(path);
+}  // namespace
+
+std::error_code CheckListedFile(const scan::ResultRow& row) {
+    const std::optional<platform::FileFingerprint> now = platform::FingerprintOf(row.path);
+    if (!now.has_value()) {
+        return ActionError::FileGone;
+    }
+    return *now == row.fingerprint ? std::error_code() : ActionError::FileChanged;
+}
+
+bool CopyIntoFolder(const fs::path& source, const fs::path& folder, std::error_code* error) {
+    const fs::path name = source.filename();
+    if (name.empty() || name == "." || name == "..") {
+        return Succeeded(std::make_error_code(std::errc::is_a_directory), error);
+    }
+    const fs::path destination = folder / name;
+    std::error_code sameFile;
+    if (fs::equivalent(source, destination, sameFile)) {
+        return Succeeded(fs::is_regular_file(source, sameFile)
+                             ? std::error_code()
+                             : std::make_error_code(std::errc::invalid_argument),
+                         error);
+    }
+    return Succeeded(platform::ReplaceWithCopy(source, destination), error);
+}
+
+bool RemoveFile(const fs::path& path, std::error_code* error) {
+    return Succeeded(platform::DeleteFileEntry(path), error);
 }
 
 }  // namespace kalvor::results

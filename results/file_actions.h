@@ -1,15 +1,25 @@
 #pragma once
 
 #include <filesystem>
+#include <system_error>
+
+#include "scan/result_row.h"
 
 namespace kalvor::results {
 
+// Whether the path of `row` still leads to the file the search listed: no error, or
+// ActionError::FileChanged (another file, or the same one written since) or FileGone.
+std::error_code CheckListedFile(const scan::ResultRow& row);
+
 // Copies `source` into `folder` under the last element of its path, replacing a file of that name
 // (see platform::ReplaceWithCopy: a failed or interrupted copy leaves the destination as it was
-// and no partial file behind). Copying a file onto itself leaves it untouched.
-bool CopyIntoFolder(const std::filesystem::path& source, const std::filesystem::path& folder);
+// and no partial file behind). Copying a file onto itself leaves it untouched. On failure, the
+// reason goes to `error` when given.
+bool CopyIntoFolder(const std::filesystem::path& source, const std::filesystem::path& folder,
+                    std::error_code* error = nullptr);
 
-// Deletes exactly the entry `path` for good: a file, or a link as a link. Never a folder.
-bool RemoveFile(const std::filesystem::path& path);
+// Deletes exactly the entry `path` for good: a file, or a link as a link. Never a folder. On
+// failure, the reason goes to `error` when given.
+bool RemoveFile(const std::filesystem::path& path, std::error_code* error = nullptr);
 
 }  // namespace kalvor::results

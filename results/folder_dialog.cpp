@@ -1,11 +1,35 @@
 #include "results/folder_dialog.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QToolButton>
 
 namespace kalvor::results {
 
+namespace {
+
+QString& LastPickedFolder() {
+    static QString folder;
+    return folder;
+}
+
+}  // namespace
+
+QString PickerStartFolder() {
+    if (!LastPickedFolder().isEmpty()) {
+        return LastPickedFolder();
+    }
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    return QFileInfo(desktop).isDir() ? desktop : QDir::homePath();
+}
+
+void RememberPickedFolder(const QString& folder) {
+    LastPickedFolder() = folder;
+}
+
 std::unique_ptr<QFileDialog> MakeFolderDialog(const QString& title, bool allowNewFolder) {
-    auto dialog = std::make_unique<QFileDialog>(nullptr, title);
+    auto dialog = std::make_unique<QFileDialog>(nullptr, title, PickerStartFolder());
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setOption(QFileDialog::DontUseNativeDialog);

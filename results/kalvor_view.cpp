@@ -4,13 +4,22 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <filesystem>
 
 #include "app/command_map.h"
 #include "res/resource.h"
+#include "results/action_error.h"
+#include "results/background_run.h"
 #include "results/context_menu.h"
+#include "results/copy_plan.h"
 #include "results/desktop_seams.h"
+#include "results/failure_report.h"
 #include "results/file_actions.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
@@ -37,6 +46,14 @@ constexpr std::array<Entry, 6> kCommandEntries{{
 
 constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
 
+std::vector<int> RowsOf(const std::vector<RowFailure>& failures) {
+    std::vector<int> rows;
+    for (const RowFailure& failure : failures) {
+        rows.push_back(failure.row);
+    }
+    return rows;
+}
+
 }  // namespace
 
 CkalvorView::CkalvorView(QWidget* parent)
@@ -46,6 +63,32 @@ CkalvorView::CkalvorView(QWidget* parent)
       walk_(&scan::SearchFolder) {
     setModel(model_);
     setItemDelegate(new RowHoverDelegate(*hover_, this));
+    connect(model_, &QAbstractItemModel::rowsRemoved, hover_, &RowHover::Clear);
+    connect(model_, &QAbstractItemModel::modelReset, hover_, &RowHover::Clear);
+}
+
+QSize CkalvorView::sizeHint() const {
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (const ResultColumn& column : kResultColumns) {
+        width += column.width;
+    }
+    return {width, QTableView::sizeHint().height()};
+}
+
+void CkalvorView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid()) {
+        return;
+    }
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = visualRect(model_->index(current.row(), 0))
+                     .united(visualRect(model_->index(current.row(), model_->columnCount() - 1)));
+    frame.backgroundColor = palette().color(
+        selectionModel()->isRowSelected(current.row()) ? QPalette::Highlight : QPalette::Base);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 void CkalvorView::OnInitialUpdate() {
@@ -121,29 +164,65 @@ void CkalvorView::SelectOnly(const std::vector<int>& rows) {
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+void CkalvorView::ReportFailures(const QString& text, const QString& caption,
+                                 std::vector<int> rows) {
+    if (rows.empty()) {
+        return;
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    SelectOnly(rows);
+    ShowWarning(this, text, caption);
+}
+
 void CkalvorView::OnSearchFolder() {
     const QString folder = PickFolder(QStringLiteral("请选择搜索路径"), false);
     if (!IsUsableFolder(folder)) {
         return;
     }
     model_->Clear();
-    notExamined_ = RunSearch(this, PathFromText(folder), walk_,
-                             [this](const scan::ResultRow& row) { AddResultRow(row); });
+    emit SearchStarted();
+    const SearchOutcome outcome =
+        RunSearch(this, PathFromText(folder), walk_,
+                  [this](const scan::ResultRow& row) { AddResultRow(row); });
+    notExamined_ = outcome.notExamined;
     emit SearchFinished(notExamined_);
-    ShowMessage(this, QStringLiteral("一共找到 %1 个符合要求的文件！").arg(model_->rowCount()),
-                QStringLiteral("完成搜索"));
+    ShowMessage(this, SearchSummary(outcome, model_->rowCount()), QStringLiteral("完成搜索"));
 }
 
 void CkalvorView::OnShellOpen() {
+    std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
-        OpenWithShell(model_->RowAt(row).path);
+        const scan::ResultRow& file = model_->RowAt(row);
+        std::error_code error = CheckListedFile(file);
+        if (!error && !OpenWithShell(file.path)) {
+            error = ActionError::NoApplication;
+        }
+        if (error) {
+            failures.push_back({row, error});
+        }
     }
+    ReportFailures(FailureReport(QStringLiteral("以下 %1 个文件未能打开："), failures, *model_),
+                   QStringLiteral("打开"), RowsOf(failures));
 }
 
 void CkalvorView::OnOpenFolder() {
+    std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
-        OpenWithShell(model_->RowAt(row).path.parent_path());
+        const std::filesystem::path folder = model_->RowAt(row).path.parent_path();
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) {
+            error = ActionError::FolderGone;
+        } else if (!OpenWithShell(folder)) {
+            error = ActionError::NoApplication;
+        }
+        if (error) {
+            failures.push_back({row, error});
+        }
     }
+    ReportFailures(
+        FailureReport(QStringLiteral("以下 %1 个文件所在的文件夹未能打开："), failures, *model_),
+        QStringLiteral("打开所在文件夹"), RowsOf(failures));
 }
 
 void CkalvorView::OnCopyTo() {
@@ -151,10 +230,43 @@ void CkalvorView::OnCopyTo() {
     if (!IsUsableFolder(folder)) {
         return;
     }
-    const std::filesystem::path destination = PathFromText(folder);
-    for (const int row : SelectedRows()) {
-        CopyIntoFolder(model_->RowAt(row).path, destination);
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) {
+        return;
     }
+    std::vector<CopySource> selected;
+    for (const int row : rows) {
+        selected.push_back({row, model_->RowAt(row)});
+    }
+    const std::vector<CopyTarget> targets = PlanCopies(selected, PathFromText(folder));
+    const std::vector<platform::FileIdentity> listed = model_->ListedIdentities();
+    std::atomic<int> copied = 0;
+    std::atomic<bool> stop = false;
+    CopyReport report;
+    const auto progress = [&targets](int done) {
+        return QStringLiteral("已复制 %1 个文件，共 %2 个").arg(done).arg(targets.size());
+    };
+    RunInBackground(
+        this,
+        {.title = QStringLiteral("正在复制"),
+         .stopping = QStringLiteral("正在停止复制……"),
+         .widest = progress(static_cast<int>(targets.size()))},
+        [&] { report = CarryOutCopies(targets, listed, copied, stop); },
+        [&] { return progress(copied.load(std::memory_order_relaxed)); },
+        [&] { stop.store(true, std::memory_order_relaxed); });
+
+    QString text;
+    if (!report.failures.empty()) {
+        text = FailureReport(QStringLiteral("以下 %1 个文件未能复制："), report.failures, *model_);
+    }
+    if (!report.notCopied.empty()) {
+        text += QStringLiteral("%1复制已取消，另有 %2 个文件未复制。")
+                    .arg(text.isEmpty() ? QString() : QStringLiteral("\n\n"))
+                    .arg(report.notCopied.size());
+    }
+    std::vector<int> keep = RowsOf(report.failures);
+    keep.insert(keep.end(), report.notCopied.begin(), report.notCopied.end());
+    ReportFailures(text, QStringLiteral("复制到"), keep);
 }
 
 void CkalvorView::OnDeleteFile() {
@@ -167,16 +279,24 @@ void CkalvorView::OnDeleteFile() {
     // selected, where they are after the others left.
     std::vector<int> deleted;
     std::vector<int> kept;
+    std::vector<RowFailure> failures;
     for (const int row : rows) {
-        if (RemoveFile(model_->RowAt(row).path)) {
+        const scan::ResultRow& file = model_->RowAt(row);
+        std::error_code error = CheckListedFile(file);
+        if (!error && RemoveFile(file.path, &error)) {
             deleted.push_back(row);
         } else {
+            failures.push_back({row, error});
             kept.push_back(row - static_cast<int>(deleted.size()));
         }
     }
-    model_->RemoveRows(deleted);
-    RenumberRows();
+    const QString text =
+        FailureReport(QStringLiteral("以下 %1 个文件未能删除："), failures, *model_);
+    RemoveRowsKeepingPlace(deleted);
     SelectOnly(kept);
+    if (!failures.empty()) {
+        ShowWarning(this, text, QStringLiteral("删除文件"));
+    }
 }
 
 void CkalvorView::OnRemoveFromList() {
@@ -184,7 +304,28 @@ void CkalvorView::OnRemoveFromList() {
     if (rows.empty()) {
         return;
     }
-    model_->RemoveRows(rows);
+    RemoveRowsKeepingPlace(rows);
+    selectionModel()->clearSelection();
+}
+
+void CkalvorView::RemoveRowsKeepingPlace(const std::vector<int>& rows) {
+    const int current = currentIndex().row();
+    const int scroll = verticalScrollBar()->value();
+    if (model_->RemoveRows(rows)) {
+        // A reset forgets the place. The current row goes where the rows left it or, when it went
+        // itself, to the row above it (below, at the top), as removing ranges does, and it
+        // anchors a Shift selection again.
+        const auto above = std::lower_bound(rows.begin(), rows.end(), current);
+        const bool removed = above != rows.end() && *above == current;
+        const int row =
+            std::clamp(current - static_cast<int>(above - rows.begin()) - (removed ? 1 : 0), 0,
+                       model_->rowCount() - 1);
+        if (current >= 0 && model_->rowCount() > 0) {
+            setCurrentIndex(model_->index(row, 0));
+        }
+        doItemsLayout();
+        verticalScrollBar()->setValue(scroll);
+    }
     RenumberRows();
 }
 

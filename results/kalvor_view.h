@@ -28,6 +28,9 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     int AddResultRow(const scan::ResultRow& row);
     void RenumberRows();
 
+    // Wide enough for all five columns at their first widths.
+    QSize sizeHint() const override;
+
     bool HasCommand(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
@@ -49,11 +52,14 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void SetFolderWalk(FolderWalk walk);
 
   signals:
+    // When a search begins, before the first row of the new search arrives.
+    void SearchStarted();
     // After every search, with the documents it could not examine and the folders it could not
     // list.
     void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
 
   protected:
+    void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -61,6 +67,10 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     std::vector<int> SelectedRows() const;
     // `rows` in rising order.
     void SelectOnly(const std::vector<int>& rows);
+    // Removes `rows` (rising) and renumbers, keeping the scroll position and the current row.
+    void RemoveRowsKeepingPlace(const std::vector<int>& rows);
+    // When `rows` failed: leaves just them selected and shows `text`.
+    void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);
 
     ResultsModel* model_;
     RowHover* hover_;

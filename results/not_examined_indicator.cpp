@@ -16,17 +16,27 @@ NotExaminedIndicator::NotExaminedIndicator(QWidget* parent) : QToolButton(parent
 
 void NotExaminedIndicator::ShowReport(const std::vector<NotExaminedFile>& files) {
     files_ = files;
+    if (files_.empty()) {
+        hide();
+        return;
+    }
     const auto folders = std::count_if(files_.begin(), files_.end(), IsUnlistedFolder);
     QString text = QStringLiteral("%1 个 .doc 文件未能检查").arg(std::ssize(files_) - folders);
     if (folders > 0) {
         text += QStringLiteral("，%1 个文件夹未能搜索").arg(folders);
     }
     setText(text);
-    setEnabled(!files_.empty());
     show();
 }
 
+void NotExaminedIndicator::Clear() {
+    ShowReport({});
+}
+
 void NotExaminedIndicator::OpenList() {
+    if (files_.empty()) {
+        return;
+    }
     auto* dialog = new NotExaminedDialog(files_, window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();

@@ -15,7 +15,10 @@ class NotExaminedIndicator final : public QToolButton {
   public:
     explicit NotExaminedIndicator(QWidget* parent = nullptr);
 
+    // Shows the note when `files` holds anything, else hides it.
     void ShowReport(const std::vector<NotExaminedFile>& files);
+    // Hides the note of the last search, as a new one begins.
+    void Clear();
 
   private:
     void OpenList();

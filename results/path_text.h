@@ -5,7 +5,9 @@
 
 namespace kalvor::results {
 
-// A folder as a dialog returned it, for the file system.
+// A folder as a dialog returned it, for the file system. A dialog shows each byte of a name that is
+// not UTF-8 as U+FFFD; such a name is found again among its folder's entries, by the text they
+// show, when exactly one shows it.
 std::filesystem::path PathFromText(const QString& text);
 
 // A path for display only: bytes that are not valid UTF-8 show as replacement characters.

@@ -1,10 +1,15 @@
 #include "results/results_model.h"
 
+#include <utility>
+
 #include "results/result_columns.h"
 
 namespace kalvor::results {
 
 namespace {
+
+// Up to this many runs of rows, removing them one range at a time stays well under a frame.
+constexpr std::size_t kRunsRemovedAsRanges = 64;
 
 QString NumberText(std::size_t index) {
     return QString::fromStdString(scan::RowNumberText(index));
@@ -94,11 +99,21 @@ int ResultsModel::AppendRow(const scan::ResultRow& row) {
     return index;
 }
 
-void ResultsModel::RemoveRows(const std::vector<int>& rows) {
-    if (rows.empty()) {
-        return;
+bool ResultsModel::RemoveRows(const std::vector<int>& rows) {
+    std::vector<std::pair<int, int>> runs;  // first and last row of each run, top to bottom
+    for (const int row : rows) {
+        if (!runs.empty() && runs.back().second + 1 == row) {
+            runs.back().second = row;
+        } else {
+            runs.emplace_back(row, row);
+        }
     }
-    // A removal signal per row costs the view and the selection a pass over all rows each.
+    if (runs.size() <= kRunsRemovedAsRanges) {
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+            removeRows(run->first, run->second - run->first + 1);
+        }
+        return false;
+    }
     beginResetModel();
     std::vector<bool> drop(rows_.size());
     for (const int row : rows) {
@@ -107,6 +122,7 @@ void ResultsModel::RemoveRows(const std::vector<int>& rows) {
     std::size_t index = 0;
     std::erase_if(rows_, [&](const NumberedRow&) { return drop[index++]; });
     endResetModel();
+    return true;
 }
 
 void ResultsModel::Renumber() {
@@ -117,6 +133,16 @@ void ResultsModel::Renumber() {
         rows_[i].number = NumberText(i);
     }
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DisplayRole});
+}
+
+std::vector<platform::FileIdentity> ResultsModel::ListedIdentities() const {
+    std::vector<platform::FileIdentity> identities;
+    for (const NumberedRow& entry : rows_) {
+        if (entry.row.fingerprint.identity != platform::FileIdentity{}) {
+            identities.push_back(entry.row.fingerprint.identity);
+        }
+    }
+    return identities;
 }
 
 void ResultsModel::Clear() {

@@ -27,14 +27,18 @@ class ResultsModel final : public QAbstractTableModel {
     // Appends `row` numbered one more than the rows before it; returns its index.
     int AppendRow(const scan::ResultRow& row);
     void Renumber();
-    // Removes the rows at the ascending positions `rows` all at once: one reset, one pass.
-    void RemoveRows(const std::vector<int>& rows);
+    // Removes the rows at the ascending positions `rows`. A few runs of rows leave as ranges, so
+    // views keep their place, current row and selection anchor; many leave in one reset and one
+    // pass, as a removal per range costs every view a pass over all rows. True when it reset.
+    bool RemoveRows(const std::vector<int>& rows);
     void Clear();
 
     const scan::ResultRow& RowAt(int row) const {
         return rows_.at(static_cast<std::size_t>(row)).row;
     }
     QString CellText(int row, int column) const;
+    // The files of all rows, as the search saw them; those it could not tell are left out.
+    std::vector<platform::FileIdentity> ListedIdentities() const;
 
   private:
     struct NumberedRow {

@@ -57,7 +57,7 @@ void RowHover::SelectHoveredRow() {
 }
 
 RowHoverDelegate::RowHoverDelegate(const RowHover& hover, QObject* parent)
-    : QStyledItemDelegate(parent), hover_(hover) {}
+    : CellTipDelegate(parent), hover_(hover) {}
 
 void RowHoverDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
@@ -66,7 +66,9 @@ void RowHoverDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         tint.setAlpha(48);
         painter->fillRect(option.rect, tint);
     }
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyleOptionViewItem cell = option;
+    cell.state &= ~QStyle::State_HasFocus;
+    CellTipDelegate::paint(painter, cell, index);
 }
 
 }  // namespace kalvor::results

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QObject>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <chrono>
+
+#include "results/cell_tip_delegate.h"
 
 class QAbstractItemView;
 
@@ -18,6 +19,8 @@ class RowHover final : public QObject {
     RowHover(QAbstractItemView* view, std::chrono::milliseconds delay);
 
     int HoveredRow() const { return hoveredRow_; }
+    // Forgets the hovered row, as when the rows under the pointer went away.
+    void Clear() { SetHoveredRow(-1); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,8 +34,9 @@ class RowHover final : public QObject {
     int hoveredRow_ = -1;
 };
 
-// Paints the hovered row of a RowHover in a pale highlight.
-class RowHoverDelegate final : public QStyledItemDelegate {
+// Paints the hovered row of a RowHover in a pale highlight, and no focus frame of a cell of its
+// own: the view frames the whole current row.
+class RowHoverDelegate final : public CellTipDelegate {
     Q_OBJECT
 
   public:

@@ -24,6 +24,16 @@ void SearchFeed::NoteProgress(const scan::SearchProgress& progress) {
     pending_.progress = progress;
 }
 
+void SearchFeed::NoteSearchFailed(const std::string& what) {
+    const std::lock_guard lock(mutex_);
+    failure_ = what;
+}
+
+std::optional<std::string> SearchFeed::Failure() {
+    const std::lock_guard lock(mutex_);
+    return failure_;
+}
+
 bool SearchFeed::StopRequested() {
     return stopRequested_.load(std::memory_order_relaxed);
 }

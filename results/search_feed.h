@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "results/not_examined.h"
@@ -25,14 +27,18 @@ class SearchFeed final : public scan::SearchSink {
                          scan::NotExaminedReason reason) override;
     void NoteFolderNotListed(const std::filesystem::path& folder) override;
     void NoteProgress(const scan::SearchProgress& progress) override;
+    void NoteSearchFailed(const std::string& what) override;
     bool StopRequested() override;
 
     void RequestStop();
     SearchNews TakeNews();
+    // Why the walk had to end early, once it has ended so.
+    std::optional<std::string> Failure();
 
   private:
     std::mutex mutex_;
     SearchNews pending_;
+    std::optional<std::string> failure_;
     std::atomic<bool> stopRequested_ = false;
 };
 

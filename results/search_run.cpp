@@ -1,53 +1,17 @@
 #include "results/search_run.h"
 
-#include <QCloseEvent>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QProgressDialog>
-#include <QTimer>
-#include <algorithm>
 #include <exception>
-#include <thread>
+#include <iterator>
 
+#include "results/background_run.h"
 #include "results/search_feed.h"
 
 namespace kalvor::results {
 
 namespace {
 
-constexpr int kDeliveryIntervalMs = 50;
-
-// Stays up until the walk has ended: Escape and the close button only ask the walk to stop.
-class SearchProgressDialog final : public QProgressDialog {
-  public:
-    explicit SearchProgressDialog(QWidget* owner) : QProgressDialog(owner) {
-        setWindowModality(Qt::WindowModal);
-        setWindowTitle(QStringLiteral("正在搜索"));
-        setCancelButtonText(QStringLiteral("取消"));
-        setRange(0, 0);
-        setMinimumDuration(0);
-        setAutoReset(false);
-        setAutoClose(false);
-        // Drops the built-in reaction, cancel(), which would hide the dialog at once.
-        disconnect(this, &QProgressDialog::canceled, this, nullptr);
-    }
-
-    void reject() override { emit canceled(); }
-
-  protected:
-    void closeEvent(QCloseEvent* event) override {
-        event->ignore();
-        emit canceled();
-    }
-};
-
-class OverrideCursor {
-  public:
-    OverrideCursor() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~OverrideCursor() { QGuiApplication::restoreOverrideCursor(); }
-    OverrideCursor(const OverrideCursor&) = delete;
-    OverrideCursor& operator=(const OverrideCursor&) = delete;
-};
+// Counts as large as a search of a whole file share reaches, for the dialog's width.
+constexpr std::uint64_t kLargestCount = 9'999'999;
 
 scan::SearchOptions ParallelOptions() {
     return {.jobs = scan::DefaultJobs()};
@@ -60,60 +24,52 @@ QString ProgressText(const scan::SearchProgress& progress) {
         .arg(progress.documentsMarked);
 }
 
+// The walk's failure told to the sink like the failures the walk tells itself.
+void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder, SearchFeed& feed) {
+    try {
+        walk(folder, ".doc", feed, ParallelOptions());
+    } catch (const std::exception& error) {
+        feed.NoteSearchFailed(error.what());
+    } catch (...) {
+        feed.NoteSearchFailed("未知错误");
+    }
+}
+
 }  // namespace
 
-std::vector<NotExaminedFile> RunSearch(QWidget* owner, const std::filesystem::path& folder,
-                                       const FolderWalk& walk,
-                                       const std::function<void(const scan::ResultRow&)>& addRow) {
-    const OverrideCursor busy;
+SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder, const FolderWalk& walk,
+                        const std::function<void(const scan::ResultRow&)>& addRow) {
     SearchFeed feed;
-    std::vector<NotExaminedFile> notExamined;
-    bool stopping = false;
-    SearchProgressDialog dialog(owner);
-    dialog.setLabelText(ProgressText({}));
-    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
-        feed.RequestStop();
-        stopping = true;
-        dialog.setLabelText(QStringLiteral("正在停止搜索……"));
-    });
-
+    SearchOutcome outcome;
     const auto deliver = [&] {
         SearchNews news = feed.TakeNews();
         for (const scan::ResultRow& row : news.rows) {
             addRow(row);
         }
         std::move(news.notExamined.begin(), news.notExamined.end(),
-                  std::back_inserter(notExamined));
-        if (!stopping) {
-            dialog.setLabelText(ProgressText(news.progress));
-        }
+                  std::back_inserter(outcome.notExamined));
+        return ProgressText(news.progress);
     };
-    QTimer delivery;
-    delivery.setInterval(kDeliveryIntervalMs);
-    QObject::connect(&delivery, &QTimer::timeout, &dialog, deliver);
+    outcome.cancelled = RunInBackground(
+        owner,
+        {.title = QStringLiteral("正在搜索"),
+         .stopping = QStringLiteral("正在停止搜索……"),
+         .widest = ProgressText({kLargestCount, kLargestCount, kLargestCount, 0})},
+        [&] { RunWalk(walk, folder, feed); }, deliver, [&] { feed.RequestStop(); });
+    outcome.failure = feed.Failure();
+    return outcome;
+}
 
-    QEventLoop loop;
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            walk(folder, ".doc", feed, ParallelOptions());
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    dialog.show();
-    delivery.start();
-    loop.exec();
-    // The loop also ends when the application quits; the walk must not outlive this call.
-    feed.RequestStop();
-    worker.join();
-    delivery.stop();
-    deliver();
-    if (failure) {
-        std::rethrow_exception(failure);
+QString SearchSummary(const SearchOutcome& outcome, int rows) {
+    if (outcome.failure.has_value()) {
+        return QStringLiteral("搜索因错误提前结束（%1），已找到 %2 个符合要求的文件。")
+            .arg(QString::fromStdString(*outcome.failure))
+            .arg(rows);
     }
-    return notExamined;
+    if (outcome.cancelled) {
+        return QStringLiteral("搜索已取消，已找到 %1 个符合要求的文件。").arg(rows);
+    }
+    return QStringLiteral("一共找到 %1 个符合要求的文件！").arg(rows);
 }
 
 }  // namespace kalvor::results

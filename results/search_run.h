@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QString>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,13 +19,21 @@ using FolderWalk = std::function<scan::SearchProgress(
     const std::filesystem::path& folder, std::string_view extension, scan::SearchSink& sink,
     const scan::SearchOptions& options)>;
 
-// Walks `folder` for ".doc" files on a worker thread. Meanwhile a window-modal progress dialog
-// over `owner` shows the counts and offers to cancel, and `addRow` receives each marked
-// document on this thread, in walk order. Returns once the walk has ended and every row has
-// been handed over, with the documents the walk could not examine and the folders it could not
-// list, in walk order.
-std::vector<NotExaminedFile> RunSearch(QWidget* owner, const std::filesystem::path& folder,
-                                       const FolderWalk& walk,
-                                       const std::function<void(const scan::ResultRow&)>& addRow);
+// How a search ended, beyond the rows it delivered.
+struct SearchOutcome {
+    std::vector<NotExaminedFile> notExamined;  // documents and unlisted folders, in walk order
+    bool cancelled = false;                    // the user asked it to stop
+    std::optional<std::string> failure;        // why it had to end early, when it did
+};
+
+// Walks `folder` for ".doc" files on a worker thread, behind the progress of RunInBackground, and
+// hands each marked document to `addRow` on this thread, in walk order. Returns once the walk has
+// ended and every row has been handed over. A walk that fails, by telling its sink or by throwing,
+// ends the search with the rows found so far.
+SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder, const FolderWalk& walk,
+                        const std::function<void(const scan::ResultRow&)>& addRow);
+
+// The summary box's text for a search that ended as `outcome` says with `rows` rows listed.
+QString SearchSummary(const SearchOutcome& outcome, int rows);
 
 }  // namespace kalvor::results

@@ -24,7 +24,7 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
         case NotExaminedReason::DanglingLink:
             return {"链接的目标不存在", "dangling-link"};
         case NotExaminedReason::NotCompoundFile:
-            return {"不是 Word 97-2003 文档", "not-compound-file"};
+            return {"不是复合文档格式的文件（如 RTF、HTML、文本或已损坏）", "not-compound-file"};
         case NotExaminedReason::NoWordDocumentStream:
             return {"没有 WordDocument 流", "no-word-document-stream"};
         case NotExaminedReason::StreamTooLarge:
@@ -36,7 +36,7 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
         case NotExaminedReason::TooShort:
             return {"WordDocument 流过短", "too-short"};
         case NotExaminedReason::UnsupportedVersion:
-            return {"不是 office 97 - office 2003 生成的 word 文档", "unsupported-version"};
+            return {"Word 文档的版本不受支持（只能处理 Word 97-2003）", "unsupported-version"};
         case NotExaminedReason::PathTooLong:
             return {"路径过长", "path-too-long"};
         case NotExaminedReason::FolderNotListed:

@@ -14,6 +14,13 @@ ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEnt
     row.sizeText = std::to_string(entry.size);
     row.creationTimeText = FormatFileTime(TimeValueFromStamp(entry.creationTime));
     row.modificationTimeText = FormatFileTime(TimeValueFromStamp(entry.lastWriteTime));
+    row.fingerprint = {
+        .identity = entry.identity, .size = entry.size, .lastWriteTime = entry.lastWriteTime};
+    if (entry.identity == platform::FileIdentity{}) {
+        if (const auto now = platform::FingerprintOf(row.path)) {
+            row.fingerprint.identity = now->identity;
+        }
+    }
     return row;
 }
 

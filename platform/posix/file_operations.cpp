@@ -18,6 +18,11 @@ namespace {
 
 constexpr int kTemporaryNameAttempts = 16;
 
+// errno as an error; a failure that set none still counts as one.
+std::error_code LastError() {
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
 bool WriteAll(int fd, const char* bytes, std::size_t count) {
     while (count > 0) {
         const ssize_t written = write(fd, bytes, count);
@@ -128,28 +133,49 @@ class PendingCopy {
 
 }  // namespace
 
-bool ReplaceWithCopy(const std::filesystem::path& source,
-                     const std::filesystem::path& destination) {
+std::optional<FileFingerprint> FingerprintOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileFingerprint{
+        .identity = {static_cast<std::uint64_t>(status.st_dev),
+                     static_cast<std::uint64_t>(status.st_ino)},
+        .size = static_cast<std::uint64_t>(status.st_size),
+        .lastWriteTime = status.st_mtim.tv_sec,
+    };
+}
+
+std::error_code ReplaceWithCopy(const std::filesystem::path& source,
+                                const std::filesystem::path& destination) {
     const UniqueFd in(open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
-    if (!in.Valid() || fstat(in.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        !destination.has_filename()) {
-        return false;
+    if (!in.Valid() || fstat(in.Get(), &status) != 0) {
+        return LastError();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    if (!destination.has_filename()) {
+        return std::make_error_code(std::errc::is_a_directory);
     }
     const std::filesystem::path folder =
         destination.has_parent_path() ? destination.parent_path() : std::filesystem::path(".");
     PendingCopy copy(folder, status.st_mode & 0777);
     if (copy.File() < 0 || !CopyBytes(in.Get(), copy.File())) {
-        return false;
+        return LastError();
     }
     const timespec times[2] = {{0, UTIME_OMIT}, status.st_mtim};
-    return futimens(copy.File(), times) == 0 && fsync(copy.File()) == 0 &&
-           copy.PutInPlace(destination.filename().native());
+    if (futimens(copy.File(), times) != 0 || fsync(copy.File()) != 0 ||
+        !copy.PutInPlace(destination.filename().native())) {
+        return LastError();
+    }
+    return {};
 }
 
-bool DeleteFileEntry(const std::filesystem::path& path) {
+std::error_code DeleteFileEntry(const std::filesystem::path& path) {
     // unlink() never removes a folder, even one put in the file's place a moment ago.
-    return unlink(path.c_str()) == 0;
+    return unlink(path.c_str()) == 0 ? std::error_code() : LastError();
 }
 
 }  // namespace kalvor::platform

@@ -2,11 +2,24 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+
+#include "platform/win32/file_stamp.h"
 
 namespace kalvor::platform {
 
 namespace {
+
+constexpr int kTemporaryNameAttempts = 16;
+// "~" and up to eight hexadecimal digits.
+constexpr std::size_t kLongestTemporaryName = 9;
+
+std::error_code LastError() {
+    const DWORD error = GetLastError();
+    return {static_cast<int>(error != 0 ? error : ERROR_GEN_FAILURE), std::system_category()};
+}
 
 bool IsRegularFile(const std::filesystem::path& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -14,34 +27,78 @@ bool IsRegularFile(const std::filesystem::path& path) {
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+// A hidden name beside `destination` that is no longer than the destination's own name, so that
+// wherever the final path fits the path limit, the partial copy's path fits it too.
+std::filesystem::path TemporaryPath(const std::filesystem::path& destination) {
+    static thread_local std::mt19937_64 generator{std::random_device{}()};
+    const std::size_t length = std::max<std::size_t>(
+        2, std::min(destination.filename().native().size(), kLongestTemporaryName));
+    std::uint64_t bits = generator();
+    std::wstring name = L"~";
+    while (name.size() < length) {
+        name += L"0123456789abcdef"[bits & 0xF];
+        bits >>= 4;
+    }
+    return destination.parent_path() / name;
+}
+
 }  // namespace
 
-bool ReplaceWithCopy(const std::filesystem::path& source,
-                     const std::filesystem::path& destination) {
+std::optional<FileFingerprint> FingerprintOf(const std::filesystem::path& path) {
+    // Size and time of the entry itself, as the folder listing gives them; the identity of what
+    // it leads to, as the listing's identities are.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    const std::optional<FileIdentity> identity = IdentityOf(path);
+    if (!identity.has_value()) {
+        return std::nullopt;
+    }
+    return FileFingerprint{
+        .identity = *identity,
+        .size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+        .lastWriteTime = TimeValueOfFileTime(data.ftLastWriteTime),
+    };
+}
+
+std::error_code ReplaceWithCopy(const std::filesystem::path& source,
+                                const std::filesystem::path& destination) {
     if (!IsRegularFile(source)) {
-        return false;
+        return std::make_error_code(std::errc::invalid_argument);
     }
     // The copy gets a hidden name beside its destination and replaces it only when complete, so an
     // interrupted copy never leaves half a document under the real name.
-    std::filesystem::path partial = destination;
-    partial += L".kalvor-partial";
-    if (!CopyFileW(source.c_str(), partial.c_str(), FALSE)) {
-        DeleteFileW(partial.c_str());
-        return false;
+    std::filesystem::path partial;
+    bool copied = false;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && !copied; ++attempt) {
+        partial = TemporaryPath(destination);
+        copied = CopyFileW(source.c_str(), partial.c_str(), TRUE) != 0;
+        const DWORD error = copied ? ERROR_SUCCESS : GetLastError();
+        if (!copied && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            // Whatever the failed copy left under the name it made is removed.
+            DeleteFileW(partial.c_str());
+            SetLastError(error);
+            break;
+        }
+    }
+    if (!copied) {
+        return LastError();
     }
     SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_HIDDEN);
     if (!MoveFileExW(partial.c_str(), destination.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::error_code error = LastError();
         DeleteFileW(partial.c_str());
-        return false;
+        return error;
     }
     SetFileAttributesW(destination.c_str(), GetFileAttributesW(source.c_str()));
-    return true;
+    return {};
 }
 
-bool DeleteFileEntry(const std::filesystem::path& path) {
+std::error_code DeleteFileEntry(const std::filesystem::path& path) {
     // DeleteFileW never removes a folder; a file link goes as a link.
-    return DeleteFileW(path.c_str()) != 0;
+    return DeleteFileW(path.c_str()) != 0 ? std::error_code() : LastError();
 }
 
 }  // namespace kalvor::platform

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
@@ -271,6 +273,73 @@ TEST_F(AppTest, FileOnTheCommandLineOpensAsTheDocument) {
     EXPECT_EQ(Recent(), QStringList{PathText(file)});
     EXPECT_EQ(testing::FileContents(file), "untouched");
     EXPECT_EQ(Frame().windowTitle(), kCaption);
+}
+
+TEST_F(AppTest, SaveAsksBeforeEmptyingADocumentItDidNotWrite) {
+    struct Case {
+        const char* name;
+        bool fromCommandLine;  // else from the recent-file list
+        std::string content;
+        int yes;                 // questions answered "是"
+        std::string after;       // the file after the first save
+        std::size_t asked;       // questions after the first save
+        std::size_t askedAgain;  // questions after a second save
+    };
+    const std::vector<Case> cases{
+        {"command line, declined", true, "keep me", 0, "keep me", 1, 2},
+        {"recent list, declined", false, "keep me", 0, "keep me", 1, 2},
+        {"recent list, accepted", false, "empty me", 1, "", 1, 1},
+        {"empty file", true, "", 0, "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir.WriteText("opened.doc", c.content);
+        if (app) {
+            app->ExitInstance();
+        }
+        if (c.fromCommandLine) {
+            ASSERT_TRUE(Start({u"kalvor"_qs, PathText(file)}));
+        } else {
+            Remember({file});
+            ASSERT_TRUE(Start());
+            Choose(ID_FILE_MRU_FILE1);
+        }
+        shell.questions.clear();
+        shell.yesAnswers = c.yes;
+        Press(Qt::Key_S);
+        EXPECT_EQ(shell.questions.size(), c.asked);
+        EXPECT_EQ(testing::FileContents(file), c.after);
+        if (!shell.questions.empty()) {
+            EXPECT_EQ(shell.questions[0].owner, &Frame());
+        }
+        Press(Qt::Key_S);
+        EXPECT_EQ(shell.questions.size(), c.askedAgain)
+            << "a file written here is emptied silently";
+    }
+    EXPECT_TRUE(shell.savePrompts.empty());
+}
+
+TEST(SaveDialogTest, AllFilesListsNamesWithoutADotToo) {
+    testing::TempDir dir;
+    dir.WriteText("with.dot", "");
+    dir.WriteText("nodot", "");
+    QFileDialog dialog(nullptr, u"另存为"_qs, PathText(dir.Path()));
+    dialog.setNameFilter(u"所有文件(*.*)"_qs);
+    MatchEveryName(dialog);
+    EXPECT_EQ(dialog.nameFilters(), QStringList{u"所有文件(*.*)"_qs});
+    const auto* files = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    const QModelIndex folder = files->index(PathText(dir.Path()));
+    QStringList listed;
+    // The folder loads in the background; the name with a dot shows under either filter.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        listed.clear();
+        for (int row = 0; row < files->rowCount(folder); ++row) {
+            listed << files->index(row, 0, folder).data().toString();
+        }
+        return listed.contains(u"with.dot"_qs);
+    }));
+    EXPECT_TRUE(listed.contains(u"nodot"_qs)) << listed.join(u' ').toStdString();
 }
 
 TEST_F(AppTest, FileOnTheCommandLineThatCannotBeOpenedEndsStartUp) {

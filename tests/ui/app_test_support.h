@@ -94,6 +94,15 @@ class FakeShell {
                     dialogs.push_back(shown);
                     return static_cast<int>(QDialog::Accepted);
                 },
+            .askYesNo =
+                [this](QWidget* owner, const QString& text, const QString& caption) {
+                    questions.push_back({owner, text, caption});
+                    if (yesAnswers == 0) {
+                        return false;
+                    }
+                    --yesAnswers;
+                    return true;
+                },
         });
     }
     ~FakeShell() { app::InstallShellHooks(std::move(previous_)); }
@@ -101,9 +110,11 @@ class FakeShell {
     FakeShell& operator=(const FakeShell&) = delete;
 
     std::deque<QString> saveAnswers;
+    int yesAnswers = 0;  // how many questions to answer "是"; the rest get "否"
 
     std::vector<SavePrompt> savePrompts;
     std::vector<Error> errors;
+    std::vector<Error> questions;
     std::vector<ModalDialog> dialogs;
 
   private:

@@ -63,6 +63,17 @@ TEST(ToolbarTest, StandardColoursFollowThePaletteAndOthersStay) {
         }
     }
     EXPECT_EQ(seen.size(), replaced.size()) << "every standard colour appears in the images";
+    // Text drawn in the shadow's standard grey stays text, not shadow.
+    const QImage chained =
+        LoadToolbarBitmap(IDR_MAINFRAME, ButtonPalette(0x808080, 0x445566, 0xC0C0C0, 0xFFFFFF));
+    for (int y = 0; y < standard.height(); ++y) {
+        for (int x = 0; x < standard.width(); ++x) {
+            if ((standard.pixel(x, y) | 0xFF000000U) == qRgb(0, 0, 0)) {
+                ASSERT_EQ(chained.pixel(x, y) | 0xFF000000U, qRgb(0x80, 0x80, 0x80))
+                    << x << "," << y;
+            }
+        }
+    }
     for (const int x : {0, 16, 32}) {
         EXPECT_EQ(recoloured.pixel(x, 14), palette.color(QPalette::Button).rgb())
             << "each image has the button face as background";

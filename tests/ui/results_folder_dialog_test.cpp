@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QToolButton>
+#include <filesystem>
+#include <utility>
 
 #include "results/folder_dialog.h"
 #include "results/path_text.h"
+#include "results_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvor::results {
 namespace {
@@ -33,6 +40,35 @@ TEST(FolderDialogTest, AnEmptyOrOneCharacterAnswerIsNoFolderExceptTheRoot) {
     };
     for (const auto& [path, usable] : cases) {
         EXPECT_EQ(IsUsableFolder(path), usable) << path.toStdString();
+    }
+}
+
+TEST(FolderDialogTest, OpensAtTheDesktopOrHomeThenAtTheFolderLastPicked) {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString first = QFileInfo(desktop).isDir() ? desktop : QDir::homePath();
+    const testing::TempDir picked;
+    for (const QString& expected : {first, testing::FolderText(picked.Path())}) {
+        const auto dialog = MakeFolderDialog(QStringLiteral("请选择搜索路径"), false);
+        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(expected).canonicalPath());
+        RememberPickedFolder(testing::FolderText(picked.Path()));
+    }
+    RememberPickedFolder({});
+}
+
+TEST(FolderDialogTest, AFolderWhoseNameIsNotUtf8IsFoundFromTheTextTheDialogShows) {
+    const testing::TempDir temp;
+    const std::filesystem::path odd = temp.MakeDir("\xff\xfe/a\xc3/plain");
+    temp.MakeDir("twins/\xfe");
+    temp.MakeDir("twins/\xff");
+    const std::pair<std::filesystem::path, std::filesystem::path> cases[] = {
+        {odd, odd},
+        {odd.parent_path(), odd.parent_path()},
+        {temp.Path() / "twins/\xff", temp.Path() / "twins/\xef\xbf\xbd"},  // which one is unknown
+        {temp.Path() / "gone\xff", temp.Path() / "gone\xef\xbf\xbd"},
+    };
+    for (const auto& [folder, expected] : cases) {
+        SCOPED_TRACE(folder.native());
+        EXPECT_EQ(PathFromText(DisplayText(folder)), expected);
     }
 }
 

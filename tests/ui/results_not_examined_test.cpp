@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTableWidget>
 #include <QTest>
 
 #include "results/not_examined_dialog.h"
 #include "results/not_examined_indicator.h"
+#include "results_test_support.h"
 
 namespace kalvor::results {
 namespace {
@@ -85,15 +88,59 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     }
 }
 
-TEST(NotExaminedIndicatorTest, AFullyExaminedSearchSaysSoAndOpensNothing) {
+TEST(NotExaminedIndicatorTest, NoNoteAfterAFullyExaminedSearchNorWhileANewOneRuns) {
     QWidget window;
     NotExaminedIndicator indicator(&window);
     window.show();
     indicator.ShowReport({});
-    EXPECT_EQ(indicator.text(), "0 个 .doc 文件未能检查");
-    EXPECT_FALSE(indicator.isEnabled());
+    EXPECT_FALSE(indicator.isVisible());
+
+    indicator.ShowReport({{"/d/a.doc", NotExaminedReason::Locked}});
+    EXPECT_TRUE(indicator.isVisible());
+    indicator.Clear();
+    EXPECT_FALSE(indicator.isVisible());
     QTest::mouseClick(&indicator, Qt::LeftButton);
     EXPECT_EQ(window.findChild<NotExaminedDialog*>(), nullptr);
+}
+
+TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPaths) {
+    testing::FakeDesktop desktop;
+    NotExaminedDialog dialog({{"/d/a.doc", NotExaminedReason::Locked},
+                              {"/d/b.doc", NotExaminedReason::TooShort},
+                              {"/e/closed", NotExaminedReason::FolderNotListed}},
+                             nullptr);
+    dialog.OnRightClick(QPoint(5, 5));
+    EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";
+
+    struct Case {
+        const char* name;
+        std::vector<int> rows;
+        unsigned choice;
+        std::vector<std::filesystem::path> opened;
+        QString clipboard;
+    };
+    const std::vector<Case> cases{
+        {"open folders, each once", {0, 1, 2}, 1, {"/d", "/e"}, ""},
+        {"copy paths", {0, 2}, 2, {}, "/d/a.doc\n/e/closed"},
+        {"menu closed", {0}, 0, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        desktop.opened.clear();
+        desktop.menuChoice = c.choice;
+        QGuiApplication::clipboard()->clear();
+        const QTableWidget& table = dialog.Table();
+        table.selectionModel()->clearSelection();
+        for (const int row : c.rows) {
+            table.selectionModel()->select(table.model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        dialog.OnRightClick(QPoint(5, 5));
+        EXPECT_EQ(desktop.menus.back(), (std::vector<testing::FakeDesktop::MenuItem>{
+                                            {1, "打开所在文件夹"}, {2, "复制路径"}}));
+        EXPECT_EQ(desktop.opened, c.opened);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.clipboard);
+    }
 }
 
 }  // namespace

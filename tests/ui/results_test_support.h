@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_operations.h"
 #include "results/desktop_seams.h"
 #include "results/results_model.h"
 #include "scan/result_row.h"
@@ -57,7 +58,12 @@ class FakeDesktop {
                 [this](QWidget* parent, const QString& text, const QString& caption) {
                     messages.push_back({parent, text, caption});
                 },
-            .openWithShell = [this](const std::filesystem::path& path) { opened.push_back(path); },
+            .openWithShell =
+                [this](const std::filesystem::path& path) {
+                    opened.push_back(path);
+                    return std::find(unopenable.begin(), unopenable.end(), path) ==
+                           unopenable.end();
+                },
             .popupMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
                 std::vector<MenuItem> items;
                 QAction* chosen = nullptr;
@@ -70,6 +76,10 @@ class FakeDesktop {
                 menus.push_back(std::move(items));
                 return chosen;
             },
+            .showWarning =
+                [this](QWidget* parent, const QString& text, const QString& caption) {
+                    warnings.push_back({parent, text, caption});
+                },
         });
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
@@ -78,9 +88,11 @@ class FakeDesktop {
 
     std::deque<QString> folderAnswers;
     unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
+    std::vector<std::filesystem::path> unopenable;  // paths the desktop has no program for
 
     std::vector<Pick> picks;
     std::vector<Message> messages;
+    std::vector<Message> warnings;
     std::vector<std::filesystem::path> opened;
     std::vector<std::vector<MenuItem>> menus;
 
@@ -92,13 +104,15 @@ inline QString FolderText(const std::filesystem::path& folder) {
     return QString::fromStdString(folder.string());
 }
 
-// A row for `path` as a search would list it, with made-up size and times.
+// A row for `path` as a search would list it, with made-up size and times in its cells; it knows
+// its file as it is now, when there is one.
 inline scan::ResultRow RowFor(const std::filesystem::path& path) {
     return {.path = path,
             .pathText = path.string(),
             .sizeText = "1536",
             .creationTimeText = "2008-03-05 09:07:02",
-            .modificationTimeText = "2009-06-30 17:45:02"};
+            .modificationTimeText = "2009-06-30 17:45:02",
+            .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{})};
 }
 
 inline std::string FileContents(const std::filesystem::path& path) {

@@ -122,7 +122,7 @@ TEST_F(SearchProgressTest, ShowsProgressModallyAndStopsOnCancel) {
     ASSERT_EQ(view.NotExaminedFiles().size(), 1U);
     EXPECT_EQ(view.NotExaminedFiles()[0].reason, scan::NotExaminedReason::Locked);
     ASSERT_EQ(desktop.messages.size(), 1U);
-    EXPECT_EQ(desktop.messages[0].text, "一共找到 3 个符合要求的文件！");
+    EXPECT_EQ(desktop.messages[0].text, "搜索已取消，已找到 3 个符合要求的文件。");
 }
 
 TEST_F(SearchProgressTest, EscapeAndClosingOnlyAskTheWalkToStop) {
@@ -145,15 +145,27 @@ TEST_F(SearchProgressTest, EscapeAndClosingOnlyAskTheWalkToStop) {
     EXPECT_EQ(desktop.messages.size(), 2U);
 }
 
-TEST_F(SearchProgressTest, AFailingWalkKeepsTheRowsFoundAndShowsNoSummary) {
-    view.SetFolderWalk([](const fs::path&, std::string_view, scan::SearchSink& sink,
-                          const scan::SearchOptions&) -> scan::SearchProgress {
-        sink.AddResultRow(RowFor("/w/1.doc"));
-        throw std::runtime_error("walk failed");
-    });
-    EXPECT_THROW(view.OnSearchFolder(), std::runtime_error);
-    EXPECT_EQ(view.Results().rowCount(), 1);
-    EXPECT_TRUE(desktop.messages.empty());
+TEST_F(SearchProgressTest, AFailingWalkKeepsTheRowsFoundAndSaysWhyItEndedInTheSummary) {
+    const std::vector<std::pair<const char*, std::function<void(scan::SearchSink&)>>> failures{
+        {"told to the sink", [](scan::SearchSink& sink) { sink.NoteSearchFailed("walk failed"); }},
+        {"thrown", [](scan::SearchSink&) { throw std::runtime_error("walk failed"); }},
+    };
+    for (const auto& [name, fail] : failures) {
+        SCOPED_TRACE(name);
+        desktop.folderAnswers = {QStringLiteral("/w")};
+        desktop.messages.clear();
+        view.SetFolderWalk([&fail](const fs::path&, std::string_view, scan::SearchSink& sink,
+                                   const scan::SearchOptions&) -> scan::SearchProgress {
+            sink.AddResultRow(RowFor("/w/1.doc"));
+            fail(sink);
+            return {};
+        });
+        view.OnSearchFolder();
+        EXPECT_EQ(view.Results().rowCount(), 1);
+        ASSERT_EQ(desktop.messages.size(), 1U);
+        EXPECT_EQ(desktop.messages[0].text,
+                  "搜索因错误提前结束（walk failed），已找到 1 个符合要求的文件。");
+    }
 }
 
 }  // namespace

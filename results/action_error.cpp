@@ -1,0 +1,76 @@
+#include "results/action_error.h"
+
+#include <array>
+#include <cerrno>
+#include <utility>
+
+namespace kalvor::results {
+
+namespace {
+
+class ActionErrorCategory final : public std::error_category {
+  public:
+    const char* name() const noexcept override { return "kalvor action"; }
+
+    std::string message(int value) const override {
+        return ReasonText({value, *this}).toStdString();
+    }
+};
+
+const ActionErrorCategory& Category() {
+    static const ActionErrorCategory category;
+    return category;
+}
+
+QString OwnReason(ActionError error) {
+    switch (error) {
+        case ActionError::FileChanged:
+            return QStringLiteral("搜索之后文件已被替换或修改");
+        case ActionError::FileGone:
+            return QStringLiteral("文件已不存在或无法访问");
+        case ActionError::ReplacesListedDocument:
+            return QStringLiteral("目标文件夹中的同名文件也在列表中，不会覆盖它");
+        case ActionError::NoApplication:
+            return QStringLiteral("没有可以打开它的程序");
+        case ActionError::FolderGone:
+            return QStringLiteral("所在文件夹已不存在");
+    }
+    return {};
+}
+
+// The system's errors a user can do something about, in the window's language.
+constexpr std::array<std::pair<std::errc, const char16_t*>, 8> kSystemReasons{{
+    {std::errc::permission_denied, u"没有权限"},
+    {std::errc::operation_not_permitted, u"没有权限"},
+    {std::errc::read_only_file_system, u"目标位于只读的文件系统"},
+    {std::errc::no_space_on_device, u"磁盘空间不足"},
+    {std::errc::no_such_file_or_directory, u"文件或文件夹不存在"},
+    {std::errc::filename_too_long, u"路径太长"},
+    {std::errc::is_a_directory, u"不是文件"},
+    {std::errc::invalid_argument, u"不是普通文件"},
+}};
+
+}  // namespace
+
+std::error_code make_error_code(ActionError error) {
+    return {static_cast<int>(error), Category()};
+}
+
+QString ReasonText(const std::error_code& error) {
+    if (error.category() == Category()) {
+        return OwnReason(static_cast<ActionError>(error.value()));
+    }
+    for (const auto& [condition, text] : kSystemReasons) {
+        if (error == condition) {
+            return QString::fromUtf16(text);
+        }
+    }
+#ifdef EDQUOT
+    if (error == std::error_code(EDQUOT, std::generic_category())) {
+        return QStringLiteral("磁盘配额已用完");
+    }
+#endif
+    return QString::fromLocal8Bit(error.message());
+}
+
+}  // namespace kalvor::results

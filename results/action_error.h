@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <system_error>
+
+namespace kalvor::results {
+
+// Why an action on a row left its file alone, beyond what the system itself reports.
+enum class ActionError {
+    FileChanged = 1,         // the path leads to another file than the search listed, or it changed
+    FileGone,                // nothing the action may touch is at the path any more
+    ReplacesListedDocument,  // the copy would replace a document the list holds
+    NoApplication,           // the desktop found nothing to open it with
+    FolderGone,              // the folder that held it is gone
+};
+
+std::error_code make_error_code(ActionError error);
+
+// A row whose action failed, and why.
+struct RowFailure {
+    int row = 0;
+    std::error_code error;
+};
+
+// Why an action failed, in words for the user.
+QString ReasonText(const std::error_code& error);
+
+}  // namespace kalvor::results
+
+template <>
+struct std::is_error_code_enum<kalvor::results::ActionError> : std::true_type {};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace kalvor::results {
+
+struct BackgroundTexts {
+    QString title;     // of the progress dialog
+    QString stopping;  // its label once the user asked to stop
+    QString widest;    // the widest label it shows, so that it keeps one width throughout
+};
+
+// Runs `work` on a worker thread. Meanwhile this thread paints and runs timers but takes no input,
+// `poll` runs every 50 ms and gives the dialog's label, and once the work has lasted longer than
+// about half a second a window-modal progress dialog over `owner` shows that label and offers to
+// cancel, which calls `requestStop` (Escape and the close button too; the dialog stays until the
+// work ends). Returns once the work has ended and `poll` ran a last time: true when the user
+// asked to stop. `work` must not let an exception escape.
+bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
+                     const std::function<void()>& work, const std::function<QString()>& poll,
+                     const std::function<void()>& requestStop);
+
+}  // namespace kalvor::results

@@ -1,0 +1,23 @@
+#include "results/cell_tip_delegate.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+namespace kalvor::results {
+
+bool CellTipDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip) {
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    if (sizeHint(option, index).width() > option.rect.width()) {
+        QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view,
+                           option.rect);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
+}
+
+}  // namespace kalvor::results
