@@ -18,6 +18,8 @@ struct DesktopHooks {
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
     std::function<void(const std::filesystem::path& path)> openWithShell;
     std::function<QAction*(QMenu& menu, const QPoint& globalPosition)> popupMenu;
+    std::function<QString(QWidget* parent, const QString& title, const QString& proposedPath)>
+        pickSaveFile;
 };
 
 // Installs `hooks` and returns the ones they replace.
@@ -34,5 +36,9 @@ void OpenWithShell(const std::filesystem::path& path);
 
 // Shows `menu` at `globalPosition` and returns the chosen action, or nothing.
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition);
+
+// A name for a new CSV file, asked for with `proposedPath` filled in; replacing an existing file
+// is confirmed first. Empty when the dialog was cancelled.
+QString PickSaveFile(QWidget* parent, const QString& title, const QString& proposedPath);
 
 }  // namespace kalvor::results

@@ -29,6 +29,7 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void RenumberRows();
 
     bool HasCommand(unsigned id) const override;
+    bool IsCommandAvailable(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
     void OnSearchFolder();
@@ -37,6 +38,7 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void OnCopyTo();
     void OnDeleteFile();
     void OnRemoveFromList();
+    void OnExportResults();
 
     void OnRightClick(const QPoint& globalPosition);
     void OnDoubleClick();

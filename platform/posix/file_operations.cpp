@@ -147,6 +147,22 @@ bool ReplaceWithCopy(const std::filesystem::path& source,
            copy.PutInPlace(destination.filename().native());
 }
 
+std::error_code ReplaceWithBytes(const std::filesystem::path& destination, std::string_view bytes) {
+    if (!destination.has_filename()) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    const std::filesystem::path folder =
+        destination.has_parent_path() ? destination.parent_path() : std::filesystem::path(".");
+    errno = 0;
+    PendingCopy file(folder, 0666);
+    if (file.File() >= 0 && WriteAll(file.File(), bytes.data(), bytes.size()) &&
+        fsync(file.File()) == 0 && file.PutInPlace(destination.filename().native())) {
+        return {};
+    }
+    // A write that took nothing without saying why leaves errno as it was.
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
 bool DeleteFileEntry(const std::filesystem::path& path) {
     // unlink() never removes a folder, even one put in the file's place a moment ago.
     return unlink(path.c_str()) == 0;

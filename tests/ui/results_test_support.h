@@ -46,12 +46,7 @@ class FakeDesktop {
             .pickFolder =
                 [this](const QString& title, bool allowNewFolder) {
                     picks.push_back({title, allowNewFolder});
-                    if (folderAnswers.empty()) {
-                        return QString();
-                    }
-                    QString answer = folderAnswers.front();
-                    folderAnswers.pop_front();
-                    return answer;
+                    return NextAnswer(folderAnswers);
                 },
             .showMessage =
                 [this](QWidget* parent, const QString& text, const QString& caption) {
@@ -70,6 +65,11 @@ class FakeDesktop {
                 menus.push_back(std::move(items));
                 return chosen;
             },
+            .pickSaveFile =
+                [this](QWidget*, const QString& title, const QString&) {
+                    saveTitles.push_back(title);
+                    return NextAnswer(saveAnswers);
+                },
         });
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
@@ -78,13 +78,25 @@ class FakeDesktop {
 
     std::deque<QString> folderAnswers;
     unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
+    std::deque<QString> saveAnswers;  // the file names the save dialog gives, then it cancels
 
     std::vector<Pick> picks;
     std::vector<Message> messages;
     std::vector<std::filesystem::path> opened;
     std::vector<std::vector<MenuItem>> menus;
+    std::vector<QString> saveTitles;
 
   private:
+    // A dialog's queued answer, or a cancel once there are none.
+    static QString NextAnswer(std::deque<QString>& answers) {
+        if (answers.empty()) {
+            return {};
+        }
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     results::DesktopHooks previous_;
 };
 
