@@ -1,6 +1,8 @@
 #include "cli/progress_line.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <string_view>
 
 #include "platform/utf8.h"
@@ -25,18 +27,19 @@ std::size_t ColumnsOf(std::string_view text) {
     return columns;
 }
 
-std::string TwoDigits(long long value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+std::string MinutesAndSeconds(std::chrono::seconds elapsed) {
+    const long long seconds = elapsed.count();
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%lld:%02lld", seconds / 60, seconds % 60);
+    return text.data();
 }
 
 }  // namespace
 
 std::string ProgressText(const scan::SearchProgress& progress, std::chrono::seconds elapsed) {
-    const long long seconds = elapsed.count();
     return "已搜索 " + std::to_string(progress.foldersListed) + " 个文件夹，检查 " +
            std::to_string(progress.documentsExamined) + " 个 .doc 文件，找到 " +
-           std::to_string(progress.documentsMarked) + " 个，用时 " + std::to_string(seconds / 60) +
-           ":" + TwoDigits(seconds % 60);
+           std::to_string(progress.documentsMarked) + " 个，用时 " + MinutesAndSeconds(elapsed);
 }
 
 ProgressLine::ProgressLine(std::ostream& terminal, bool shown)

@@ -39,8 +39,11 @@ version=$(dpkg-deb --field "$deb" Version)
 page=$(MANWIDTH=80 man -l /usr/share/man/man1/kalvor-scan.1.gz 2>&1)
 grep -q '^EXIT STATUS' <<<"$page"
 grep -q "kalvor $version" <<<"$page"
-! grep -qi 'warning' <<<"$page"
+if grep -qi 'warning' <<<"$page"; then
+    echo "FAIL: man warns about the manual page: $page" >&2
+    exit 1
+fi
 if command -v mandb >/dev/null; then
     [ "$(man -w kalvor-scan)" = /usr/share/man/man1/kalvor-scan.1.gz ]
 fi
-echo "ok: the package installs, kalvor-scan runs from PATH, and its manual page reads
+echo "ok: the package installs, kalvor-scan runs from PATH, and its manual page reads"
