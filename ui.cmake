@@ -11,7 +11,7 @@ list(FILTER KALVOR_UI_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
 add_library(kalvor_ui STATIC ${KALVOR_UI_SOURCES})
 set_target_properties(kalvor_ui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(kalvor_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_ui PUBLIC kalvor_core Qt6::Widgets)
+target_link_libraries(kalvor_ui PUBLIC kalvor_core kalvor_report Qt6::Widgets)
 
 add_executable(kalvor app/main.cpp)
 target_link_libraries(kalvor PRIVATE kalvor_ui)

@@ -5,7 +5,8 @@
 namespace kalvor::app {
 
 bool CommandRouter::IsEnabled(unsigned id) const {
-    return TargetOf(id) != nullptr;
+    const CommandTarget* target = TargetOf(id);
+    return target != nullptr && target->IsCommandAvailable(id);
 }
 
 bool CommandRouter::Execute(unsigned id) const {

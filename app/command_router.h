@@ -13,7 +13,8 @@ class CommandRouter {
   public:
     CommandRouter(std::initializer_list<CommandTarget*> route) : route_(route) {}
 
-    // True when some target on the route handles `id`: its menu item and button are enabled.
+    // True when some target on the route handles `id` and lets it run now: its menu item and
+    // button are enabled.
     bool IsEnabled(unsigned id) const;
 
     // Hands `id` to the first target that handles it; false when none does.

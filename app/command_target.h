@@ -11,6 +11,10 @@ class CommandTarget {
 
     virtual bool HasCommand(unsigned id) const = 0;
 
+    // Whether command `id`, which this target's map holds, can run now; its item is grayed
+    // while it cannot. Most commands always can.
+    virtual bool IsCommandAvailable(unsigned /*id*/) const { return true; }
+
     // Runs the handler of `id` when this target's map holds it; false otherwise.
     virtual bool OnCommand(unsigned id) = 0;
 };

@@ -36,6 +36,19 @@ std::string_view ShortEscape(char byte) {
     }
 }
 
+std::string_view LineBreakingEscape(char32_t codePoint) {
+    switch (codePoint) {
+        case 0x85:
+            return "\\u0085";
+        case 0x2028:
+            return "\\u2028";
+        case 0x2029:
+            return "\\u2029";
+        default:
+            return {};
+    }
+}
+
 std::string EscapeField(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -52,7 +65,8 @@ std::string EscapeField(std::string_view bytes) {
             }
             bytes.remove_prefix(1);
         } else {
-            out += bytes.substr(0, decoded->length);
+            const std::string_view escape = LineBreakingEscape(decoded->codePoint);
+            out += escape.empty() ? bytes.substr(0, decoded->length) : escape;
             bytes.remove_prefix(decoded->length);
         }
     }

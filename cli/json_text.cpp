@@ -22,9 +22,19 @@ void AppendJsonCharacter(char c, std::string& out) {
 }  // namespace
 
 std::string JsonString(std::string_view text) {
+    const std::string valid = platform::ToValidUtf8(text);
     std::string out = "\"";
-    for (const char c : platform::ToValidUtf8(text)) {
-        AppendJsonCharacter(c, out);
+    for (std::string_view rest = valid; !rest.empty();) {
+        const platform::DecodedCharacter character = *platform::DecodeUtf8(rest);
+        const std::string_view escape = LineBreakingEscape(character.codePoint);
+        if (!escape.empty()) {
+            out += escape;
+        } else {
+            for (const char c : rest.substr(0, character.length)) {
+                AppendJsonCharacter(c, out);
+            }
+        }
+        rest.remove_prefix(character.length);
     }
     out += '"';
     return out;

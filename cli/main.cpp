@@ -6,7 +6,13 @@
 #include "platform/command_line.h"
 
 int main(int argc, char** argv) {
-    kalvor::platform::UseUtf8Console();
-    const std::vector<std::string> args = kalvor::platform::CommandLineArguments(argc, argv);
-    return kalvor::cli::RunScanCommand(args, std::cout, std::cerr);
+    namespace platform = kalvor::platform;
+    platform::GuardStandardStreams();
+    platform::UseUtf8Console();
+    const std::vector<std::string> args = platform::CommandLineArguments(argc, argv);
+    const kalvor::cli::ScanEnvironment environment{
+        .outputIsTerminal = platform::IsTerminal(platform::StandardStream::Output),
+        .errorIsTerminal = platform::IsTerminal(platform::StandardStream::Error),
+    };
+    return kalvor::cli::RunScanCommand(args, std::cout, std::cerr, environment);
 }

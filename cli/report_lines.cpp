@@ -1,8 +1,11 @@
 #include "cli/report_lines.h"
 
+#include <array>
+
 #include "cli/byte_text.h"
 #include "cli/json_text.h"
 #include "platform/path_text.h"
+#include "report/csv_record.h"
 
 namespace kalvor::cli {
 
@@ -27,9 +30,35 @@ std::string PathField(const std::filesystem::path& path) {
 #endif
 }
 
+// A path as CSV's quoting carries it, line breaks and all, when it is UTF-8; else escaped as the
+// text output escapes it. The second field says which.
+std::array<std::string, 2> CsvPathFields(const std::filesystem::path& path) {
+    const std::string bytes = platform::PathBytes(path);
+    if (IsValidUtf8(bytes)) {
+        return {bytes, "0"};
+    }
+    return {EscapeField(bytes), "1"};
+}
+
 }  // namespace
 
+std::string HeaderLine(OutputFormat format) {
+    if (format != OutputFormat::Csv) {
+        return {};
+    }
+    const std::array<std::string, 6> titles{"number",  "path",     "size",
+                                            "created", "modified", "path_escaped"};
+    return report::CsvRecord(titles);
+}
+
 std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat format) {
+    if (format == OutputFormat::Csv) {
+        const auto [path, escaped] = CsvPathFields(row.path);
+        const std::array<std::string, 6> fields{
+            std::to_string(number),   path,   row.sizeText, row.creationTimeText,
+            row.modificationTimeText, escaped};
+        return report::CsvRecord(fields);
+    }
     if (format == OutputFormat::Json) {
         return "{\"number\":" + std::to_string(number) + "," + JsonPathMembers(row.path) +
                ",\"size\":" + row.sizeText + ",\"created\":" + JsonString(row.creationTimeText) +
@@ -42,6 +71,10 @@ std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,
                             OutputFormat format) {
     const std::string token(scan::ReasonToken(reason));
+    if (format == OutputFormat::Csv) {
+        const auto [field, escaped] = CsvPathFields(path);
+        return report::CsvRecord(std::array<std::string, 4>{"not-examined", token, field, escaped});
+    }
     if (format == OutputFormat::Json) {
         return "{\"kind\":\"not-examined\",\"reason\":" + JsonString(token) + "," +
                JsonPathMembers(path) + "}\n";
@@ -50,6 +83,11 @@ std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExamined
 }
 
 std::string FolderNotListedLine(const std::filesystem::path& folder, OutputFormat format) {
+    if (format == OutputFormat::Csv) {
+        const auto [field, escaped] = CsvPathFields(folder);
+        return report::CsvRecord(
+            std::array<std::string, 4>{"folder-not-listed", "", field, escaped});
+    }
     if (format == OutputFormat::Json) {
         return "{\"kind\":\"folder-not-listed\"," + JsonPathMembers(folder) + "}\n";
     }

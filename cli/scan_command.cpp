@@ -1,14 +1,12 @@
 #include "cli/scan_command.h"
 
-#include <charconv>
-#include <filesystem>
+#include <cerrno>
 #include <optional>
-#include <string_view>
 #include <system_error>
 
-#include "cli/report_lines.h"
+#include "cli/progress_line.h"
+#include "cli/scan_arguments.h"
 #include "platform/path_text.h"
-#include "scan/folder_search.h"
 
 namespace kalvor::cli {
 
@@ -18,164 +16,57 @@ namespace {
 
 constexpr int kExitFound = 0;
 constexpr int kExitNoneFound = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitTrouble = 2;
 
-constexpr unsigned kMaxJobs = 1024;
 constexpr std::string_view kExtension = ".doc";
 
-constexpr std::string_view kUsage =
-    "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json] FOLDER\n";
+// Remembers why `out` first failed; errno still holds the reason right after the failed write.
+class OutputCheck {
+  public:
+    explicit OutputCheck(std::ostream& out) : out_(out) {}
 
-constexpr std::string_view kHelp =
-    "\n"
-    "Finds the Word 97-2003 documents (.doc) anywhere below FOLDER that carry one of the\n"
-    "classification markings 秘密, 机密 or 绝密, and prints one line for each, in the order the\n"
-    "folders are walked. A line holds five fields separated by tabs: number, full path, size in\n"
-    "bytes, creation time and modification time (local time, YYYY-MM-DD HH:MM:SS). How many were\n"
-    "found is said on standard error.\n"
-    "\n"
-    "A path is printed as it is unless it holds a byte that would break the line apart or that\n"
-    "is not UTF-8: a backslash is printed as \\\\, a tab as \\t, a line feed as \\n, a carriage\n"
-    "return as \\r, and any other control byte or byte that is not part of UTF-8 as \\xNN (two\n"
-    "lower-case hex digits). Undoing these escapes gives the exact bytes of the file's name.\n"
-    "\n"
-    "A .doc file is examined only when it is a Word 97-2003 document that can be opened for\n"
-    "reading and writing and that no other program holds; read-only and locked files are passed\n"
-    "over, and how many were passed over is said on standard error, as is how many folders could\n"
-    "not be listed (their contents were not searched). Files are only read, never changed.\n"
-    "\n"
-    "Options:\n"
-    "  --not-examined  also list, on standard error, every .doc file that could not be examined,\n"
-    "                  each with the reason (read-only, locked, not-compound-file, ...), and "
-    "every\n"
-    "                  folder that could not be listed\n"
-    "  --jobs N        examine up to N files at once (1 to 1024; default: one per core)\n"
-    "  --format F      text (the default) or json: one JSON object per line (JSON Lines) with\n"
-    "                  the members number, path, size, created and modified; a path that is not\n"
-    "                  UTF-8 shows U+FFFD in \"path\" and comes exactly, as hex bytes, in\n"
-    "                  \"path_bytes\". The lines of --not-examined are then JSON objects too,\n"
-    "                  with \"kind\" \"not-examined\" (and \"reason\") or \"folder-not-listed\".\n"
-    "  --help          show this text and stop\n"
-    "\n"
-    "Exit status: 0 when at least one marked document was found, 1 when none was, 2 when the\n"
-    "command line is wrong or FOLDER is not a folder that can be read.\n";
+    // False once a write to `out` has failed.
+    bool Healthy() {
+        if (!out_ && !error_.has_value()) {
+            error_ = errno != 0 ? errno : EIO;
+        }
+        return !error_.has_value();
+    }
 
-struct ScanArguments {
-    bool help = false;
-    bool listNotExamined = false;
-    OutputFormat format = OutputFormat::Text;
-    unsigned jobs = scan::DefaultJobs();
-    std::optional<fs::path> folder;
+    std::string Reason() const { return std::generic_category().message(error_.value_or(EIO)); }
+
+  private:
+    std::ostream& out_;
+    std::optional<int> error_;
 };
 
-std::optional<unsigned> ParseJobs(std::string_view text) {
-    unsigned jobs = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
-    if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) {
-        return std::nullopt;
-    }
-    return jobs;
-}
-
-std::optional<OutputFormat> ParseFormat(std::string_view text) {
-    if (text == "text") {
-        return OutputFormat::Text;
-    }
-    if (text == "json") {
-        return OutputFormat::Json;
-    }
-    return std::nullopt;
-}
-
-// Whether args[i] is the option `name`. If so, `value` gets its value, given as "--name VALUE"
-// (taking the next argument) or as "--name=VALUE", or nothing when the value is missing.
-bool TakeOption(std::span<const std::string> args, std::size_t& i, std::string_view name,
-                std::optional<std::string_view>& value) {
-    const std::string_view arg = args[i];
-    value.reset();
-    if (arg == name) {
-        if (i + 1 < args.size()) {
-            value = args[++i];
-        }
-        return true;
-    }
-    if (arg.starts_with(name) && arg.substr(name.size()).starts_with("=")) {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
-
-// Takes one option that is not a plain switch; on a usage error returns what is wrong.
-std::optional<std::string> ParseValueOption(std::span<const std::string> args, std::size_t& i,
-                                            ScanArguments& parsed) {
-    std::optional<std::string_view> value;
-    if (TakeOption(args, i, "--jobs", value)) {
-        if (!value.has_value()) {
-            return "--jobs needs a number";
-        }
-        const std::optional<unsigned> jobs = ParseJobs(*value);
-        if (!jobs.has_value()) {
-            return "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
-        }
-        parsed.jobs = *jobs;
-        return std::nullopt;
-    }
-    if (TakeOption(args, i, "--format", value)) {
-        const std::optional<OutputFormat> format =
-            value.has_value() ? ParseFormat(*value) : std::nullopt;
-        if (!format.has_value()) {
-            return "--format takes text or json";
-        }
-        parsed.format = *format;
-        return std::nullopt;
-    }
-    return "unknown option " + args[i];
-}
-
-// Fills `parsed`; on a usage error returns what is wrong.
-std::optional<std::string> ParseArguments(std::span<const std::string> args,
-                                          ScanArguments& parsed) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (optionsEnded || !arg.starts_with("-") || arg == "-") {
-            if (parsed.folder.has_value()) {
-                return "only one FOLDER can be searched";
-            }
-            parsed.folder = platform::PathFromArgument(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            parsed.help = true;
-        } else if (arg == "--not-examined") {
-            parsed.listNotExamined = true;
-        } else if (std::optional<std::string> problem = ParseValueOption(args, i, parsed)) {
-            return problem;
-        }
-    }
-    if (!parsed.help && !parsed.folder.has_value()) {
-        return "no FOLDER given";
-    }
-    return std::nullopt;
-}
-
 // Prints each marked document as it is found, and each document not examined and each folder not
-// listed when asked to; counts the folders not listed.
+// listed when asked to; counts the folders not listed, keeps the status line and notes whether
+// the output failed or the search stopped early. A failed output ends the search: nothing more
+// could be told.
 class PrintingSink final : public scan::SearchSink {
   public:
-    PrintingSink(std::ostream& out, std::ostream& err, const ScanArguments& arguments)
+    PrintingSink(std::ostream& out, std::ostream& err, OutputCheck& output,
+                 const ScanArguments& arguments, const ScanEnvironment& environment)
         : out_(out),
           err_(err),
+          output_(output),
+          progressLine_(err, arguments.forceProgress || environment.errorIsTerminal),
           listNotExamined_(arguments.listNotExamined),
+          rowsShareTheTerminal_(environment.outputIsTerminal),
           format_(arguments.format) {}
 
     void AddResultRow(const scan::ResultRow& row) override {
+        if (rowsShareTheTerminal_) {
+            progressLine_.Erase();
+        }
         out_ << RowLine(++rowsPrinted_, row, format_);
+        output_.Healthy();
     }
 
     void NoteNotExamined(const fs::path& path, scan::NotExaminedReason reason) override {
         if (listNotExamined_) {
+            progressLine_.Erase();
             err_ << NotExaminedLine(path, reason, format_);
         }
     }
@@ -183,43 +74,72 @@ class PrintingSink final : public scan::SearchSink {
     void NoteFolderNotListed(const fs::path& folder) override {
         ++foldersNotListed_;
         if (listNotExamined_) {
+            progressLine_.Erase();
             err_ << FolderNotListedLine(folder, format_);
         }
     }
 
+    void NoteProgress(const scan::SearchProgress& progress) override {
+        progressLine_.Show(progress);
+    }
+
+    void NoteSearchFailed(const std::string& what) override { searchFailure_ = what; }
+
+    bool StopRequested() override { return !output_.Healthy(); }
+
     std::size_t FoldersNotListed() const { return foldersNotListed_; }
+    const std::optional<std::string>& SearchFailure() const { return searchFailure_; }
+    void EraseProgress() { progressLine_.Erase(); }
 
   private:
     std::ostream& out_;
     std::ostream& err_;
+    OutputCheck& output_;
+    ProgressLine progressLine_;
     bool listNotExamined_;
+    bool rowsShareTheTerminal_;
     OutputFormat format_;
     std::size_t rowsPrinted_ = 0;
     std::size_t foldersNotListed_ = 0;
+    std::optional<std::string> searchFailure_;
 };
 
 int UsageError(std::ostream& err, std::string_view problem) {
     err << "kalvor-scan: " << problem << '\n' << kUsage << "Try 'kalvor-scan --help' for more.\n";
-    return kExitUsage;
+    return kExitTrouble;
 }
 
 int FolderError(std::ostream& err, const fs::path& folder, std::string_view problem) {
     err << "kalvor-scan: " << platform::PathBytes(folder) << ": " << problem << '\n';
-    return kExitUsage;
+    return kExitTrouble;
 }
 
-}  // namespace
+// `status`, unless what was written to `out` did not all arrive: a report that lost lines must
+// not pass for a complete one.
+int CheckedStatus(std::ostream& out, std::ostream& err, OutputCheck& output, int status) {
+    out.flush();
+    if (output.Healthy()) {
+        return status;
+    }
+    err << "kalvor-scan: cannot write to standard output: " << output.Reason() << '\n';
+    return kExitTrouble;
+}
 
-int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
-    ScanArguments parsed;
-    if (const std::optional<std::string> problem = ParseArguments(args, parsed)) {
-        return UsageError(err, *problem);
+void PrintSummary(std::ostream& err, const scan::SearchProgress& progress,
+                  const PrintingSink& sink) {
+    err << "一共找到 " << progress.documentsMarked << " 个符合要求的文件！\n";
+    if (progress.documentsNotExamined > 0) {
+        err << "另有 " << progress.documentsNotExamined
+            << " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
     }
-    if (parsed.help) {
-        out << kUsage << kHelp;
-        return kExitFound;
+    if (sink.FoldersNotListed() > 0) {
+        err << "另有 " << sink.FoldersNotListed() << " 个文件夹无法打开，其中的内容没有搜索。\n";
     }
-    const fs::path& folder = *parsed.folder;
+}
+
+int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
+           const ScanEnvironment& environment) {
+    const fs::path& folder = *arguments.folder;
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
     if (status.type() == fs::file_type::none) {
@@ -232,23 +152,50 @@ int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::os
         return FolderError(err, folder, "not a folder");
     }
 
-    PrintingSink sink(out, err, parsed);
+    OutputCheck output(out);
+    PrintingSink sink(out, err, output, arguments, environment);
+    out << HeaderLine(arguments.format);
     const scan::SearchProgress progress =
-        scan::SearchFolder(folder, kExtension, sink, {parsed.jobs});
+        environment.search(folder, kExtension, sink, {arguments.jobs});
+    sink.EraseProgress();
+    if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
+        return kExitTrouble;
+    }
+    if (sink.SearchFailure().has_value()) {
+        err << "kalvor-scan: the search stopped early: " << *sink.SearchFailure()
+            << "; what was printed is what it found until then\n";
+        return kExitTrouble;
+    }
     // Reporting "none found" for a folder that could not even be read would pass for a clean
     // result.
     if (progress.foldersListed == 0) {
         return FolderError(err, folder, "cannot be read");
     }
-    err << "一共找到 " << progress.documentsMarked << " 个符合要求的文件！\n";
-    if (progress.documentsNotExamined > 0) {
-        err << "另有 " << progress.documentsNotExamined
-            << " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
-    }
-    if (sink.FoldersNotListed() > 0) {
-        err << "另有 " << sink.FoldersNotListed() << " 个文件夹无法打开，其中的内容没有搜索。\n";
+    if (!arguments.quiet) {
+        PrintSummary(err, progress, sink);
     }
     return progress.documentsMarked > 0 ? kExitFound : kExitNoneFound;
+}
+
+}  // namespace
+
+int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                   const ScanEnvironment& environment) {
+    ScanArguments arguments;
+    arguments.jobs = scan::DefaultJobs();
+    if (const std::optional<std::string> problem = ParseArguments(args, arguments)) {
+        return UsageError(err, *problem);
+    }
+    if (arguments.help || arguments.version) {
+        OutputCheck output(out);
+        if (arguments.help) {
+            out << kUsage << kHelp;
+        } else {
+            out << "kalvor-scan " << KALVOR_VERSION << '\n';
+        }
+        return CheckedStatus(out, err, output, kExitFound);
+    }
+    return Search(arguments, out, err, environment);
 }
 
 }  // namespace kalvor::cli

@@ -1,15 +1,33 @@
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
+
+#include "scan/folder_search.h"
 
 namespace kalvor::cli {
 
+using FolderSearch = std::function<scan::SearchProgress(
+    const std::filesystem::path& folder, std::string_view extension, scan::SearchSink& sink,
+    const scan::SearchOptions& options)>;
+
+// Where kalvor-scan runs. Tests put a search of their own in place of the real one.
+struct ScanEnvironment {
+    bool outputIsTerminal = false;
+    bool errorIsTerminal = false;
+    FolderSearch search = &scan::SearchFolder;
+};
+
 // Runs `kalvor-scan` with the arguments that follow the program name. Marked documents go to
-// `out`, one tab-separated line each; the summary and every complaint go to `err`. Returns the
-// exit status: 0 when something was found, 1 when nothing was, 2 on a usage error or a FOLDER
-// that cannot be searched.
-int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+// `out`, one line each; the summary and every complaint go to `err`, and so does a status line
+// while searching when `err` is a terminal. Returns the exit status: 0 when something was found,
+// 1 when nothing was, 2 on a usage error, a FOLDER that cannot be searched, output that could not
+// be written or a search that stopped early.
+int RunScanCommand(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                   const ScanEnvironment& environment = {});
 
 }  // namespace kalvor::cli

@@ -12,6 +12,14 @@ if(TARGET kalvor)
     endif()
 endif()
 if(UNIX AND NOT APPLE)
+    # The manual page with this version filled in, compressed as Debian keeps manual pages.
+    configure_file(docs/kalvor-scan.1 ${CMAKE_CURRENT_BINARY_DIR}/kalvor-scan.1 @ONLY)
+    set(KALVOR_MAN_PAGE ${CMAKE_CURRENT_BINARY_DIR}/kalvor-scan.1.gz)
+    add_custom_command(OUTPUT ${KALVOR_MAN_PAGE}
+                       COMMAND gzip -9 --no-name --force --keep ${CMAKE_CURRENT_BINARY_DIR}/kalvor-scan.1
+                       DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/kalvor-scan.1)
+    add_custom_target(kalvor_man_page ALL DEPENDS ${KALVOR_MAN_PAGE})
+    install(FILES ${KALVOR_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES packaging/kalvor.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(FILES res/images/app_48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
             RENAME kalvor.png)

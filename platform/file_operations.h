@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "platform/directory_listing.h"
@@ -31,6 +32,11 @@ std::optional<FileFingerprint> FingerprintOf(const std::filesystem::path& path);
 // when anything failed, else none.
 std::error_code ReplaceWithCopy(const std::filesystem::path& source,
                                 const std::filesystem::path& destination);
+
+// Writes `bytes` as the file `destination`, replacing a file of that name, the same way: the
+// destination is the complete new file or stays as it was, with nothing left beside it. The
+// system's error when anything failed, none otherwise.
+std::error_code ReplaceWithBytes(const std::filesystem::path& destination, std::string_view bytes);
 
 // Removes the entry `path` from its folder unless it is a folder: a file, or a link as a link
 // (its target stays). The system's error when nothing was removed, else none.

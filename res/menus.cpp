@@ -8,9 +8,10 @@ namespace kalvor::res {
 
 namespace {
 
-constexpr std::array<MenuItem, 6> kFileItems{{
+constexpr std::array<MenuItem, 7> kFileItems{{
     {ID_FILE_OPEN, u"打开(&O)...\tCtrl+O", 0},
     {ID_FILE_SAVE, u"保存(&S)\tCtrl+S", 0},
+    {ID_FILE_EXPORT, u"导出结果(&E)...", 0},
     {0, nullptr, 0},
     {ID_FILE_MRU_FILE1, u"最近的文件", kMenuGrayed},
     {0, nullptr, 0},

@@ -19,6 +19,7 @@
 #define ID_REMOVE_FROM_LIST 32778
 #define ID_SHELL_OPEN 32779
 #define ID_OPEN_FOLDER 32781
+#define ID_FILE_EXPORT 32782
 
 // Standard commands
 #define ID_FILE_NEW 57600

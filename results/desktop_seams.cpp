@@ -92,4 +92,19 @@ QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {
     return menu.exec(globalPosition);
 }
 
+QString PickSaveFile(QWidget* parent, const QString& title, const QString& proposedPath) {
+    if (Hooks().pickSaveFile) {
+        return Hooks().pickSaveFile(parent, title, proposedPath);
+    }
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("所有文件 (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(proposedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
 }  // namespace kalvor::results

@@ -19,6 +19,8 @@ struct DesktopHooks {
     std::function<bool(const std::filesystem::path& path)> openWithShell;
     std::function<QAction*(QMenu& menu, const QPoint& globalPosition)> popupMenu;
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showWarning;
+    std::function<QString(QWidget* parent, const QString& title, const QString& proposedPath)>
+        pickSaveFile;
 };
 
 // Installs `hooks` and returns the ones they replace.
@@ -40,5 +42,9 @@ bool OpenWithShell(const std::filesystem::path& path);
 
 // Shows `menu` at `globalPosition` and returns the chosen action, or nothing.
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition);
+
+// A name for a new CSV file, asked for with `proposedPath` filled in; replacing an existing file
+// is confirmed first. Empty when the dialog was cancelled.
+QString PickSaveFile(QWidget* parent, const QString& title, const QString& proposedPath);
 
 }  // namespace kalvor::results

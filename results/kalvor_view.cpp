@@ -23,6 +23,7 @@
 #include "results/file_actions.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
+#include "results/result_export.h"
 #include "results/results_model.h"
 #include "results/row_hover.h"
 
@@ -35,13 +36,14 @@ constexpr std::chrono::milliseconds kHoverSelectDelay{400};
 
 using Entry = app::CommandMapEntry<CkalvorView>;
 
-constexpr std::array<Entry, 6> kCommandEntries{{
+constexpr std::array<Entry, 7> kCommandEntries{{
     app::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
     app::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
     app::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
     app::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
     app::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
     app::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
+    app::OnCommandEntry<CkalvorView>(ID_FILE_EXPORT, &CkalvorView::OnExportResults),
 }};
 
 constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
@@ -125,6 +127,11 @@ void CkalvorView::RenumberRows() {
 
 bool CkalvorView::HasCommand(unsigned id) const {
     return kCommandMap.Has(id);
+}
+
+bool CkalvorView::IsCommandAvailable(unsigned id) const {
+    // An export of nothing would be a report that says nothing.
+    return id != ID_FILE_EXPORT || model_->rowCount() > 0 || !notExamined_.empty();
 }
 
 bool CkalvorView::OnCommand(unsigned id) {
@@ -327,6 +334,10 @@ void CkalvorView::RemoveRowsKeepingPlace(const std::vector<int>& rows) {
         verticalScrollBar()->setValue(scroll);
     }
     RenumberRows();
+}
+
+void CkalvorView::OnExportResults() {
+    ExportResults(this, *model_, notExamined_);
 }
 
 void CkalvorView::OnRightClick(const QPoint& globalPosition) {

@@ -32,6 +32,7 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     QSize sizeHint() const override;
 
     bool HasCommand(unsigned id) const override;
+    bool IsCommandAvailable(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
     void OnSearchFolder();
@@ -40,6 +41,7 @@ class CkalvorView final : public QTableView, public app::CommandTarget {
     void OnCopyTo();
     void OnDeleteFile();
     void OnRemoveFromList();
+    void OnExportResults();
 
     void OnRightClick(const QPoint& globalPosition);
     void OnDoubleClick();

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-scripts/ensure-packages.sh dpkg-dev desktop-file-utils
+scripts/ensure-packages.sh dpkg-dev desktop-file-utils man-db
 
 build=build-package
 rm -f "$build"/kalvor_*.deb
@@ -27,10 +27,23 @@ trap '"${sudo_cmd[@]}" apt-get remove -y -qq kalvor >/dev/null' EXIT
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "./$deb" >/dev/null
 
 for file in /usr/bin/kalvor /usr/bin/kalvor-scan /usr/share/applications/kalvor.desktop \
-    /usr/share/icons/hicolor/48x48/apps/kalvor.png; do
+    /usr/share/icons/hicolor/48x48/apps/kalvor.png /usr/share/man/man1/kalvor-scan.1.gz; do
     [ -e "$file" ] || { echo "FAIL: the package did not install $file" >&2; exit 1; }
 done
 desktop-file-validate /usr/share/applications/kalvor.desktop
 [ "$(command -v kalvor-scan)" = /usr/bin/kalvor-scan ]
 kalvor-scan --help | head -1 | grep -q '^Usage: kalvor-scan'
-echo "ok: the package installs, and kalvor-scan runs from PATH"
+version=$(dpkg-deb --field "$deb" Version)
+[ "$(kalvor-scan --version)" = "kalvor-scan $version" ]
+# The manual page renders without complaint and names the installed version.
+page=$(MANWIDTH=80 man -l /usr/share/man/man1/kalvor-scan.1.gz 2>&1)
+grep -q '^EXIT STATUS' <<<"$page"
+grep -q "kalvor $version" <<<"$page"
+if grep -qi 'warning' <<<"$page"; then
+    echo "FAIL: man warns about the manual page: $page" >&2
+    exit 1
+fi
+if command -v mandb >/dev/null; then
+    [ "$(man -w kalvor-scan)" = /usr/share/man/man1/kalvor-scan.1.gz ]
+fi
+echo "ok: the package installs, kalvor-scan runs from PATH, and its manual page reads"

@@ -173,6 +173,21 @@ std::error_code ReplaceWithCopy(const std::filesystem::path& source,
     return {};
 }
 
+std::error_code ReplaceWithBytes(const std::filesystem::path& destination, std::string_view bytes) {
+    if (!destination.has_filename()) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    const std::filesystem::path folder =
+        destination.has_parent_path() ? destination.parent_path() : std::filesystem::path(".");
+    errno = 0;
+    PendingCopy file(folder, 0666);
+    if (file.File() >= 0 && WriteAll(file.File(), bytes.data(), bytes.size()) &&
+        fsync(file.File()) == 0 && file.PutInPlace(destination.filename().native())) {
+        return {};
+    }
+    return LastError();
+}
+
 std::error_code DeleteFileEntry(const std::filesystem::path& path) {
     // unlink() never removes a folder, even one put in the file's place a moment ago.
     return unlink(path.c_str()) == 0 ? std::error_code() : LastError();

@@ -32,4 +32,12 @@ void UseUtf8Console() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+void GuardStandardStreams() {}
+
+bool IsTerminal(StandardStream stream) {
+    DWORD mode = 0;
+    const DWORD handle = stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
+    return GetConsoleMode(GetStdHandle(handle), &mode) != 0;
+}
+
 }  // namespace kalvor::platform

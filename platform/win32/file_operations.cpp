@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/file_stamp.h"
 
@@ -40,6 +41,18 @@ std::filesystem::path TemporaryPath(const std::filesystem::path& destination) {
         bits >>= 4;
     }
     return destination.parent_path() / name;
+}
+
+// Moves the finished partial file over `destination`, or removes it when that fails.
+std::error_code PutInPlace(const std::filesystem::path& partial,
+                           const std::filesystem::path& destination) {
+    if (!MoveFileExW(partial.c_str(), destination.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::error_code error = LastError();
+        DeleteFileW(partial.c_str());
+        return error;
+    }
+    return {};
 }
 
 }  // namespace
@@ -86,14 +99,51 @@ std::error_code ReplaceWithCopy(const std::filesystem::path& source,
         return LastError();
     }
     SetFileAttributesW(partial.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    if (!MoveFileExW(partial.c_str(), destination.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const std::error_code error = LastError();
-        DeleteFileW(partial.c_str());
+    if (const std::error_code error = PutInPlace(partial, destination)) {
         return error;
     }
     SetFileAttributesW(destination.c_str(), GetFileAttributesW(source.c_str()));
     return {};
+}
+
+std::error_code ReplaceWithBytes(const std::filesystem::path& destination, std::string_view bytes) {
+    // As a copy: a hidden name beside the destination until the bytes are on disk.
+    std::filesystem::path partial;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && file == INVALID_HANDLE_VALUE;
+         ++attempt) {
+        partial = TemporaryPath(destination);
+        file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return LastError();
+    }
+    constexpr std::size_t kLargestWrite = 1 << 30;
+    bool written = true;
+    for (std::string_view rest = bytes; written && !rest.empty();) {
+        DWORD count = 0;
+        written =
+            WriteFile(file, rest.data(), static_cast<DWORD>(std::min(rest.size(), kLargestWrite)),
+                      &count, nullptr) != 0;
+        rest.remove_prefix(count);
+    }
+    written = written && FlushFileBuffers(file) != 0;
+    const std::error_code writeError = written ? std::error_code() : LastError();
+    CloseHandle(file);
+    if (writeError) {
+        DeleteFileW(partial.c_str());
+        return writeError;
+    }
+    const std::error_code error = PutInPlace(partial, destination);
+    if (!error) {
+        SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    return error;
 }
 
 std::error_code DeleteFileEntry(const std::filesystem::path& path) {

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,10 +90,14 @@ TEST_F(ScanCommandTest, RejectsABadCommandLine) {
 TEST_F(ScanCommandTest, ExplainsItselfOnHelp) {
     const CommandResult result = RunScan({"--help"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.out.starts_with(
-        "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json] FOLDER\n"));
+    EXPECT_TRUE(
+        result.out.starts_with("Usage: kalvor-scan [--not-examined] [--jobs N] "
+                               "[--format text|json|csv] [--progress]\n"));
     EXPECT_NE(result.out.find("秘密, 机密 or 绝密"), std::string::npos);
     EXPECT_EQ(result.err, "");
+    const CommandResult version = RunScan({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "kalvor-scan " KALVOR_VERSION "\n");
 }
 
 TEST_F(ScanCommandTest, PrintsOneLinePerMarkedDocumentAndTheSummary) {
@@ -147,6 +153,93 @@ TEST_F(ScanCommandTest, FailsOnAFolderItCannotRead) {
         return std::to_string(result.status) + " " + result.err;
     });
     EXPECT_EQ(seen, "2 kalvor-scan: " + closed.native() + ": cannot be read\n");
+}
+
+TEST_F(ScanCommandTest, KeepsTheRowsFoundWhenTheSearchStopsEarly) {
+    const fs::path marked = WriteMarked("a.doc");
+    const ScanEnvironment environment{
+        .search = [](const fs::path& folder, std::string_view extension, scan::SearchSink& sink,
+                     const scan::SearchOptions& options) {
+            const scan::SearchProgress progress =
+                scan::SearchFolder(folder, extension, sink, options);
+            sink.NoteSearchFailed("std::bad_alloc");
+            return progress;
+        }};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunScanCommand({{dir_.Path().native()}}, out, err, environment), 2);
+    ASSERT_EQ(Lines(out.str()).size(), 1u);
+    ExpectRow(Lines(out.str())[0], 1, marked);
+    EXPECT_EQ(err.str(),
+              "kalvor-scan: the search stopped early: std::bad_alloc; what was printed is what it "
+              "found until then\n");
+}
+
+// What kalvor-scan wrote and how it ended, run by the shell with `redirections`.
+struct ShellRun {
+    int status = -1;
+    std::string err;
+};
+
+ShellRun RunExecutable(const std::string& arguments, const std::string& redirections) {
+    const std::string command =
+        "'" + std::string(KALVOR_SCAN_EXECUTABLE) + "' " + arguments + " " + redirections;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string err;
+    std::array<char, 4096> chunk;
+    while (const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
+        err.append(chunk.data(), got);
+    }
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, err};
+}
+
+TEST_F(ScanCommandTest, FailsWhenItsOutputCannotBeWritten) {
+    for (int i = 0; i < 300; ++i) {
+        WriteMarked("a" + std::to_string(i) + ".doc");
+    }
+    const std::string folder = "'" + dir_.Path().native() + "'";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {folder + " 2>&1 >/dev/full", "No space left on device"},
+        {"--help 2>&1 >/dev/full", "No space left on device"},
+        {folder + " --jobs 1 2>&1 >&-", "Bad file descriptor"},
+        {folder + " --format json 2>&1 >&-", "Bad file descriptor"},
+    };
+    for (const auto& [redirections, reason] : cases) {
+        SCOPED_TRACE(redirections);
+        const ShellRun run = RunExecutable("", redirections);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "kalvor-scan: cannot write to standard output: " + reason + "\n");
+    }
+    // With standard output closed, no document it opened took the descriptor and the rows.
+    std::ifstream document(dir_.Path() / "a0.doc", std::ios::binary);
+    EXPECT_EQ(std::vector<char>(std::istreambuf_iterator<char>(document), {}),
+              std::vector<char>(kMarkedDocument.begin(), kMarkedDocument.end()));
+}
+
+// The status line is for a person at a terminal; a script reading standard error through a pipe
+// sees only the summary, as before, unless it asks for the line.
+TEST_F(ScanCommandTest, KeepsAStatusLineOnlyWhereAskedFor) {
+    WriteMarked("a.doc");
+    const std::string folder = "'" + dir_.Path().native() + "'";
+    const std::string summary = "一共找到 1 个符合要求的文件！\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {folder, summary},
+        {"--quiet " + folder, ""},
+        {"--progress " + folder, "\r已搜索 "},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        SCOPED_TRACE(arguments);
+        const ShellRun run = RunExecutable(arguments, "2>&1 >/dev/null");
+        EXPECT_EQ(run.status, 0);
+        if (arguments.starts_with("--progress")) {
+            EXPECT_TRUE(run.err.starts_with(expected)) << run.err;
+            // Blanked again before the summary, which then starts at the line's beginning.
+            EXPECT_TRUE(run.err.ends_with(" \r" + summary)) << run.err;
+        } else {
+            EXPECT_EQ(run.err, expected);
+        }
+    }
 }
 
 TEST_F(ScanCommandTest, RunsAsAnExecutable) {

@@ -36,6 +36,14 @@ std::string Unescape(std::string_view field) {
         if (kind == 'x') {
             bytes += static_cast<char>(std::stoi(std::string(field.substr(i + 1, 2)), nullptr, 16));
             i += 2;
+        } else if (kind == 'u') {
+            const int codePoint = std::stoi(std::string(field.substr(i + 1, 4)), nullptr, 16);
+            bytes += codePoint < 0x800
+                         ? std::string{static_cast<char>(0xC0 | (codePoint >> 6))}
+                         : std::string{static_cast<char>(0xE0 | (codePoint >> 12)),
+                                       static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F))};
+            bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
+            i += 4;
         } else {
             bytes += kind == 't' ? '\t' : kind == 'n' ? '\n' : kind == 'r' ? '\r' : kind;
         }
@@ -55,6 +63,9 @@ TEST(ScanOutput, EscapesOnlyWhatWouldBreakALineOrIsNotUtf8) {
         {"cut \xe6\x9c", "cut \\xe6\\x9c"},
         {"overlong \xc0\xaf", "overlong \\xc0\\xaf"},
         {"surrogate \xed\xa0\x80", "surrogate \\xed\\xa0\\x80"},
+        {"nel\xc2\x85", "nel\\u0085"},
+        {"line\xe2\x80\xa8para\xe2\x80\xa9", "line\\u2028para\\u2029"},
+        {"other C1 \xc2\x80, U+2027 \xe2\x80\xa7", "other C1 \xc2\x80, U+2027 \xe2\x80\xa7"},
     };
     for (const auto& [bytes, escaped] : cases) {
         EXPECT_EQ(EscapeField(bytes), escaped);
@@ -63,7 +74,10 @@ TEST(ScanOutput, EscapesOnlyWhatWouldBreakALineOrIsNotUtf8) {
 
 TEST(ScanOutput, EscapedFieldsGiveBackTheExactBytes) {
     std::mt19937 random(7);
-    const std::string alphabet = "ab\\\t\n\r\x01\x7f\xc3\xa9\xe6\x9c\xba\xff\x80 ";
+    const std::vector<std::string> alphabet = {
+        "a",    "b",    "\\",       "\t",           "\n",           "\r",
+        "\x01", "\x7f", "\xc3\xa9", "\xe6\x9c",     "\xba",         "\xff",
+        "\x80", " ",    "\xc2\x85", "\xe2\x80\xa8", "\xe2\x80\xa9", "\xe2\x80"};
     for (int round = 0; round < 2000; ++round) {
         std::string bytes;
         for (int i = static_cast<int>(random() % 12); i > 0; --i) {
@@ -72,7 +86,10 @@ TEST(ScanOutput, EscapedFieldsGiveBackTheExactBytes) {
         const std::string escaped = EscapeField(bytes);
         ASSERT_EQ(Unescape(escaped), bytes) << escaped;
         ASSERT_TRUE(IsValidUtf8(escaped)) << escaped;
-        ASSERT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos) << escaped;
+        for (const char* lineBreak :
+             {"\t", "\n", "\r", "\xc2\x85", "\xe2\x80\xa8", "\xe2\x80\xa9"}) {
+            ASSERT_EQ(escaped.find(lineBreak), std::string::npos) << escaped;
+        }
     }
 }
 
@@ -84,6 +101,7 @@ TEST(ScanOutput, MakesJsonStringsOfAnyBytes) {
         {"t\tn\nr\r", "\"t\\tn\\nr\\r\""},
         {"\x01\x1f", "\"\\u0001\\u001f\""},
         {"\xff.doc", "\"\xef\xbf\xbd.doc\""},
+        {"\xc2\x85\xe2\x80\xa8\xe2\x80\xa9", "\"\\u0085\\u2028\\u2029\""},
     };
     for (const auto& [text, json] : cases) {
         EXPECT_EQ(JsonString(text), json);
@@ -139,9 +157,17 @@ class ScanOutputCommand : public ::testing::Test {
         }
     }
 
-    const std::vector<std::string> kNames = {"plain.doc", "tab\there.doc",   "line\nbreak.doc",
-                                             "cr\r.doc",  "back\\slash.doc", "bad\xff\xfe.doc",
-                                             "机密.doc"};
+    const std::vector<std::string> kNames = {"plain.doc",
+                                             "tab\there.doc",
+                                             "line\nbreak.doc",
+                                             "cr\r.doc",
+                                             "back\\slash.doc",
+                                             "bad\xff\xfe.doc",
+                                             "机密.doc",
+                                             "comma, \"quoted\".doc",
+                                             "crlf\r\n\xff.doc",
+                                             "nel\xc2\x85.doc",
+                                             "sep\xe2\x80\xa8\xe2\x80\xa9.doc"};
     testing::TempDir dir_;
     std::set<std::string> paths_;
 };
@@ -162,44 +188,38 @@ TEST_F(ScanOutputCommand, PrintsOneUnambiguousLinePerDocument) {
     EXPECT_NE(result.out.find((dir_.Path() / "plain.doc").native() + "\t"), std::string::npos);
 }
 
-// A JSON parser that knows nothing of kalvor reads every path back exactly.
-TEST_F(ScanOutputCommand, PrintsJsonLinesThatAJsonParserReadsBackExactly) {
+// A parser that knows nothing of kalvor reads every path back exactly, in each structured format.
+TEST_F(ScanOutputCommand, WritesJsonAndCsvThatAParserReadsBackExactly) {
     const fs::path python = "/usr/bin/python3";
     if (!fs::exists(python)) {
         GTEST_SKIP() << "no " << python;
     }
-    const std::string reader =
-        "import json, sys\n"
-        "for line in sys.stdin:\n"
-        "    row = json.loads(line)\n"
-        "    assert set(row) <= {'number', 'path', 'path_bytes', 'size', 'created', 'modified'}\n"
-        "    path = bytes.fromhex(row['path_bytes']) if 'path_bytes' in row else "
-        "row['path'].encode()\n"
-        "    sys.stdout.buffer.write(b'%d %d ' % (row['number'], row['size']) + path + b'\\0')\n";
-    const fs::path script = dir_.WriteText("../read-rows.py", reader);
-    const std::string command = "'" + std::string(KALVOR_SCAN_EXECUTABLE) + "' --format json '" +
-                                dir_.Path().native() + "' 2>/dev/null | '" + python.native() +
-                                "' '" + script.native() + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string text;
-    std::array<char, 4096> chunk;
-    while (const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
-        text.append(chunk.data(), got);
-    }
-    const int status = pclose(pipe);
-    fs::remove(script);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::set<std::string> read;
+    const fs::path reader = fs::path(KALVOR_TEST_DATA_DIR).parent_path() / "tools" / "read_rows.py";
     const std::string size = std::to_string(testing::WordDocumentWithText(u"秘密").size());
-    int number = 0;
-    for (const std::string& entry : Split(text, '\0')) {
-        const std::string head = std::to_string(++number) + " " + size + " ";
-        ASSERT_EQ(entry.substr(0, head.size()), head);
-        read.insert(entry.substr(head.size()));
+    for (const std::string format : {"json", "csv"}) {
+        SCOPED_TRACE(format);
+        const std::string command = "'" + std::string(KALVOR_SCAN_EXECUTABLE) + "' --format " +
+                                    format + " '" + dir_.Path().native() + "' 2>/dev/null | '" +
+                                    python.native() + "' '" + reader.native() + "' " + format;
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string text;
+        std::array<char, 4096> chunk;
+        while (const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
+            text.append(chunk.data(), got);
+        }
+        const int status = pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        std::set<std::string> read;
+        int number = 0;
+        for (const std::string& entry : Split(text, '\0')) {
+            const std::string head = std::to_string(++number) + " " + size + " ";
+            ASSERT_EQ(entry.substr(0, head.size()), head);
+            read.insert(entry.substr(head.size()));
+        }
+        EXPECT_EQ(read, paths_);
     }
-    EXPECT_EQ(read, paths_);
 }
 
 TEST(ScanOutputOptions, RejectsAnUnknownFormat) {
@@ -210,7 +230,7 @@ TEST(ScanOutputOptions, RejectsAnUnknownFormat) {
           std::vector<std::string>{dir.Path().native(), "--format"}}) {
         const CommandResult result = RunScan(args);
         EXPECT_EQ(result.status, 2);
-        EXPECT_TRUE(result.err.starts_with("kalvor-scan: --format takes text or json\n"))
+        EXPECT_TRUE(result.err.starts_with("kalvor-scan: --format takes text, json or csv\n"))
             << result.err;
     }
 }

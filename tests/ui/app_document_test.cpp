@@ -230,7 +230,7 @@ TEST_F(AppTest, RecentFileThatIsGoneIsReportedAndDropped) {
     EXPECT_EQ(shell.errors[0].owner, &Frame());
     EXPECT_EQ(Recent(), QStringList{PathText(a)});
     EXPECT_TRUE(Document().GetPathName().isEmpty());
-    EXPECT_EQ(Frame().FileMenu()->actions().size(), 6) << "one entry left in the menu";
+    EXPECT_EQ(Frame().FileMenu()->actions().size(), 7) << "one entry left in the menu";
 }
 
 TEST_F(AppTest, RecentListKeepsTheFourNewestAndPersistsAcrossARestart) {
@@ -253,7 +253,7 @@ TEST_F(AppTest, RecentListKeepsTheFourNewestAndPersistsAcrossARestart) {
     for (const QAction* action : Frame().FileMenu()->actions()) {
         menu << action->text().left(3);
     }
-    EXPECT_EQ(menu.mid(3, 4), (QStringList{u"&1 "_qs, u"&2 "_qs, u"&3 "_qs, u"&4 "_qs}));
+    EXPECT_EQ(menu.mid(4, 4), (QStringList{u"&1 "_qs, u"&2 "_qs, u"&3 "_qs, u"&4 "_qs}));
 }
 
 TEST_F(AppTest, PreviewPagesIsReadAndNeverWritten) {

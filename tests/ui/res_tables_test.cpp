@@ -104,6 +104,7 @@ TEST(MenuTest, MainMenuHasThreeDropDownsWithTheirItemsAndFlags) {
     const std::vector<ExpectedItem> file{
         {ID_FILE_OPEN, u"打开(&O)...\tCtrl+O"_qs, 0},
         {ID_FILE_SAVE, u"保存(&S)\tCtrl+S"_qs, 0},
+        {ID_FILE_EXPORT, u"导出结果(&E)..."_qs, 0},
         {0, {}, 0},
         {ID_FILE_MRU_FILE1, u"最近的文件"_qs, kMenuGrayed},
         {0, {}, 0},
@@ -117,6 +118,18 @@ TEST(MenuTest, MainMenuHasThreeDropDownsWithTheirItemsAndFlags) {
     EXPECT_EQ(ItemsOf(menu[0]), file);
     EXPECT_EQ(ItemsOf(menu[1]), view);
     EXPECT_EQ(ItemsOf(menu[2]), help);
+    // The same mnemonic twice in one drop-down would make its letter pick the wrong item.
+    for (const MenuPopup& popup : menu) {
+        QString letters;
+        for (const MenuItem& item : popup.items) {
+            const QString text = item.text == nullptr ? QString() : QString::fromUtf16(item.text);
+            const qsizetype amp = text.indexOf(u'&');
+            if (amp >= 0 && amp + 1 < text.size() && text[amp + 1] != u'&') {
+                EXPECT_FALSE(letters.contains(text[amp + 1].toUpper())) << text.toStdString();
+                letters += text[amp + 1].toUpper();
+            }
+        }
+    }
 }
 
 TEST(MenuTest, ContextMenuIsOnePopupWithSevenItems) {

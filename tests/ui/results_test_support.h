@@ -47,12 +47,7 @@ class FakeDesktop {
             .pickFolder =
                 [this](const QString& title, bool allowNewFolder) {
                     picks.push_back({title, allowNewFolder});
-                    if (folderAnswers.empty()) {
-                        return QString();
-                    }
-                    QString answer = folderAnswers.front();
-                    folderAnswers.pop_front();
-                    return answer;
+                    return NextAnswer(folderAnswers);
                 },
             .showMessage =
                 [this](QWidget* parent, const QString& text, const QString& caption) {
@@ -80,6 +75,11 @@ class FakeDesktop {
                 [this](QWidget* parent, const QString& text, const QString& caption) {
                     warnings.push_back({parent, text, caption});
                 },
+            .pickSaveFile =
+                [this](QWidget*, const QString& title, const QString&) {
+                    saveTitles.push_back(title);
+                    return NextAnswer(saveAnswers);
+                },
         });
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
@@ -89,14 +89,26 @@ class FakeDesktop {
     std::deque<QString> folderAnswers;
     unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
     std::vector<std::filesystem::path> unopenable;  // paths the desktop has no program for
+    std::deque<QString> saveAnswers;  // the file names the save dialog gives, then it cancels
 
     std::vector<Pick> picks;
     std::vector<Message> messages;
     std::vector<Message> warnings;
     std::vector<std::filesystem::path> opened;
     std::vector<std::vector<MenuItem>> menus;
+    std::vector<QString> saveTitles;
 
   private:
+    // A dialog's queued answer, or a cancel once there are none.
+    static QString NextAnswer(std::deque<QString>& answers) {
+        if (answers.empty()) {
+            return {};
+        }
+        QString answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     results::DesktopHooks previous_;
 };
 

@@ -128,6 +128,7 @@ TEST_F(FrameTest, HasTheFixedCaptionAndTheMainMenu) {
     EXPECT_EQ(EntriesOf(*popups[0]->menu()), (std::vector<MenuEntry>{
                                                  {u"打开(&O)...\tCtrl+O"_qs, true},
                                                  {u"保存(&S)\tCtrl+S"_qs, true},
+                                                 {u"导出结果(&E)..."_qs, false},
                                                  {u"-"_qs, true},
                                                  {u"最近的文件"_qs, false},
                                                  {u"-"_qs, true},
@@ -322,7 +323,7 @@ TEST_F(FrameTest, RecentFilesReplaceThePlaceholderInOrder) {
     recentFiles.Add(u"/docs/old.doc"_qs);
     recentFiles.Add(u"/docs/R&D.doc"_qs);
     std::vector<MenuEntry> entries = EntriesOf(*frame->FileMenu());
-    EXPECT_EQ(std::vector<MenuEntry>(entries.begin() + 2, entries.end()),
+    EXPECT_EQ(std::vector<MenuEntry>(entries.begin() + 3, entries.end()),
               (std::vector<MenuEntry>{{u"-"_qs, true},
                                       {u"&1 /docs/R&&D.doc"_qs, true},
                                       {u"&2 /docs/old.doc"_qs, true},
@@ -332,8 +333,8 @@ TEST_F(FrameTest, RecentFilesReplaceThePlaceholderInOrder) {
     recentFiles.Remove(0);
     recentFiles.Remove(0);
     entries = EntriesOf(*frame->FileMenu());
-    EXPECT_EQ(entries[3], (MenuEntry{u"最近的文件"_qs, false}));
-    EXPECT_EQ(entries.size(), 6U);
+    EXPECT_EQ(entries[4], (MenuEntry{u"最近的文件"_qs, false}));
+    EXPECT_EQ(entries.size(), 7U);
     Action(ID_FILE_MRU_FILE1).trigger();
     EXPECT_TRUE(TakeLog().empty());
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/report_lines.h"
+
+namespace kalvor::cli {
+
+// What the command line of kalvor-scan asks for.
+struct ScanArguments {
+    bool help = false;
+    bool version = false;
+    bool listNotExamined = false;
+    bool forceProgress = false;
+    bool quiet = false;
+    OutputFormat format = OutputFormat::Text;
+    unsigned jobs = 1;
+    std::optional<std::filesystem::path> folder;
+};
+
+// The usage line, and the whole help text that --help prints after it.
+extern const std::string_view kUsage;
+extern const std::string_view kHelp;
+
+// Fills `parsed`, which holds the defaults; on a usage error returns what is wrong.
+std::optional<std::string> ParseArguments(std::span<const std::string> args, ScanArguments& parsed);
+
+}  // namespace kalvor::cli

@@ -1,0 +1,75 @@
+#include "results/result_export.h"
+
+#include <QDir>
+#include <array>
+
+#include "platform/file_operations.h"
+#include "report/csv_record.h"
+#include "results/desktop_seams.h"
+#include "results/path_text.h"
+#include "results/result_columns.h"
+#include "results/results_model.h"
+
+namespace kalvor::results {
+
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+std::string ColumnTitles() {
+    std::array<std::string, kResultColumns.size()> titles;
+    for (std::size_t column = 0; column < titles.size(); ++column) {
+        // The spaces around a header pad it on screen; in a spreadsheet they would be part of it.
+        titles[column] = Utf8(QString::fromUtf16(kResultColumns[column].header).trimmed());
+    }
+    return report::CsvRecord(titles);
+}
+
+}  // namespace
+
+std::string ExportText(const ResultsModel& results,
+                       const std::vector<NotExaminedFile>& notExamined) {
+    std::string text(kUtf8ByteOrderMark);
+    text += ColumnTitles();
+    std::array<std::string, kResultColumns.size()> cells;
+    for (int row = 0; row < results.rowCount(); ++row) {
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            cells[column] = Utf8(results.CellText(row, static_cast<int>(column)));
+        }
+        text += report::CsvRecord(cells);
+    }
+    if (!notExamined.empty()) {
+        text += "\r\n";
+        text += report::CsvRecord(std::array<std::string, 2>{"未能检查的文件或文件夹", "原因"});
+        for (const NotExaminedFile& entry : notExamined) {
+            text += report::CsvRecord(std::array<std::string, 2>{
+                Utf8(DisplayText(entry.path)), std::string(scan::DescribeReason(entry.reason))});
+        }
+    }
+    return text;
+}
+
+void ExportResults(QWidget* owner, const ResultsModel& results,
+                   const std::vector<NotExaminedFile>& notExamined) {
+    const QString title = QStringLiteral("导出结果");
+    const QString name =
+        PickSaveFile(owner, title, QDir::home().filePath(QStringLiteral("搜索结果.csv")));
+    if (name.isEmpty()) {
+        return;
+    }
+    const std::error_code error =
+        platform::ReplaceWithBytes(PathFromText(name), ExportText(results, notExamined));
+    if (error) {
+        ShowMessage(
+            owner,
+            QStringLiteral("无法导出到“%1”：%2")
+                .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(error.message())),
+            title);
+    }
+}
+
+}  // namespace kalvor::results
