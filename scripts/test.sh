@@ -21,6 +21,9 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
+echo "== Format"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 echo "== Tests (warnings as errors)"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
