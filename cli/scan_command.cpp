@@ -6,6 +6,7 @@
 
 #include "cli/progress_line.h"
 #include "cli/scan_arguments.h"
+#include "kalvor/version.h"
 #include "platform/path_text.h"
 
 namespace kalvor::cli {

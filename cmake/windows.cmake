@@ -6,3 +6,4 @@ target_link_libraries(kalvor_core PUBLIC shell32)
 # Icons, version information and manifest, compiled on their own so that every Windows build
 # proves they compile, also one without the window.
 add_library(kalvor_resources OBJECT res/kalvor.rc)
+target_include_directories(kalvor_resources PRIVATE ${PROJECT_BINARY_DIR}/generated)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/scan_command.h"
+#include "kalvor/version.h"
 #include "tests/core/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
