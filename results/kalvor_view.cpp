@@ -12,7 +12,7 @@
 #include <atomic>
 #include <filesystem>
 
-#include "app/command_map.h"
+#include "commands/command_map.h"
 #include "res/resource.h"
 #include "results/action_error.h"
 #include "results/background_run.h"
@@ -34,19 +34,19 @@ namespace {
 // Windows' default mouse hover time; Qt has no setting for it.
 constexpr std::chrono::milliseconds kHoverSelectDelay{400};
 
-using Entry = app::CommandMapEntry<CkalvorView>;
+using Entry = commands::CommandMapEntry<CkalvorView>;
 
 constexpr std::array<Entry, 7> kCommandEntries{{
-    app::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
-    app::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
-    app::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
-    app::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
-    app::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
-    app::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
-    app::OnCommandEntry<CkalvorView>(ID_FILE_EXPORT, &CkalvorView::OnExportResults),
+    commands::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
+    commands::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
+    commands::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
+    commands::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
+    commands::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
+    commands::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
+    commands::OnCommandEntry<CkalvorView>(ID_FILE_EXPORT, &CkalvorView::OnExportResults),
 }};
 
-constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
+constexpr commands::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
 
 std::vector<int> RowsOf(const std::vector<RowFailure>& failures) {
     std::vector<int> rows;

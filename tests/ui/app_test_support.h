@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "app/command_target.h"
 #include "app/shell_hooks.h"
+#include "commands/command_target.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::testing {
 
 // A command target whose map holds a fixed set of identifiers; it logs "name:id" for each
 // command it handles.
-class RecordingTarget final : public app::CommandTarget {
+class RecordingTarget final : public commands::CommandTarget {
   public:
     RecordingTarget(std::string name, std::vector<unsigned> ids, std::vector<std::string>& log)
         : name_(std::move(name)), ids_(std::move(ids)), log_(log) {}
