@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "app/abbreviate_name.h"
+#include "platform/file_name_rules.h"
 
 namespace kalvor::app {
 
@@ -17,12 +18,6 @@ QString EntryKey(int index) {
     return QStringLiteral("File%1").arg(index + 1);
 }
 
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
-#endif
-
 }  // namespace
 
 QString FullPathName(const QString& path) {
@@ -30,7 +25,8 @@ QString FullPathName(const QString& path) {
 }
 
 bool SamePath(const QString& a, const QString& b) {
-    return a.compare(b, kFileNameCase) == 0;
+    return a.compare(
+               b, platform::FileNamesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
 }
 
 RecentFileList::RecentFileList(int size, QObject* parent) : QObject(parent), size_(size) {}
