@@ -38,14 +38,21 @@ target_include_directories(kalvor_res PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kalvor_res PUBLIC kalvor_options Qt6::Widgets)
 kalvor_forbid_includes(kalvor_res commands results app)
 
+# Where the list's rows go when some leave: plain C++, built without Qt so that it stays so.
+add_library(kalvor_row_positions STATIC ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h)
+target_include_directories(kalvor_row_positions PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_row_positions PUBLIC kalvor_options)
+
 # The results list, its actions and the search run; it offers its commands and knows no frame.
 file(GLOB KALVOR_RESULTS_SOURCES CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/results/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/results/*.h)
+list(FILTER KALVOR_RESULTS_SOURCES EXCLUDE REGEX "/results/row_positions\\.(cpp|h)$")
 add_library(kalvor_results STATIC ${KALVOR_RESULTS_SOURCES})
 set_target_properties(kalvor_results PROPERTIES AUTOMOC ON)
 target_include_directories(kalvor_results PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_results PUBLIC kalvor_res kalvor_commands kalvor_core kalvor_report
-                                            Qt6::Widgets)
+target_link_libraries(kalvor_results PUBLIC kalvor_res kalvor_commands kalvor_row_positions
+                                            kalvor_core kalvor_report Qt6::Widgets)
 kalvor_forbid_includes(kalvor_results app)
 
 # The application, frame, document, settings and recent files; it wires the view into the route.

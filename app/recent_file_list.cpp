@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 
 #include "app/abbreviate_name.h"
+#include "app/recent_list_rules.h"
 #include "platform/file_name_rules.h"
 
 namespace kalvor::app {
@@ -32,12 +34,7 @@ bool SamePath(const QString& a, const QString& b) {
 RecentFileList::RecentFileList(int size, QObject* parent) : QObject(parent), size_(size) {}
 
 void RecentFileList::Add(const QString& path) {
-    const QString full = FullPathName(path);
-    entries_.removeIf([&full](const QString& entry) { return SamePath(entry, full); });
-    entries_.prepend(full);
-    while (entries_.size() > size_) {
-        entries_.removeLast();
-    }
+    PutOnTop(entries_, FullPathName(path), static_cast<std::size_t>(std::max(size_, 0)), SamePath);
     emit Changed();
 }
 
