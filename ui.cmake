@@ -1,20 +1,71 @@
-# The window: kalvor_ui (res/, results/, app/) and the thin `kalvor` executable.
+# The window, one library per floor, each linking only the floors below it:
+#   kalvor_app (app/) -> kalvor_results (results/) -> kalvor_res (res/), kalvor_commands (commands/)
+# and the thin `kalvor` executable on top.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-file(GLOB KALVOR_UI_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/res/*.h
-     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.qrc
-     ${CMAKE_CURRENT_SOURCE_DIR}/results/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/results/*.h
-     ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/app/*.h)
-list(FILTER KALVOR_UI_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
+# Every header of the floors above `target` replaced, for that target alone, by one that stops
+# the build: the source root on the include path would otherwise let a floor reach upwards
+# unnoticed as long as it only used inline code.
+function(kalvor_forbid_includes target)
+    set(poison_root ${CMAKE_CURRENT_BINARY_DIR}/forbidden_includes/${target})
+    file(REMOVE_RECURSE ${poison_root})
+    foreach(folder IN LISTS ARGN)
+        file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+             ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+        foreach(header IN LISTS headers)
+            file(WRITE ${poison_root}/${header}
+                 "#error \"${target} must not include ${header}: it sits on a floor above\"\n")
+        endforeach()
+    endforeach()
+    target_include_directories(${target} BEFORE PRIVATE ${poison_root})
+endfunction()
 
-add_library(kalvor_ui STATIC ${KALVOR_UI_SOURCES})
-set_target_properties(kalvor_ui PROPERTIES AUTOMOC ON AUTORCC ON)
-target_include_directories(kalvor_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_ui PUBLIC kalvor_core kalvor_report Qt6::Widgets)
+# Commands as identifiers routed through small maps: standard library only.
+file(GLOB KALVOR_COMMANDS_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/commands/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/commands/*.h)
+add_library(kalvor_commands STATIC ${KALVOR_COMMANDS_SOURCES})
+target_include_directories(kalvor_commands PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_commands PUBLIC kalvor_options)
+kalvor_forbid_includes(kalvor_commands res results app)
+
+# Identifiers, strings, menus, accelerators, the toolbar and images: tables only.
+file(GLOB KALVOR_RES_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/res/*.h
+     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.qrc)
+add_library(kalvor_res STATIC ${KALVOR_RES_SOURCES})
+set_target_properties(kalvor_res PROPERTIES AUTORCC ON)
+target_include_directories(kalvor_res PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_res PUBLIC kalvor_options Qt6::Widgets)
+kalvor_forbid_includes(kalvor_res commands results app)
+
+# Where the list's rows go when some leave: plain C++, built without Qt so that it stays so.
+add_library(kalvor_row_positions STATIC ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
+                                        ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h)
+target_include_directories(kalvor_row_positions PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_row_positions PUBLIC kalvor_options)
+
+# The results list, its actions and the search run; it offers its commands and knows no frame.
+file(GLOB KALVOR_RESULTS_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/results/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/results/*.h)
+list(FILTER KALVOR_RESULTS_SOURCES EXCLUDE REGEX "/results/row_positions\\.(cpp|h)$")
+add_library(kalvor_results STATIC ${KALVOR_RESULTS_SOURCES})
+set_target_properties(kalvor_results PROPERTIES AUTOMOC ON)
+target_include_directories(kalvor_results PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_results PUBLIC kalvor_res kalvor_commands kalvor_row_positions
+                                            kalvor_core kalvor_report Qt6::Widgets)
+kalvor_forbid_includes(kalvor_results app)
+
+# The application, frame, document, settings and recent files; it wires the view into the route.
+file(GLOB KALVOR_APP_SOURCES CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/app/*.h)
+list(FILTER KALVOR_APP_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
+add_library(kalvor_app STATIC ${KALVOR_APP_SOURCES})
+set_target_properties(kalvor_app PROPERTIES AUTOMOC ON)
+target_include_directories(kalvor_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kalvor_app PUBLIC kalvor_results)
 
 add_executable(kalvor app/main.cpp)
-target_link_libraries(kalvor PRIVATE kalvor_ui)
+target_link_libraries(kalvor PRIVATE kalvor_app)
 # A windowed program on Windows: no console opens behind the window.
 set_target_properties(kalvor PROPERTIES WIN32_EXECUTABLE ON)
 
@@ -29,7 +80,7 @@ elseif(NOT APPLE)
     # The status bar reads the lock keys' LEDs from the X server when Qt runs on X11.
     find_package(X11 COMPONENTS xcb)
     if(X11_xcb_FOUND)
-        target_link_libraries(kalvor_ui PRIVATE X11::xcb)
-        target_compile_definitions(kalvor_ui PRIVATE KALVOR_HAVE_XCB)
+        target_link_libraries(kalvor_app PRIVATE X11::xcb)
+        target_compile_definitions(kalvor_app PRIVATE KALVOR_HAVE_XCB)
     endif()
 endif()

@@ -4,12 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/write_permission.h"
 #include "res/resource.h"
 #include "res/string_table.h"
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace kalvor::app {
 
@@ -33,13 +30,9 @@ FileError ClassifyFailure(const QFileInfo& file, bool writing) {
 }  // namespace
 
 bool IsReadOnly(const QFileInfo& file) {
-#ifdef Q_OS_UNIX
-    if (geteuid() == 0) {
-        return (file.permissions() &
-                (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther)) == 0;
-    }
-#endif
-    return !file.isWritable();
+    constexpr QFileDevice::Permissions kWriteBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return platform::IsReadOnlyForUser(file.isWritable(), (file.permissions() & kWriteBits) != 0);
 }
 
 FileError OpenDocumentFileForReading(const QString& path) {

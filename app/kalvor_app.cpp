@@ -5,11 +5,11 @@
 #include <array>
 
 #include "app/about_dlg.h"
-#include "app/command_map.h"
 #include "app/frame_status_bar.h"
 #include "app/kalvor_doc.h"
 #include "app/main_frame.h"
-#include "app/shell_hooks.h"
+#include "app/shell_dialogs.h"
+#include "commands/command_map.h"
 #include "res/resource.h"
 #include "res/string_table.h"
 #include "results/kalvor_view.h"
@@ -20,13 +20,13 @@ namespace kalvor::app {
 namespace {
 
 constexpr std::array kCommandEntries{
-    OnCommandEntry<CkalvorApp>(ID_APP_ABOUT, &CkalvorApp::OnAbout),
-    OnCommandEntry<CkalvorApp>(ID_FILE_NEW, &CkalvorApp::OnFileNew),
-    OnCommandEntry<CkalvorApp>(ID_APP_EXIT, &CkalvorApp::OnAppExit),
-    OnCommandRangeEntry<CkalvorApp>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16,
-                                    &CkalvorApp::OnOpenRecentFile),
+    commands::OnCommandEntry<CkalvorApp>(ID_APP_ABOUT, &CkalvorApp::OnAbout),
+    commands::OnCommandEntry<CkalvorApp>(ID_FILE_NEW, &CkalvorApp::OnFileNew),
+    commands::OnCommandEntry<CkalvorApp>(ID_APP_EXIT, &CkalvorApp::OnAppExit),
+    commands::OnCommandRangeEntry<CkalvorApp>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16,
+                                              &CkalvorApp::OnOpenRecentFile),
 };
-constexpr CommandMap<CkalvorApp> kCommandMap(kCommandEntries);
+constexpr commands::CommandMap<CkalvorApp> kCommandMap(kCommandEntries);
 
 // A new document's title: the template's document name, or the framework's untitled name.
 QString DefaultTitle() {

@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "app/command_target.h"
 #include "app/recent_file_list.h"
+#include "commands/command_target.h"
 
 class QSettings;
 
@@ -19,7 +19,7 @@ class CMainFrame;
 
 // The application: start-up, the settings, the recent-file list, and the commands the
 // framework's application object answers (About, new, open a recent file, exit).
-class CkalvorApp final : public CommandTarget {
+class CkalvorApp final : public commands::CommandTarget {
   public:
     static constexpr int kRecentFileCount = 4;
 

@@ -4,10 +4,10 @@
 #include <QFileInfo>
 #include <array>
 
-#include "app/command_map.h"
 #include "app/document_file.h"
 #include "app/recent_file_list.h"
-#include "app/shell_hooks.h"
+#include "app/shell_dialogs.h"
+#include "commands/command_map.h"
 #include "res/resource.h"
 
 namespace kalvor::app {
@@ -15,9 +15,9 @@ namespace kalvor::app {
 namespace {
 
 constexpr std::array kCommandEntries{
-    OnCommandEntry<CkalvorDoc>(ID_FILE_SAVE, &CkalvorDoc::OnFileSave),
+    commands::OnCommandEntry<CkalvorDoc>(ID_FILE_SAVE, &CkalvorDoc::OnFileSave),
 };
-constexpr CommandMap<CkalvorDoc> kCommandMap(kCommandEntries);
+constexpr commands::CommandMap<CkalvorDoc> kCommandMap(kCommandEntries);
 
 }  // namespace
 

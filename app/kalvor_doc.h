@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "app/command_target.h"
 #include "app/document_file.h"
+#include "commands/command_target.h"
 
 class QFileInfo;
 class QWidget;
@@ -15,7 +15,7 @@ class RecentFileList;
 // The one document behind the frame and the view. It holds no data: the results live only in
 // the list. It answers the document commands: save writes an empty file, opening reads nothing,
 // and it is never modified, so closing never asks to save.
-class CkalvorDoc final : public CommandTarget {
+class CkalvorDoc final : public commands::CommandTarget {
   public:
     explicit CkalvorDoc(RecentFileList& recentFiles);
 

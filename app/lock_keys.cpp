@@ -1,10 +1,7 @@
 #include "app/lock_keys.h"
 
-#include <QtGlobal>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#elif defined(KALVOR_HAVE_XCB)
+// Whether Qt runs on X11 is a choice of the build (the xcb library found), not of the system.
+#ifdef KALVOR_HAVE_XCB
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -14,17 +11,11 @@
 
 namespace kalvor::app {
 
-#ifdef Q_OS_WIN
+namespace {
 
-LockKeyState QueryLockKeys() {
-    return {.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0,
-            .numLock = (GetKeyState(VK_NUMLOCK) & 1) != 0,
-            .scrollLock = (GetKeyState(VK_SCROLL) & 1) != 0};
-}
-
-#elif defined(KALVOR_HAVE_XCB)
-
-LockKeyState QueryLockKeys() {
+// The keyboard LEDs of the X server Qt talks to; all off when Qt runs on no X server.
+LockKeyState WindowSystemLockKeys() {
+#ifdef KALVOR_HAVE_XCB
     const auto* x11 = qGuiApp == nullptr
                           ? nullptr
                           : qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -41,14 +32,18 @@ LockKeyState QueryLockKeys() {
     return {.capsLock = (reply->led_mask & 0x1U) != 0,
             .numLock = (reply->led_mask & 0x2U) != 0,
             .scrollLock = (reply->led_mask & 0x4U) != 0};
+#else
+    return {};
+#endif
 }
 
-#else
+}  // namespace
 
 LockKeyState QueryLockKeys() {
-    return {};
+    if (const auto keys = platform::SystemLockKeys()) {
+        return *keys;
+    }
+    return WindowSystemLockKeys();
 }
-
-#endif
 
 }  // namespace kalvor::app

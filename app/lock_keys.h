@@ -2,13 +2,11 @@
 
 #include <functional>
 
+#include "platform/lock_keys.h"
+
 namespace kalvor::app {
 
-struct LockKeyState {
-    bool capsLock = false;
-    bool numLock = false;
-    bool scrollLock = false;
-};
+using platform::LockKeyState;
 
 using LockKeyQuery = std::function<LockKeyState()>;
 

@@ -8,9 +8,9 @@
 #include <QToolBar>
 #include <array>
 
-#include "app/command_map.h"
 #include "app/frame_status_bar.h"
 #include "app/recent_file_list.h"
+#include "commands/command_map.h"
 #include "res/dialog_units.h"
 #include "res/dialogs.h"
 #include "res/icons.h"
@@ -24,9 +24,10 @@ constexpr std::array<unsigned, 4> kIndicators{ID_SEPARATOR, ID_INDICATOR_CAPS, I
                                               ID_INDICATOR_SCRL};
 
 constexpr std::array kCommandEntries{
-    OnCommandRangeEntry<CMainFrame>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMainFrame::OnBarCheck),
+    commands::OnCommandRangeEntry<CMainFrame>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+                                              &CMainFrame::OnBarCheck),
 };
-constexpr CommandMap<CMainFrame> kCommandMap(kCommandEntries);
+constexpr commands::CommandMap<CMainFrame> kCommandMap(kCommandEntries);
 
 bool IsRecentFileCommand(unsigned id) {
     return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;

@@ -4,9 +4,9 @@
 #include <QString>
 
 #include "app/command_actions.h"
-#include "app/command_router.h"
-#include "app/command_target.h"
 #include "app/lock_keys.h"
+#include "commands/command_router.h"
+#include "commands/command_target.h"
 
 class QMenu;
 class QToolBar;
@@ -19,9 +19,9 @@ class RecentFileList;
 // What the frame binds together when it is created.
 struct FrameContext {
     QWidget* view = nullptr;  // the client area; the frame takes it over
-    CommandTarget* viewCommands = nullptr;
-    CommandTarget* document = nullptr;
-    CommandTarget* application = nullptr;
+    commands::CommandTarget* viewCommands = nullptr;
+    commands::CommandTarget* document = nullptr;
+    commands::CommandTarget* application = nullptr;
     const RecentFileList* recentFiles = nullptr;
     LockKeyQuery lockKeys = QueryLockKeys;
 };
@@ -29,7 +29,7 @@ struct FrameContext {
 // The main window: the fixed caption, the menu bar, a band strip with the toolbar and the empty
 // dialog bar, the status bar and the view in the rest. Commands from its menus, toolbar and
 // accelerators go to the view, the document, the frame and the application, in that order.
-class CMainFrame final : public QMainWindow, public CommandTarget {
+class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     Q_OBJECT
 
   public:
@@ -70,7 +70,7 @@ class CMainFrame final : public QMainWindow, public CommandTarget {
     void CreateStatusBar(LockKeyQuery lockKeys);
 
     const RecentFileList* recentFiles_;
-    CommandRouter router_;
+    commands::CommandRouter router_;
     CommandActions* commands_;
     QToolBar* toolBar_ = nullptr;
     QToolBar* dialogBar_ = nullptr;

@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 
 #include "app/abbreviate_name.h"
+#include "app/recent_list_rules.h"
+#include "platform/file_name_rules.h"
 
 namespace kalvor::app {
 
@@ -17,12 +20,6 @@ QString EntryKey(int index) {
     return QStringLiteral("File%1").arg(index + 1);
 }
 
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
-#endif
-
 }  // namespace
 
 QString FullPathName(const QString& path) {
@@ -30,18 +27,14 @@ QString FullPathName(const QString& path) {
 }
 
 bool SamePath(const QString& a, const QString& b) {
-    return a.compare(b, kFileNameCase) == 0;
+    return a.compare(
+               b, platform::FileNamesIgnoreCase() ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
 }
 
 RecentFileList::RecentFileList(int size, QObject* parent) : QObject(parent), size_(size) {}
 
 void RecentFileList::Add(const QString& path) {
-    const QString full = FullPathName(path);
-    entries_.removeIf([&full](const QString& entry) { return SamePath(entry, full); });
-    entries_.prepend(full);
-    while (entries_.size() > size_) {
-        entries_.removeLast();
-    }
+    PutOnTop(entries_, FullPathName(path), static_cast<std::size_t>(std::max(size_, 0)), SamePath);
     emit Changed();
 }
 

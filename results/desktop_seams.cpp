@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "platform/file_url.h"
 #include "results/folder_dialog.h"
 
 namespace kalvor::results {
@@ -23,20 +24,14 @@ DesktopHooks& Hooks() {
     return hooks;
 }
 
-// Built from the path's own bytes, so a name that is not valid UTF-8 still reaches the opener.
-QUrl LocalFileUrl(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return QUrl::fromLocalFile(QString::fromStdWString(path.native()));
-#else
-    const QByteArray bytes(path.native().data(), static_cast<qsizetype>(path.native().size()));
-    return QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(bytes, "/"), QUrl::StrictMode);
-#endif
-}
-
 }  // namespace
 
 DesktopHooks InstallDesktopHooks(DesktopHooks hooks) {
     return std::exchange(Hooks(), std::move(hooks));
+}
+
+const DesktopHooks& InstalledDesktopHooks() {
+    return Hooks();
 }
 
 QString PickFolder(const QString& title, bool allowNewFolder) {
@@ -82,7 +77,8 @@ bool OpenWithShell(const std::filesystem::path& path) {
     if (Hooks().openWithShell) {
         return Hooks().openWithShell(path);
     }
-    return QDesktopServices::openUrl(LocalFileUrl(path));
+    return QDesktopServices::openUrl(
+        QUrl::fromEncoded(QByteArray::fromStdString(platform::FileUrl(path)), QUrl::StrictMode));
 }
 
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {

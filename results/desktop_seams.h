@@ -6,13 +6,15 @@
 #include <functional>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QWidget;
 
 namespace kalvor::results {
 
-// The desktop facilities the results view needs. Tests install hooks so that the window can be
-// driven without blocking dialogs; an empty hook means the real facility.
+// The desktop facilities and blocking dialogs of the whole window, in one place. Tests install
+// hooks so that the window can be driven without blocking dialogs; an empty hook means the real
+// facility.
 struct DesktopHooks {
     std::function<QString(const QString& title, bool allowNewFolder)> pickFolder;
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showMessage;
@@ -21,10 +23,20 @@ struct DesktopHooks {
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showWarning;
     std::function<QString(QWidget* parent, const QString& title, const QString& proposedPath)>
         pickSaveFile;
+    // The frame's and document's own dialogs.
+    std::function<QString(QWidget* owner, const QString& title, const QString& proposedName,
+                          const QString& filter)>
+        promptSaveFileName;
+    std::function<void(QWidget* owner, const QString& text, const QString& caption)> showError;
+    std::function<int(QDialog& dialog)> runModal;
+    std::function<bool(QWidget* owner, const QString& text, const QString& caption)> askYesNo;
 };
 
 // Installs `hooks` and returns the ones they replace.
 DesktopHooks InstallDesktopHooks(DesktopHooks hooks);
+
+// The hooks installed now.
+const DesktopHooks& InstalledDesktopHooks();
 
 // A folder chosen by the user, or empty when the dialog was cancelled.
 QString PickFolder(const QString& title, bool allowNewFolder);

@@ -12,7 +12,7 @@
 #include <atomic>
 #include <filesystem>
 
-#include "app/command_map.h"
+#include "commands/command_map.h"
 #include "res/resource.h"
 #include "results/action_error.h"
 #include "results/background_run.h"
@@ -26,6 +26,7 @@
 #include "results/result_export.h"
 #include "results/results_model.h"
 #include "results/row_hover.h"
+#include "results/row_positions.h"
 
 namespace kalvor::results {
 
@@ -34,19 +35,19 @@ namespace {
 // Windows' default mouse hover time; Qt has no setting for it.
 constexpr std::chrono::milliseconds kHoverSelectDelay{400};
 
-using Entry = app::CommandMapEntry<CkalvorView>;
+using Entry = commands::CommandMapEntry<CkalvorView>;
 
 constexpr std::array<Entry, 7> kCommandEntries{{
-    app::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
-    app::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
-    app::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
-    app::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
-    app::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
-    app::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
-    app::OnCommandEntry<CkalvorView>(ID_FILE_EXPORT, &CkalvorView::OnExportResults),
+    commands::OnCommandEntry<CkalvorView>(ID_SHELL_OPEN, &CkalvorView::OnShellOpen),
+    commands::OnCommandEntry<CkalvorView>(ID_DELETE_FILE, &CkalvorView::OnDeleteFile),
+    commands::OnCommandEntry<CkalvorView>(ID_OPEN_FOLDER, &CkalvorView::OnOpenFolder),
+    commands::OnCommandEntry<CkalvorView>(ID_REMOVE_FROM_LIST, &CkalvorView::OnRemoveFromList),
+    commands::OnCommandEntry<CkalvorView>(ID_COPY_TO, &CkalvorView::OnCopyTo),
+    commands::OnCommandEntry<CkalvorView>(ID_FILE_OPEN, &CkalvorView::OnSearchFolder),
+    commands::OnCommandEntry<CkalvorView>(ID_FILE_EXPORT, &CkalvorView::OnExportResults),
 }};
 
-constexpr app::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
+constexpr commands::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
 
 std::vector<int> RowsOf(const std::vector<RowFailure>& failures) {
     std::vector<int> rows;
@@ -151,22 +152,15 @@ std::vector<int> CkalvorView::SelectedRows() const {
             rows.push_back(row);
         }
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return SortedUnique(std::move(rows));
 }
 
 void CkalvorView::SelectOnly(const std::vector<int>& rows) {
     // One range per run of rows in a row, as selecting row by row costs a pass per row.
     QItemSelection selection;
-    for (std::size_t first = 0; first < rows.size();) {
-        std::size_t last = first;
-        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
-            ++last;
-        }
-        selection.select(model_->index(rows[first], 0),
-                         model_->index(rows[last], model_->columnCount() - 1));
-        first = last + 1;
+    for (const RowRun& run : RunsOf(rows)) {
+        selection.select(model_->index(run.first, 0),
+                         model_->index(run.last, model_->columnCount() - 1));
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
@@ -176,9 +170,7 @@ void CkalvorView::ReportFailures(const QString& text, const QString& caption,
     if (rows.empty()) {
         return;
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    SelectOnly(rows);
+    SelectOnly(SortedUnique(std::move(rows)));
     ShowWarning(this, text, caption);
 }
 
@@ -285,7 +277,6 @@ void CkalvorView::OnDeleteFile() {
     // does not move the rest of the list once per file. The rows whose files stay remain
     // selected, where they are after the others left.
     std::vector<int> deleted;
-    std::vector<int> kept;
     std::vector<RowFailure> failures;
     for (const int row : rows) {
         const scan::ResultRow& file = model_->RowAt(row);
@@ -294,13 +285,12 @@ void CkalvorView::OnDeleteFile() {
             deleted.push_back(row);
         } else {
             failures.push_back({row, error});
-            kept.push_back(row - static_cast<int>(deleted.size()));
         }
     }
     const QString text =
         FailureReport(QStringLiteral("以下 %1 个文件未能删除："), failures, *model_);
     RemoveRowsKeepingPlace(deleted);
-    SelectOnly(kept);
+    SelectOnly(PositionsAfterRemoval(RowsOf(failures), deleted));
     if (!failures.empty()) {
         ShowWarning(this, text, QStringLiteral("删除文件"));
     }
@@ -322,13 +312,8 @@ void CkalvorView::RemoveRowsKeepingPlace(const std::vector<int>& rows) {
         // A reset forgets the place. The current row goes where the rows left it or, when it went
         // itself, to the row above it (below, at the top), as removing ranges does, and it
         // anchors a Shift selection again.
-        const auto above = std::lower_bound(rows.begin(), rows.end(), current);
-        const bool removed = above != rows.end() && *above == current;
-        const int row =
-            std::clamp(current - static_cast<int>(above - rows.begin()) - (removed ? 1 : 0), 0,
-                       model_->rowCount() - 1);
-        if (current >= 0 && model_->rowCount() > 0) {
-            setCurrentIndex(model_->index(row, 0));
+        if (const auto row = CurrentRowAfterRemoval(current, rows, model_->rowCount())) {
+            setCurrentIndex(model_->index(*row, 0));
         }
         doItemsLayout();
         verticalScrollBar()->setValue(scroll);

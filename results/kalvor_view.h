@@ -3,7 +3,7 @@
 #include <QTableView>
 #include <vector>
 
-#include "app/command_target.h"
+#include "commands/command_target.h"
 #include "results/not_examined.h"
 #include "results/search_run.h"
 #include "scan/result_row.h"
@@ -15,7 +15,7 @@ class RowHover;
 
 // The results list: one numbered row per marked document, the search command and the actions
 // on the selected rows.
-class CkalvorView final : public QTableView, public app::CommandTarget {
+class CkalvorView final : public QTableView, public commands::CommandTarget {
     Q_OBJECT
 
   public:

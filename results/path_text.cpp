@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "platform/path_text.h"
+
 namespace kalvor::results {
 
 namespace fs = std::filesystem;
@@ -42,12 +44,7 @@ fs::path PathFromText(const QString& text) {
 }
 
 QString DisplayText(const fs::path& path) {
-#ifdef _WIN32
-    return QString::fromStdWString(path.native());
-#else
-    const auto& native = path.native();
-    return QString::fromUtf8(native.data(), static_cast<qsizetype>(native.size()));
-#endif
+    return QString::fromStdString(platform::PathText(path));
 }
 
 bool IsUsableFolder(const QString& path) {

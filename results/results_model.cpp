@@ -1,8 +1,7 @@
 #include "results/results_model.h"
 
-#include <utility>
-
 #include "results/result_columns.h"
+#include "results/row_positions.h"
 
 namespace kalvor::results {
 
@@ -100,17 +99,10 @@ int ResultsModel::AppendRow(const scan::ResultRow& row) {
 }
 
 bool ResultsModel::RemoveRows(const std::vector<int>& rows) {
-    std::vector<std::pair<int, int>> runs;  // first and last row of each run, top to bottom
-    for (const int row : rows) {
-        if (!runs.empty() && runs.back().second + 1 == row) {
-            runs.back().second = row;
-        } else {
-            runs.emplace_back(row, row);
-        }
-    }
+    const std::vector<RowRun> runs = RunsOf(rows);
     if (runs.size() <= kRunsRemovedAsRanges) {
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-            removeRows(run->first, run->second - run->first + 1);
+            removeRows(run->first, run->last - run->first + 1);
         }
         return false;
     }

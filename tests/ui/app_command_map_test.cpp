@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/command_map.h"
-#include "app/command_router.h"
 #include "app_test_support.h"
+#include "commands/command_map.h"
+#include "commands/command_router.h"
 
-namespace kalvor::app {
+namespace kalvor::commands {
 namespace {
 
 using testing::RecordingTarget;
@@ -52,4 +52,4 @@ TEST(CommandMapTest, DispatchesSingleIdentifiersAndRangesWithTheIdentifier) {
 }
 
 }  // namespace
-}  // namespace kalvor::app
+}  // namespace kalvor::commands

@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "app/command_target.h"
-#include "app/shell_hooks.h"
+#include "app/shell_dialogs.h"
+#include "commands/command_target.h"
+#include "results/desktop_seams.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::testing {
 
 // A command target whose map holds a fixed set of identifiers; it logs "name:id" for each
 // command it handles.
-class RecordingTarget final : public app::CommandTarget {
+class RecordingTarget final : public commands::CommandTarget {
   public:
     RecordingTarget(std::string name, std::vector<unsigned> ids, std::vector<std::string>& log)
         : name_(std::move(name)), ids_(std::move(ids)), log_(log) {}
@@ -66,46 +67,42 @@ class FakeShell {
     };
 
     FakeShell() {
-        previous_ = app::InstallShellHooks({
-            .promptSaveFileName =
-                [this](QWidget* owner, const QString& title, const QString& proposed,
-                       const QString& filter) {
-                    savePrompts.push_back({owner, title, proposed, filter});
-                    if (saveAnswers.empty()) {
-                        return QString();
-                    }
-                    QString answer = saveAnswers.front();
-                    saveAnswers.pop_front();
-                    return answer;
-                },
-            .showError =
-                [this](QWidget* owner, const QString& text, const QString& caption) {
-                    errors.push_back({owner, text, caption});
-                },
-            .runModal =
-                [this](QDialog& dialog) {
-                    ModalDialog shown{dialog.parentWidget(), dialog.windowTitle(), {}, {}, true};
-                    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-                        shown.labels.push_back(label->text());
-                    }
-                    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
-                        shown.buttons.push_back(button->text());
-                    }
-                    dialogs.push_back(shown);
-                    return static_cast<int>(QDialog::Accepted);
-                },
-            .askYesNo =
-                [this](QWidget* owner, const QString& text, const QString& caption) {
-                    questions.push_back({owner, text, caption});
-                    if (yesAnswers == 0) {
-                        return false;
-                    }
-                    --yesAnswers;
-                    return true;
-                },
-        });
+        results::DesktopHooks hooks = results::InstalledDesktopHooks();
+        hooks.promptSaveFileName = [this](QWidget* owner, const QString& title,
+                                          const QString& proposed, const QString& filter) {
+            savePrompts.push_back({owner, title, proposed, filter});
+            if (saveAnswers.empty()) {
+                return QString();
+            }
+            QString answer = saveAnswers.front();
+            saveAnswers.pop_front();
+            return answer;
+        };
+        hooks.showError = [this](QWidget* owner, const QString& text, const QString& caption) {
+            errors.push_back({owner, text, caption});
+        };
+        hooks.runModal = [this](QDialog& dialog) {
+            ModalDialog shown{dialog.parentWidget(), dialog.windowTitle(), {}, {}, true};
+            for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+                shown.labels.push_back(label->text());
+            }
+            for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+                shown.buttons.push_back(button->text());
+            }
+            dialogs.push_back(shown);
+            return static_cast<int>(QDialog::Accepted);
+        };
+        hooks.askYesNo = [this](QWidget* owner, const QString& text, const QString& caption) {
+            questions.push_back({owner, text, caption});
+            if (yesAnswers == 0) {
+                return false;
+            }
+            --yesAnswers;
+            return true;
+        };
+        previous_ = results::InstallDesktopHooks(std::move(hooks));
     }
-    ~FakeShell() { app::InstallShellHooks(std::move(previous_)); }
+    ~FakeShell() { results::InstallDesktopHooks(std::move(previous_)); }
     FakeShell(const FakeShell&) = delete;
     FakeShell& operator=(const FakeShell&) = delete;
 
@@ -118,7 +115,7 @@ class FakeShell {
     std::vector<ModalDialog> dialogs;
 
   private:
-    app::ShellHooks previous_;
+    results::DesktopHooks previous_;
 };
 
 // Points the user's settings at a fresh temporary folder, so that no test reads or writes the

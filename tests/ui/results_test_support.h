@@ -43,44 +43,38 @@ class FakeDesktop {
     };
 
     FakeDesktop() {
-        previous_ = results::InstallDesktopHooks({
-            .pickFolder =
-                [this](const QString& title, bool allowNewFolder) {
-                    picks.push_back({title, allowNewFolder});
-                    return NextAnswer(folderAnswers);
-                },
-            .showMessage =
-                [this](QWidget* parent, const QString& text, const QString& caption) {
-                    messages.push_back({parent, text, caption});
-                },
-            .openWithShell =
-                [this](const std::filesystem::path& path) {
-                    opened.push_back(path);
-                    return std::find(unopenable.begin(), unopenable.end(), path) ==
-                           unopenable.end();
-                },
-            .popupMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
-                std::vector<MenuItem> items;
-                QAction* chosen = nullptr;
-                for (QAction* action : menu.actions()) {
-                    items.push_back({action->data().toUInt(), action->text()});
-                    if (!action->isSeparator() && action->data().toUInt() == menuChoice) {
-                        chosen = action;
-                    }
+        results::DesktopHooks hooks = results::InstalledDesktopHooks();
+        hooks.pickFolder = [this](const QString& title, bool allowNewFolder) {
+            picks.push_back({title, allowNewFolder});
+            return NextAnswer(folderAnswers);
+        };
+        hooks.showMessage = [this](QWidget* parent, const QString& text, const QString& caption) {
+            messages.push_back({parent, text, caption});
+        };
+        hooks.openWithShell = [this](const std::filesystem::path& path) {
+            opened.push_back(path);
+            return std::find(unopenable.begin(), unopenable.end(), path) == unopenable.end();
+        };
+        hooks.popupMenu = [this](QMenu& menu, const QPoint&) -> QAction* {
+            std::vector<MenuItem> items;
+            QAction* chosen = nullptr;
+            for (QAction* action : menu.actions()) {
+                items.push_back({action->data().toUInt(), action->text()});
+                if (!action->isSeparator() && action->data().toUInt() == menuChoice) {
+                    chosen = action;
                 }
-                menus.push_back(std::move(items));
-                return chosen;
-            },
-            .showWarning =
-                [this](QWidget* parent, const QString& text, const QString& caption) {
-                    warnings.push_back({parent, text, caption});
-                },
-            .pickSaveFile =
-                [this](QWidget*, const QString& title, const QString&) {
-                    saveTitles.push_back(title);
-                    return NextAnswer(saveAnswers);
-                },
-        });
+            }
+            menus.push_back(std::move(items));
+            return chosen;
+        };
+        hooks.showWarning = [this](QWidget* parent, const QString& text, const QString& caption) {
+            warnings.push_back({parent, text, caption});
+        };
+        hooks.pickSaveFile = [this](QWidget*, const QString& title, const QString&) {
+            saveTitles.push_back(title);
+            return NextAnswer(saveAnswers);
+        };
+        previous_ = results::InstallDesktopHooks(std::move(hooks));
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
     FakeDesktop(const FakeDesktop&) = delete;

@@ -1,8 +1,8 @@
-#include "app/command_router.h"
+#include "commands/command_router.h"
 
 #include <algorithm>
 
-namespace kalvor::app {
+namespace kalvor::commands {
 
 bool CommandRouter::IsEnabled(unsigned id) const {
     const CommandTarget* target = TargetOf(id);
@@ -20,4 +20,4 @@ CommandTarget* CommandRouter::TargetOf(unsigned id) const {
     return target == route_.end() ? nullptr : *target;
 }
 
-}  // namespace kalvor::app
+}  // namespace kalvor::commands

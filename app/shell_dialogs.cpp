@@ -1,40 +1,35 @@
-#include "app/shell_hooks.h"
+#include "app/shell_dialogs.h"
 
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <utility>
 
+#include "platform/file_name_rules.h"
 #include "res/resource.h"
 #include "res/string_table.h"
+#include "results/desktop_seams.h"
 
 namespace kalvor::app {
 
 namespace {
 
-ShellHooks& Hooks() {
-    static ShellHooks hooks;
-    return hooks;
+const results::DesktopHooks& Hooks() {
+    return results::InstalledDesktopHooks();
 }
 
 }  // namespace
 
 void MatchEveryName(QFileDialog& dialog) {
-#ifndef Q_OS_WIN
-    // "*.*" means every file on Windows, but only names with a dot elsewhere. The filter keeps
-    // its text; Qt's own dialog, whose list it can reach, lists every name under it.
+    if (platform::StarDotStarMatchesEveryName()) {
+        return;
+    }
+    // The filter keeps its text; Qt's own dialog, whose list it can reach, lists every name
+    // under it.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (auto* files = dialog.findChild<QFileSystemModel*>()) {
         files->setNameFilters({});
     }
-#else
-    Q_UNUSED(dialog);
-#endif
-}
-
-ShellHooks InstallShellHooks(ShellHooks hooks) {
-    return std::exchange(Hooks(), std::move(hooks));
 }
 
 QString PromptSaveFileName(QWidget* owner, const QString& proposedName) {

@@ -3,9 +3,9 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/command_target.h"
+#include "commands/command_target.h"
 
-namespace kalvor::app {
+namespace kalvor::commands {
 
 // The route of a command: the targets in order (view, document, frame, application); the first
 // whose map holds the identifier handles it.
@@ -26,4 +26,4 @@ class CommandRouter {
     std::vector<CommandTarget*> route_;
 };
 
-}  // namespace kalvor::app
+}  // namespace kalvor::commands

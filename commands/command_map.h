@@ -4,7 +4,7 @@
 #include <span>
 #include <variant>
 
-namespace kalvor::app {
+namespace kalvor::commands {
 
 // One entry of a command map: a command identifier, or a range of them, and the member that
 // handles it. Range handlers receive the identifier.
@@ -65,4 +65,4 @@ class CommandMap {
     std::span<const CommandMapEntry<Target>> entries_;
 };
 
-}  // namespace kalvor::app
+}  // namespace kalvor::commands

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace kalvor::app {
+namespace kalvor::commands {
 
 // One stop on a command's route: view, then document, then frame, then application. The first
 // target whose command map holds the identifier handles it; an identifier no map holds leaves its
@@ -19,4 +19,4 @@ class CommandTarget {
     virtual bool OnCommand(unsigned id) = 0;
 };
 
-}  // namespace kalvor::app
+}  // namespace kalvor::commands

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 class QDialog;
 class QFileDialog;
@@ -9,19 +8,7 @@ class QWidget;
 
 namespace kalvor::app {
 
-// The blocking dialogs of the shell. Tests install hooks so that the window can be driven
-// without them; an empty hook means the real dialog.
-struct ShellHooks {
-    std::function<QString(QWidget* owner, const QString& title, const QString& proposedName,
-                          const QString& filter)>
-        promptSaveFileName;
-    std::function<void(QWidget* owner, const QString& text, const QString& caption)> showError;
-    std::function<int(QDialog& dialog)> runModal;
-    std::function<bool(QWidget* owner, const QString& text, const QString& caption)> askYesNo;
-};
-
-// Installs `hooks` and returns the ones they replace.
-ShellHooks InstallShellHooks(ShellHooks hooks);
+// The blocking dialogs of the shell; tests replace them through results::InstallDesktopHooks.
 
 // The save dialog: titled "另存为", the one filter "所有文件(*.*)", `proposedName` filled in, an
 // existing name to be confirmed first. The chosen path, or empty when cancelled.

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace kalvor::platform {
+
+// Whether the system compares file names without regard to case, so that two paths differing
+// only in case name the same file (Windows).
+bool FileNamesIgnoreCase();
+
+// Whether the pattern "*.*" matches every file name, with a dot or without (Windows); elsewhere it
+// matches only names that hold a dot.
+bool StarDotStarMatchesEveryName();
+
+}  // namespace kalvor::platform

@@ -1,0 +1,9 @@
+#include "platform/lock_keys.h"
+
+namespace kalvor::platform {
+
+std::optional<LockKeyState> SystemLockKeys() {
+    return std::nullopt;
+}
+
+}  // namespace kalvor::platform
