@@ -14,6 +14,7 @@ namespace kalvor::platform {
 enum class OpenOutcome {
     Opened,
     Missing,         // no such file, or a path the file system rejects
+    PathTooLong,     // a path longer than the system takes
     DanglingLink,    // a link whose target does not exist, or a loop of links
     NotRegularFile,  // a FIFO, socket, device or directory: never opened, so never blocks
     ReadOnly,        // no write permission, a read-only mount, or an immutable file
@@ -34,14 +35,20 @@ enum class ListedAs {
 // writing without sharing; on POSIX the file is opened for reading only, so that no other program
 // sees a writer (close-after-write events, broken read leases), and guarded with locks. Our own
 // readers never count as another program: one that meets a file a colleague holds waits for it.
+class ExclusiveFile;
+
+// A file opened for exclusive access, or why it was refused.
+struct OpenedFile {
+    std::unique_ptr<ExclusiveFile> file;  // exactly when `outcome` is Opened
+    OpenOutcome outcome = OpenOutcome::Unreadable;
+};
+
 class ExclusiveFile final : public ByteSource {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
     // since, the opened file is checked and refused, and a link in its place is never followed
     // that way. Any other name is looked at before it is opened.
-    static std::unique_ptr<ExclusiveFile> Open(const std::filesystem::path& path,
-                                               OpenOutcome& outcome,
-                                               ListedAs listed = ListedAs::Unknown);
+    static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown);
     ~ExclusiveFile() override;
 
     ExclusiveFile(const ExclusiveFile&) = delete;
