@@ -14,7 +14,6 @@ namespace kalvor::platform {
 enum class OpenOutcome {
     Opened,
     Missing,         // no such file, or a path the file system rejects
-    PathTooLong,     // a path longer than the system takes
     DanglingLink,    // a link whose target does not exist, or a loop of links
     NotRegularFile,  // a FIFO, socket, device or directory: never opened, so never blocks
     ReadOnly,        // no write permission, a read-only mount, or an immutable file
@@ -68,5 +67,8 @@ class ExclusiveFile final : public ByteSource {
     std::uint64_t backed_;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
 };
+
+// Whether `path` is longer than the system takes, which alone makes opening it fail as Missing.
+bool IsPathTooLong(const std::filesystem::path& path);
 
 }  // namespace kalvor::platform

@@ -17,14 +17,14 @@ namespace {
 // for the rest of the walk.
 constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
 
-NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome) {
+NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
+                                   const std::filesystem::path& path) {
     switch (outcome) {
         case platform::OpenOutcome::Opened:
             return NotExaminedReason::None;
         case platform::OpenOutcome::Missing:
-            return NotExaminedReason::Unreadable;
-        case platform::OpenOutcome::PathTooLong:
-            return NotExaminedReason::PathTooLong;
+            return platform::IsPathTooLong(path) ? NotExaminedReason::PathTooLong
+                                                 : NotExaminedReason::Unreadable;
         case platform::OpenOutcome::DanglingLink:
             return NotExaminedReason::DanglingLink;
         case platform::OpenOutcome::NotRegularFile:
@@ -69,7 +69,7 @@ WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
     }
     const platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed);
     if (opened.file == nullptr) {
-        return {.image = {}, .reason = ReasonForRefusal(opened.outcome)};
+        return {.image = {}, .reason = ReasonForRefusal(opened.outcome, path)};
     }
     const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
     return {.image = read.image, .reason = ReasonForReadResult(read.status.result)};

@@ -36,12 +36,8 @@ OpenOutcome OutcomeOfWriteAccess(const std::string& path) {
     }
 }
 
-// A name that leads nowhere is a missing file, unless the name itself is a link or the path is
-// longer than the system takes.
+// A name that leads nowhere is a missing file, unless the name itself is a link.
 OpenOutcome OutcomeOfMissing(const std::filesystem::path& path) {
-    if (path.native().size() >= PATH_MAX) {
-        return OpenOutcome::PathTooLong;
-    }
     struct stat status {};
     return lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) ? OpenOutcome::DanglingLink
                                                                         : OpenOutcome::Missing;
@@ -202,6 +198,10 @@ UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& sta
 }
 
 }  // namespace
+
+bool IsPathTooLong(const std::filesystem::path& path) {
+    return path.native().size() >= PATH_MAX;
+}
 
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed) {
     OpenOutcome outcome = OpenOutcome::Unreadable;

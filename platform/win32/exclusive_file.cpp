@@ -125,11 +125,15 @@ HANDLE OpenClaimed(const std::filesystem::path& path, OwnOpenFileClaim& claim, D
 
 }  // namespace
 
+bool IsPathTooLong(const std::filesystem::path& path) {
+    return path.native().size() >= kPathLimit;
+}
+
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
 // or one that another program holds open, and nobody else can open it while we read.
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/) {
-    if (path.native().size() >= kPathLimit) {
-        return {.file = nullptr, .outcome = OpenOutcome::PathTooLong};
+    if (IsPathTooLong(path)) {
+        return {.file = nullptr, .outcome = OpenOutcome::Missing};
     }
     const DWORD attributes = GetFileAttributesW(path.c_str());
     OpenOutcome outcome = OutcomeOfAttributes(attributes);
