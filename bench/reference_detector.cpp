@@ -3,16 +3,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
 
 namespace kalvor::bench {
 
 bool CheckDocumentByteByByte(platform::ByteSource& file) {
-    std::vector<std::uint8_t> stream;
-    return platform::ReadRootStream(file, u"WordDocument", stream) ==
-               platform::StreamReadResult::Read &&
-           reference::VerdictByteByByte(stream) == scan::MarkingVerdict::Marked;
+    const cfb::StreamCopy stream = cfb::ReadRootStream(file, u"WordDocument");
+    return stream.status.result == cfb::StreamReadResult::Read &&
+           reference::VerdictByteByByte(stream.image) == scan::MarkingVerdict::Marked;
 }
 
 }  // namespace kalvor::bench

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "reference/marking_by_byte_loop.h"
@@ -36,17 +36,17 @@ bool IsDocName(const fs::path& name) {
 }
 
 bool CheckDocument(const fs::path& path) {
-    OpenOutcome outcome{};
-    std::unique_ptr<ExclusiveFile> file = ExclusiveFile::Open(path, outcome);
+    std::unique_ptr<ExclusiveFile> file = ExclusiveFile::Open(path).file;
     if (!file) {
         return false;
     }
-    std::vector<std::uint8_t> stream;
-    if (ReadRootStream(*file, u"WordDocument", stream) != StreamReadResult::Read) {
+    const kalvor::cfb::StreamCopy stream = kalvor::cfb::ReadRootStream(*file, u"WordDocument");
+    if (stream.status.result != kalvor::cfb::StreamReadResult::Read) {
         return false;
     }
     file.reset();
-    return kalvor::reference::VerdictByteByByte(stream) == kalvor::scan::MarkingVerdict::Marked;
+    return kalvor::reference::VerdictByteByByte(stream.image) ==
+           kalvor::scan::MarkingVerdict::Marked;
 }
 
 void SearchFolder(const fs::path& folder, std::vector<FileIdentity>& ancestors) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cfb/compound_file.h"
+#include "cfb/entry_name.h"
 #include "platform/byte_source.h"
-#include "platform/cfb_name.h"
-#include "platform/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
 #include "scan/marking_detector.h"
 
@@ -34,16 +34,18 @@ inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> ima
 // walk does; all must agree on the "WordDocument" stream. `reader` is kept from input to input,
 // as a walk keeps it from document to document.
 inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t> file,
-                                                    platform::RootStreamReader& reader) {
+                                                    cfb::RootStreamReader& reader) {
     platform::MemoryByteSource source(file);
-    std::vector<std::uint8_t> image(7, 0xAA);
-    const platform::StreamReadResult result =
-        platform::ReadRootStream(source, u"WordDocument", image);
-    std::span<const std::uint8_t> windowed;
-    if (reader.Read(source, u"WordDocument", windowed) != result) {
+    const cfb::StreamCopy plain =
+        cfb::ReadRootStream(source, u"WordDocument", std::vector<std::uint8_t>(7, 0xAA));
+    const cfb::StreamReadResult result = plain.status.result;
+    const std::vector<std::uint8_t>& image = plain.image;
+    const cfb::StreamView read = reader.Read(source, u"WordDocument");
+    const std::span<const std::uint8_t> windowed = read.image;
+    if (read.status.result != result) {
         return "the windowed reader came to another result";
     }
-    if (result != platform::StreamReadResult::Read) {
+    if (result != cfb::StreamReadResult::Read) {
         return image.empty() ? std::nullopt
                              : std::optional<std::string>("a failed read left bytes in the image");
     }
@@ -57,9 +59,9 @@ inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t
         return problem;
     }
     std::optional<std::vector<std::uint8_t>> walked;
-    platform::ForEachStream(source, [&](const platform::StoredStream& stream) {
+    cfb::ForEachStream(source, [&](const cfb::StoredStream& stream) {
         if (!walked.has_value() && stream.path.size() == 1 &&
-            platform::cfb::SameEntryName(stream.path[0], u"WordDocument")) {
+            cfb::SameEntryName(stream.path[0], u"WordDocument")) {
             walked.emplace(stream.bytes.begin(), stream.bytes.end());
         }
     });
@@ -71,7 +73,7 @@ inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t
 
 // Every rule, for one input taken both as a compound file and as a bare stream image.
 inline std::optional<std::string> CheckDocument(std::span<const std::uint8_t> bytes,
-                                                platform::RootStreamReader& reader) {
+                                                cfb::RootStreamReader& reader) {
     if (const std::optional<std::string> problem = CheckCompoundFile(bytes, reader)) {
         return problem;
     }

@@ -34,14 +34,20 @@ enum class ListedAs {
 // writing without sharing; on POSIX the file is opened for reading only, so that no other program
 // sees a writer (close-after-write events, broken read leases), and guarded with locks. Our own
 // readers never count as another program: one that meets a file a colleague holds waits for it.
+class ExclusiveFile;
+
+// A file opened for exclusive access, or why it was refused.
+struct OpenedFile {
+    std::unique_ptr<ExclusiveFile> file;  // exactly when `outcome` is Opened
+    OpenOutcome outcome = OpenOutcome::Unreadable;
+};
+
 class ExclusiveFile final : public ByteSource {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
     // since, the opened file is checked and refused, and a link in its place is never followed
     // that way. Any other name is looked at before it is opened.
-    static std::unique_ptr<ExclusiveFile> Open(const std::filesystem::path& path,
-                                               OpenOutcome& outcome,
-                                               ListedAs listed = ListedAs::Unknown);
+    static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown);
     ~ExclusiveFile() override;
 
     ExclusiveFile(const ExclusiveFile&) = delete;
@@ -61,5 +67,8 @@ class ExclusiveFile final : public ByteSource {
     std::uint64_t backed_;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
 };
+
+// Whether `path` is longer than the system takes, which alone makes opening it fail as Missing.
+bool IsPathTooLong(const std::filesystem::path& path);
 
 }  // namespace kalvor::platform

@@ -1,12 +1,10 @@
 #include "scan/marking_detector.h"
 
-#include <limits.h>
-
 #include <memory>
 #include <new>
 #include <stdexcept>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/mark_pair.h"
 #include "scan/marking_rule.h"
@@ -25,8 +23,8 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
         case platform::OpenOutcome::Opened:
             return NotExaminedReason::None;
         case platform::OpenOutcome::Missing:
-            return path.native().size() >= PATH_MAX ? NotExaminedReason::PathTooLong
-                                                    : NotExaminedReason::Unreadable;
+            return platform::IsPathTooLong(path) ? NotExaminedReason::PathTooLong
+                                                 : NotExaminedReason::Unreadable;
         case platform::OpenOutcome::DanglingLink:
             return NotExaminedReason::DanglingLink;
         case platform::OpenOutcome::NotRegularFile:
@@ -41,17 +39,17 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
     return NotExaminedReason::Unreadable;
 }
 
-NotExaminedReason ReasonForReadResult(platform::StreamReadResult result) {
+NotExaminedReason ReasonForReadResult(cfb::StreamReadResult result) {
     switch (result) {
-        case platform::StreamReadResult::Read:
+        case cfb::StreamReadResult::Read:
             return NotExaminedReason::None;
-        case platform::StreamReadResult::NotCompoundFile:
+        case cfb::StreamReadResult::NotCompoundFile:
             return NotExaminedReason::NotCompoundFile;
-        case platform::StreamReadResult::StreamNotFound:
+        case cfb::StreamReadResult::StreamNotFound:
             return NotExaminedReason::NoWordDocumentStream;
-        case platform::StreamReadResult::StreamTooLarge:
+        case cfb::StreamReadResult::StreamTooLarge:
             return NotExaminedReason::StreamTooLarge;
-        case platform::StreamReadResult::StructureTooLarge:
+        case cfb::StreamReadResult::StructureTooLarge:
             return NotExaminedReason::StructureTooLarge;
     }
     return NotExaminedReason::NotCompoundFile;
@@ -63,24 +61,18 @@ Examination NotExamined(NotExaminedReason reason) {
 
 }  // namespace
 
-StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
-                                    platform::RootStreamReader& reader,
-                                    std::span<const std::uint8_t>& image, NotExaminedReason& reason,
-                                    platform::ListedAs listed) {
-    image = {};
+WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
+                                          cfb::RootStreamReader& reader,
+                                          platform::ListedAs listed) {
     if (listed == platform::ListedAs::StatusUnknown) {
-        reason = NotExaminedReason::Unreadable;
-        return StreamStatus::Failed;
+        return {.image = {}, .reason = NotExaminedReason::Unreadable};
     }
-    platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
-    const std::unique_ptr<platform::ExclusiveFile> file =
-        platform::ExclusiveFile::Open(path, outcome, listed);
-    if (file == nullptr) {
-        reason = ReasonForRefusal(outcome, path);
-        return StreamStatus::Failed;
+    const platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed);
+    if (opened.file == nullptr) {
+        return {.image = {}, .reason = ReasonForRefusal(opened.outcome, path)};
     }
-    reason = ReasonForReadResult(reader.Read(*file, u"WordDocument", image));
-    return reason == NotExaminedReason::None ? StreamStatus::Read : StreamStatus::Failed;
+    const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
+    return {.image = read.image, .reason = ReasonForReadResult(read.status.result)};
 }
 
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
@@ -96,16 +88,15 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
-Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader,
+Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed) {
     Examination examination;
     try {
-        NotExaminedReason reason = NotExaminedReason::None;
-        std::span<const std::uint8_t> image;
-        examination =
-            ReadWordDocumentStream(path, reader, image, reason, listed) == StreamStatus::Read
-                ? CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()))
-                : NotExamined(reason);
+        const WordDocumentStream stream = ReadWordDocumentStream(path, reader, listed);
+        examination = stream.reason == NotExaminedReason::None
+                          ? CheckStreamImage(stream.image.data(),
+                                             static_cast<std::uint32_t>(stream.image.size()))
+                          : NotExamined(stream.reason);
     } catch (const std::bad_alloc&) {
         examination = NotExamined(NotExaminedReason::OutOfMemory);
     } catch (const std::length_error&) {
@@ -119,7 +110,7 @@ Examination ExamineDocument(const std::filesystem::path& path, platform::RootStr
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     return ExamineDocument(path, reader).verdict;
 }
 

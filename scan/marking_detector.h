@@ -4,24 +4,23 @@
 #include <filesystem>
 #include <span>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
-enum class StreamStatus : int {
-    Read = 1,
-    Failed = 2,
+// The "WordDocument" stream of a document, or why it could not be read.
+struct WordDocumentStream {
+    std::span<const std::uint8_t> image;  // valid until the reader's next read
+    NotExaminedReason reason = NotExaminedReason::None;
 };
 
-// Reads the whole "WordDocument" stream of the compound file at `path` with `reader`; on Read,
-// `image` holds it, as long as the stream's recorded size, until the reader's next read. The file
-// is open, exclusively and locked, only while reading. On Failed, `reason` tells why.
-StreamStatus ReadWordDocumentStream(const std::filesystem::path& path,
-                                    platform::RootStreamReader& reader,
-                                    std::span<const std::uint8_t>& image, NotExaminedReason& reason,
-                                    platform::ListedAs listed = platform::ListedAs::Unknown);
+// Reads the whole "WordDocument" stream of the compound file at `path` with `reader`, as long as
+// the stream's recorded size. The file is open, exclusively and locked, only while reading.
+WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
+                                          cfb::RootStreamReader& reader,
+                                          platform::ListedAs listed = platform::ListedAs::Unknown);
 
 // The verdict on a stream image already in memory: the version gate on byte 5, then the search
 // for a marking (秘, 机 or 绝, then any spaces or tabs, then 密).
@@ -30,7 +29,7 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length);
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
 // `listed` says how a folder listing saw the file, if one did.
-Examination ExamineDocument(const std::filesystem::path& path, platform::RootStreamReader& reader,
+Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed = platform::ListedAs::Unknown);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);

@@ -15,8 +15,8 @@ constexpr std::size_t kWindowPerJob = 64;
 
 }  // namespace
 
-OrderedExaminer::OrderedExaminer(unsigned jobs, DocumentExaminer examine)
-    : examine_(examine), slots_(kWindowPerJob * std::max(jobs, 1U)) {
+OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentFormat& format)
+    : format_(format), slots_(kWindowPerJob * std::max(jobs, 1U)) {
     for (unsigned i = 1; i < jobs; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -97,7 +97,7 @@ FinishedEvent OrderedExaminer::TakeOldestLocked() {
     return std::move(slot.finished);
 }
 
-void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader& reader,
+void OrderedExaminer::Examine(std::uint64_t sequence, cfb::RootStreamReader& reader,
                               std::unique_lock<std::mutex>& lock) {
     // The slot stays put while it is claimed: only the thread that queues events writes to
     // slots, and only to free ones.
@@ -106,7 +106,7 @@ void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader
     Examination examination;
     std::exception_ptr failure;
     try {
-        examination = examine_(slot.finished.event.document, reader);
+        examination = format_.Examine(slot.finished.event.document, reader);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -117,7 +117,7 @@ void OrderedExaminer::Examine(std::uint64_t sequence, platform::RootStreamReader
 }
 
 void OrderedExaminer::Work() {
-    std::optional<platform::RootStreamReader> reader;
+    std::optional<cfb::RootStreamReader> reader;
     try {
         reader.emplace();
     } catch (const std::bad_alloc&) {

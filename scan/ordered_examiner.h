@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/compound_file.h"
-#include "scan/folder_search.h"
+#include "cfb/compound_file.h"
+#include "scan/document_format.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
 
@@ -37,7 +37,7 @@ struct FinishedEvent {
 // reader's memory for all its documents. All calls come from one thread.
 class OrderedExaminer {
   public:
-    OrderedExaminer(unsigned jobs, DocumentExaminer examine);
+    OrderedExaminer(unsigned jobs, const DocumentFormat& format);
     // Drops what is still queued and waits for the examinations under way.
     ~OrderedExaminer();
     OrderedExaminer(const OrderedExaminer&) = delete;
@@ -65,11 +65,11 @@ class OrderedExaminer {
     std::optional<std::uint64_t> ClaimLocked();
     FinishedEvent TakeOldestLocked();
     // Examines the claimed document without the lock and records the outcome with it.
-    void Examine(std::uint64_t sequence, platform::RootStreamReader& reader,
+    void Examine(std::uint64_t sequence, cfb::RootStreamReader& reader,
                  std::unique_lock<std::mutex>& lock);
     void Work();
 
-    DocumentExaminer examine_;
+    const DocumentFormat& format_;
     std::mutex mutex_;
     std::condition_variable documentQueued_;
     std::condition_variable eventFinished_;
@@ -78,7 +78,7 @@ class OrderedExaminer {
     std::uint64_t claimed_ = 0;  // every event before this one is claimed or needs no examination
     std::uint64_t taken_ = 0;
     bool stopping_ = false;
-    platform::RootStreamReader ownReader_;
+    cfb::RootStreamReader ownReader_;
     std::vector<std::thread> workers_;
 };
 

@@ -17,8 +17,8 @@ namespace {
 // same places, so the sink sees what a search of one document after another shows it.
 class ParallelSearch final : public TreeVisitor {
   public:
-    ParallelSearch(SearchSink& sink, const SearchOptions& options)
-        : sink_(sink), examiner_(options.jobs, options.examine) {}
+    ParallelSearch(SearchSink& sink, const DocumentFormat& format, unsigned jobs)
+        : sink_(sink), examiner_(jobs, format) {}
 
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
@@ -106,8 +106,8 @@ class ParallelSearch final : public TreeVisitor {
 }  // namespace
 
 SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                SearchSink& sink, const SearchOptions& options) {
-    return RunSearch<ParallelSearch>(base, extension, sink, options);
+                                const DocumentFormat& format, SearchSink& sink, unsigned jobs) {
+    return RunSearch<ParallelSearch>(base, extension, format, sink, jobs);
 }
 
 }  // namespace kalvor::scan

@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <string_view>
 
-#include "scan/folder_search.h"
+#include "scan/document_format.h"
+#include "scan/search_sink.h"
 
 namespace kalvor::scan {
 
-// SearchFolder with `options.jobs` (at least 2) documents examined at once. The sink gets exactly
-// the calls, in the same order, that a search examining one document after another makes, up to
-// the point where it asks to stop or the search fails; only StopRequested may also be called at
-// other times.
+// Searches `base` (a walk base) with `jobs` (at least 2) documents examined at once. The sink gets
+// exactly the calls, in the same order, that a search examining one document after another makes,
+// up to the point where it asks to stop or the search fails; only StopRequested may also be called
+// at other times.
 SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                SearchSink& sink, const SearchOptions& options);
+                                const DocumentFormat& format, SearchSink& sink, unsigned jobs);
 
 }  // namespace kalvor::scan

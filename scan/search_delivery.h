@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scan/folder_search.h"
 #include "scan/marking_verdict.h"
+#include "scan/search_sink.h"
 #include "scan/tree_walk.h"
 
 namespace kalvor::scan {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "scan/folder_search.h"
+#include "scan/extension_match.h"
 
 namespace kalvor::scan {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/reference_detector.h"
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
 #include "scan/mark_pair.h"
 #include "scan/mark_pair_kernels.h"
@@ -146,11 +146,10 @@ const bool kKernelsRegistered = [] {
 
 void Detector_Vector(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     for (auto _ : state) {
         platform::MemoryByteSource source(file);
-        std::span<const std::uint8_t> image;
-        reader.Read(source, u"WordDocument", image);
+        const std::span<const std::uint8_t> image = reader.Read(source, u"WordDocument").image;
         benchmark::DoNotOptimize(
             scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size())));
     }

@@ -2,23 +2,19 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/write_bits.h"
 
 namespace kalvor::platform {
 namespace {
 
 bool IsMissingError(int error) {
     return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP;
-}
-
-// The superuser may write anything, but a file with no write bit at all is read-only to the
-// people who work with it, and the storage layer we stand in for refuses it.
-bool WriteProtectedForSuperuser(const struct stat& status) {
-    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && geteuid() == 0;
 }
 
 // Whether we could write the file at `path`: permissions, a read-only mount, an immutable file.
@@ -140,7 +136,9 @@ OpenOutcome OutcomeOfStatus(const struct stat& status) {
     if (!S_ISREG(status.st_mode)) {
         return OpenOutcome::NotRegularFile;
     }
-    return WriteProtectedForSuperuser(status) ? OpenOutcome::ReadOnly : OpenOutcome::Opened;
+    const bool anyWriteBit = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    return ReadOnlyByWriteBits(anyWriteBit).value_or(false) ? OpenOutcome::ReadOnly
+                                                            : OpenOutcome::Opened;
 }
 
 // Opens for reading exactly the file that `located` (an O_PATH descriptor) stands for. Through
@@ -201,13 +199,17 @@ UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& sta
 
 }  // namespace
 
-std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
-                                                   OpenOutcome& outcome, ListedAs listed) {
+bool IsPathTooLong(const std::filesystem::path& path) {
+    return path.native().size() >= PATH_MAX;
+}
+
+OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed) {
+    OpenOutcome outcome = OpenOutcome::Unreadable;
     struct stat status {};
     UniqueFd file = listed == ListedAs::PlainFile ? OpenListedPlainFile(path, status, outcome)
                                                   : OpenAfterLooking(path, status, outcome);
     if (!file.Valid()) {
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     // Asked of the opened file itself where /proc reaches it, so a name swapped meanwhile does not
     // answer for it.
@@ -216,16 +218,18 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
         outcome = OutcomeOfWriteAccess(path.native());
     }
     if (outcome != OpenOutcome::Opened) {
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     OwnOpenFileClaim claim = ClaimOwnOpenFile({status.st_dev, status.st_ino});
     outcome = LockAgainstOthers(file.Get());
     if (outcome != OpenOutcome::Opened) {
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     const std::uint64_t backed = BackedBytes(file.Get(), status);
-    return std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
-        file.Release(), static_cast<std::uint64_t>(status.st_size), backed, std::move(claim)));
+    return {
+        .file = std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
+            file.Release(), static_cast<std::uint64_t>(status.st_size), backed, std::move(claim))),
+        .outcome = OpenOutcome::Opened};
 }
 
 ExclusiveFile::~ExclusiveFile() {

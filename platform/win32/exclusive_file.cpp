@@ -125,31 +125,33 @@ HANDLE OpenClaimed(const std::filesystem::path& path, OwnOpenFileClaim& claim, D
 
 }  // namespace
 
+bool IsPathTooLong(const std::filesystem::path& path) {
+    return path.native().size() >= kPathLimit;
+}
+
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
 // or one that another program holds open, and nobody else can open it while we read.
-std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& path,
-                                                   OpenOutcome& outcome, ListedAs /*listed*/) {
-    if (path.native().size() >= kPathLimit) {
-        outcome = OpenOutcome::Missing;
-        return nullptr;
+OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/) {
+    if (IsPathTooLong(path)) {
+        return {.file = nullptr, .outcome = OpenOutcome::Missing};
     }
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    outcome = OutcomeOfAttributes(attributes);
+    OpenOutcome outcome = OutcomeOfAttributes(attributes);
     if (outcome != OpenOutcome::Opened) {
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     OwnOpenFileClaim claim;
     DWORD error = ERROR_SUCCESS;
     const HANDLE handle = OpenClaimed(path, claim, error);
     if (handle == INVALID_HANDLE_VALUE) {
         outcome = OutcomeOfOpenError(error);
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     LARGE_INTEGER size{};
     outcome = CheckOpened(handle, size);
     if (outcome != OpenOutcome::Opened) {
         CloseHandle(handle);
-        return nullptr;
+        return {.file = nullptr, .outcome = outcome};
     }
     const std::uint64_t backed =
         BackedBytes(handle, attributes, static_cast<std::uint64_t>(size.QuadPart));
@@ -157,11 +159,11 @@ std::unique_ptr<ExclusiveFile> ExclusiveFile::Open(const std::filesystem::path& 
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
     if (fd < 0) {
         CloseHandle(handle);
-        outcome = OpenOutcome::Unreadable;
-        return nullptr;
+        return {.file = nullptr, .outcome = OpenOutcome::Unreadable};
     }
-    return std::unique_ptr<ExclusiveFile>(
-        new ExclusiveFile(fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim)));
+    return {.file = std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
+                fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim))),
+            .outcome = OpenOutcome::Opened};
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -7,10 +7,12 @@
 #include <map>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 namespace {
+
+using platform::MemoryByteSource;
 
 namespace fs = std::filesystem;
 
@@ -43,7 +45,9 @@ TEST(CompoundFileCorpus, ReadsEveryRealWorldDocument) {
     for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
         const std::vector<std::uint8_t> bytes = ReadWhole(entry.path());
         MemoryByteSource source(bytes);
-        const StreamReadResult result = ReadRootStream(source, u"WordDocument", image);
+        StreamCopy read = ReadRootStream(source, u"WordDocument", std::move(image));
+        image = std::move(read.image);
+        const StreamReadResult result = read.status.result;
         ++results[result];
         if (result == StreamReadResult::Read) {
             totalSize += image.size();
@@ -68,4 +72,4 @@ TEST(CompoundFileCorpus, ReadsEveryRealWorldDocument) {
 }
 
 }  // namespace
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb

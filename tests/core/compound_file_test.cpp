@@ -1,4 +1,4 @@
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,10 @@
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/counting_byte_source.h"
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 namespace {
+
+using platform::MemoryByteSource;
 
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileLayout;
@@ -39,10 +41,18 @@ std::u16string Name(const std::string& ascii) {
     return {ascii.begin(), ascii.end()};
 }
 
+// Reads into `image`'s memory, as a caller that keeps its buffer does.
+StreamReadResult ReadInto(platform::ByteSource& source, std::u16string_view name,
+                          std::vector<std::uint8_t>& image) {
+    StreamCopy read = ReadRootStream(source, name, std::move(image));
+    image = std::move(read.image);
+    return read.status.result;
+}
+
 StreamReadResult ReadFrom(const std::vector<std::uint8_t>& file, std::u16string_view name,
                           std::vector<std::uint8_t>& image) {
     MemoryByteSource source(file);
-    return ReadRootStream(source, name, image);
+    return ReadInto(source, name, image);
 }
 
 struct RoundTripCase {
@@ -171,7 +181,8 @@ TEST(CompoundFile, ListsEveryStreamOfEveryStorage) {
                                 EXPECT_EQ(stream.result, StreamReadResult::Read);
                                 seen[{stream.path.begin(), stream.path.end()}].assign(
                                     stream.bytes.begin(), stream.bytes.end());
-                            }),
+                            })
+                  .result,
               StreamReadResult::Read);
     std::map<std::vector<std::u16string>, std::vector<std::uint8_t>> expected;
     for (const CompoundStream& stream : spec.rootStreams) {
@@ -185,7 +196,7 @@ TEST(CompoundFile, ListsNothingOfAFileThatIsNoCompoundFile) {
     const std::vector<std::uint8_t> text(2048, 'x');
     MemoryByteSource source(text);
     int visits = 0;
-    EXPECT_EQ(ForEachStream(source, [&](const StoredStream&) { ++visits; }),
+    EXPECT_EQ(ForEachStream(source, [&](const StoredStream&) { ++visits; }).result,
               StreamReadResult::NotCompoundFile);
     EXPECT_EQ(visits, 0);
 }
@@ -197,7 +208,7 @@ TEST(CompoundFile, ReadsAFileOverSevenMegabytesThroughDifatSectors) {
     ASSERT_EQ(built.layout.difatSectors.size(), 1u);
     testing::CountingByteSource source(built.bytes);
     std::vector<std::uint8_t> image;
-    ASSERT_EQ(ReadRootStream(source, u"WordDocument", image), StreamReadResult::Read);
+    ASSERT_EQ(ReadInto(source, u"WordDocument", image), StreamReadResult::Read);
     EXPECT_EQ(image, stream);
     // Header, DIFAT sector, the FAT in one run, directory, the stream in one run.
     EXPECT_EQ(source.reads, 5);
@@ -209,7 +220,7 @@ TEST(CompoundFile, ReadsEachRunOfNeighbouringSectorsAtOnce) {
             {.rootStreams = {{u"WordDocument", Pattern(40 * 512, 6)}}, .reverseChains = reverse});
         testing::CountingByteSource source(built.bytes);
         std::vector<std::uint8_t> image;
-        ASSERT_EQ(ReadRootStream(source, u"WordDocument", image), StreamReadResult::Read);
+        ASSERT_EQ(ReadInto(source, u"WordDocument", image), StreamReadResult::Read);
         // Header, FAT, directory, then the stream: one run, or one read per backward sector.
         EXPECT_EQ(source.reads, reverse ? 3 + 40 : 4) << "reversed: " << reverse;
     }
@@ -414,4 +425,4 @@ TEST(CompoundFile, RefusesDifatThatLoopsOrLeavesTheFile) {
 }
 
 }  // namespace
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb

@@ -74,9 +74,8 @@ TEST_P(Opening, GivesItsOutcomeAtOnce) {
     const auto& [openCase, listed] = GetParam();
     const TempDir dir;
     const fs::path path = openCase.make(dir);
-    OpenOutcome outcome = OpenOutcome::Unreadable;
     const auto start = std::chrono::steady_clock::now();
-    const auto file = ExclusiveFile::Open(path, outcome, listed);
+    const auto [file, outcome] = ExclusiveFile::Open(path, listed);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_EQ(outcome, openCase.expected);
     EXPECT_EQ(file != nullptr, openCase.expected == OpenOutcome::Opened);
@@ -144,8 +143,7 @@ TEST(ExclusiveFile, RefusesAFileTheUserMayNotWrite) {
     const auto openAsNobody = [&] {
         std::string outcomes;
         for (const ListedAs listed : {ListedAs::Unknown, ListedAs::PlainFile}) {
-            OpenOutcome outcome = OpenOutcome::Opened;
-            ExclusiveFile::Open(path, outcome, listed);
+            const OpenOutcome outcome = ExclusiveFile::Open(path, listed).outcome;
             outcomes += std::to_string(static_cast<int>(outcome)) + " ";
         }
         return outcomes;
@@ -253,15 +251,17 @@ class Locking : public ::testing::TestWithParam<LockKind> {};
 TEST_P(Locking, RefusesAFileAnotherProcessHoldsLocked) {
     const TempDir dir;
     const fs::path path = MakeDocument(dir);
-    OpenOutcome outcome = OpenOutcome::Opened;
+    OpenedFile opened;
     {
         const LockingProcess other(path, GetParam());
         ASSERT_TRUE(other.HoldsLock());
-        EXPECT_EQ(ExclusiveFile::Open(path, outcome), nullptr);
-        EXPECT_EQ(outcome, OpenOutcome::Locked);
+        opened = ExclusiveFile::Open(path);
+        EXPECT_EQ(opened.file, nullptr);
+        EXPECT_EQ(opened.outcome, OpenOutcome::Locked);
     }
-    EXPECT_NE(ExclusiveFile::Open(path, outcome), nullptr);
-    EXPECT_EQ(outcome, OpenOutcome::Opened);
+    opened = ExclusiveFile::Open(path);
+    EXPECT_NE(opened.file, nullptr);
+    EXPECT_EQ(opened.outcome, OpenOutcome::Opened);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExclusiveFile, Locking,
@@ -277,8 +277,7 @@ TEST_P(LockingWhileOpen, KeepsWritersOut) {
     const auto [kind, othersGetIn] = GetParam();
     const TempDir dir;
     const fs::path path = MakeDocument(dir);
-    OpenOutcome outcome = OpenOutcome::Unreadable;
-    auto file = ExclusiveFile::Open(path, outcome);
+    auto file = ExclusiveFile::Open(path).file;
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(LockingProcess(path, kind).HoldsLock(), othersGetIn);
     file.reset();
@@ -305,8 +304,7 @@ TEST(ExclusiveFile, LeavesNoTraceOfAWriter) {
     ASSERT_GE(inotify_add_watch(watch, path.c_str(), IN_ALL_EVENTS), 0);
     LockingProcess server(path, LockKind::ReadLease);
     ASSERT_TRUE(server.HoldsLock());
-    OpenOutcome outcome = OpenOutcome::Unreadable;
-    auto file = ExclusiveFile::Open(path, outcome);
+    auto file = ExclusiveFile::Open(path).file;
     ASSERT_NE(file, nullptr);
     std::uint8_t byte = 0;
     EXPECT_EQ(file->ReadAt(0, std::span(&byte, 1)), 1u);
@@ -342,9 +340,8 @@ TEST_P(ReadingAt, ReadsWhatTheFileHolds) {
     const TempDir dir;
     const fs::path path = MakeDocument(dir);
     const auto before = fs::last_write_time(path);
-    OpenOutcome outcome = OpenOutcome::Unreadable;
     {
-        auto file = ExclusiveFile::Open(path, outcome);
+        auto file = ExclusiveFile::Open(path).file;
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->Size(), kContent.size());
         std::string buffer(GetParam().asked, '\0');

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/marking_detector.h"
 #include "tests/support/temp_dir.h"
@@ -35,8 +35,7 @@ class Opening : public ::testing::TestWithParam<OpenCase> {};
 TEST_P(Opening, GivesTheOutcomeWindowsGives) {
     const testing::TempDir dir;
     const fs::path path = GetParam().make(dir);
-    OpenOutcome outcome{};
-    const auto file = ExclusiveFile::Open(path, outcome);
+    const auto [file, outcome] = ExclusiveFile::Open(path);
     EXPECT_EQ(outcome, GetParam().expected);
     EXPECT_EQ(file != nullptr, GetParam().expected == OpenOutcome::Opened);
 }
@@ -80,20 +79,18 @@ TEST(ExclusiveFile, RefusesAFileHeldOpenWithAnySharing) {
         SCOPED_TRACE(sharing);
         const testing::HeldFile held(path, sharing);
         ASSERT_TRUE(held.IsOpen());
-        OpenOutcome outcome{};
-        EXPECT_EQ(ExclusiveFile::Open(path, outcome), nullptr);
-        EXPECT_EQ(outcome, OpenOutcome::Locked);
+        const OpenedFile opened = ExclusiveFile::Open(path);
+        EXPECT_EQ(opened.file, nullptr);
+        EXPECT_EQ(opened.outcome, OpenOutcome::Locked);
     }
-    OpenOutcome outcome{};
-    EXPECT_NE(ExclusiveFile::Open(path, outcome), nullptr);
+    EXPECT_NE(ExclusiveFile::Open(path).file, nullptr);
 }
 
 TEST(ExclusiveFile, KeepsOthersOutWhileOpenAndReadsWhatTheFileHolds) {
     const testing::TempDir dir;
     const fs::path path = dir.Write("a.doc", kMarkedDocument);
     {
-        OpenOutcome outcome{};
-        const auto file = ExclusiveFile::Open(path, outcome);
+        const auto file = ExclusiveFile::Open(path).file;
         ASSERT_NE(file, nullptr);
         EXPECT_FALSE(testing::HeldFile(path, FILE_SHARE_READ | FILE_SHARE_WRITE).IsOpen());
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
@@ -113,7 +110,7 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
     {
         testing::HeldFile held(path, FILE_SHARE_READ);
         ASSERT_TRUE(held.HandOverToChildProcess());
-        platform::RootStreamReader reader;
+        cfb::RootStreamReader reader;
         EXPECT_EQ(scan::ExamineDocument(path, reader).reason, scan::NotExaminedReason::Locked);
         EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::NotExamined);
     }
@@ -122,7 +119,7 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
 
 TEST(CheckMarkingOnWindows, ExaminesPathsUpTo259UnitsOnly) {
     const testing::TempDir dir;
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     const fs::path fits = FileWithPathOfLength(dir, 259);
     EXPECT_EQ(scan::ExamineDocument(fits, reader).verdict, scan::MarkingVerdict::Marked);
     const fs::path tooLong = FileWithPathOfLength(dir, 260);

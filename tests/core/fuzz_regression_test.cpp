@@ -34,7 +34,7 @@ std::vector<fs::path> Inputs() {
 TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
     const std::vector<fs::path> inputs = Inputs();
     ASSERT_GT(inputs.size(), 4u);
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     const testing::TempDir dir;
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.filename().native());
@@ -43,9 +43,9 @@ TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
         EXPECT_EQ(CheckDocument(bytes, reader), std::nullopt);
 
         platform::MemoryByteSource source(bytes);
-        std::vector<std::uint8_t> image;
-        const bool read = platform::ReadRootStream(source, u"WordDocument", image) ==
-                          platform::StreamReadResult::Read;
+        const cfb::StreamCopy stream = cfb::ReadRootStream(source, u"WordDocument");
+        const std::vector<std::uint8_t>& image = stream.image;
+        const bool read = stream.status.result == cfb::StreamReadResult::Read;
         const scan::MarkingVerdict verdict =
             read ? reference::VerdictByteByByte(image) : scan::MarkingVerdict::NotExamined;
         EXPECT_EQ(scan::CheckMarking(dir.Write("input.doc", bytes)), verdict);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
@@ -362,7 +362,7 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
     const auto built = MarkedFile();
     const std::uint64_t streamStart =
         built.layout.SectorOffset(built.layout.Stream(u"WordDocument").chain.at(0));
-    platform::RootStreamReader windowed;
+    cfb::RootStreamReader windowed;
     for (const int cutAfter : {1, 2, 3, 4}) {
         for (const std::uint64_t cutTo :
              {std::uint64_t{0}, std::uint64_t{512}, streamStart + 700}) {
@@ -370,19 +370,20 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
                          std::to_string(cutAfter));
             for (const bool useWindows : {false, true}) {
                 const fs::path path = dir_.Write("cut.doc", built.bytes);
-                platform::OpenOutcome outcome = platform::OpenOutcome::Unreadable;
-                const auto file = platform::ExclusiveFile::Open(path, outcome);
+                const auto file = platform::ExclusiveFile::Open(path).file;
                 ASSERT_NE(file, nullptr);
                 TruncatingSource source(*file, path, cutAfter, cutTo);
-                std::vector<std::uint8_t> read;
-                std::span<const std::uint8_t> image;
-                const platform::StreamReadResult result =
-                    useWindows ? windowed.Read(source, u"WordDocument", image)
-                               : platform::ReadRootStream(source, u"WordDocument", read);
-                if (!useWindows) {
-                    image = read;
+                cfb::StreamCopy read;
+                cfb::StreamView view;
+                if (useWindows) {
+                    view = windowed.Read(source, u"WordDocument");
+                } else {
+                    read = cfb::ReadRootStream(source, u"WordDocument");
+                    view = {.status = read.status, .image = read.image};
                 }
-                if (result != platform::StreamReadResult::Read) {
+                const cfb::StreamReadResult result = view.status.result;
+                const std::span<const std::uint8_t> image = view.image;
+                if (result != cfb::StreamReadResult::Read) {
                     continue;
                 }
                 ASSERT_EQ(image.size(), kStream.size());

@@ -55,7 +55,7 @@ struct DocumentCase {
 
 void ExpectExaminations(const std::vector<DocumentCase>& cases) {
     const testing::TempDir dir;
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     for (const DocumentCase& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path path = dir.Write(std::string(c.name) + ".doc", c.bytes);
@@ -98,7 +98,7 @@ TEST(ExamineDocument, FindsMarkingsInRealDocuments) {
         GTEST_SKIP() << "no documents in " << data;
     }
     const testing::TempDir dir;
-    platform::RootStreamReader reader;
+    cfb::RootStreamReader reader;
     std::size_t documents = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
         if (entry.path().extension() != ".doc") {
@@ -121,7 +121,7 @@ class ExamineFileTest : public ::testing::Test {
     Examination Examine(const fs::path& path) { return ExamineDocument(path, reader_); }
 
     testing::TempDir dir_;
-    platform::RootStreamReader reader_;
+    cfb::RootStreamReader reader_;
     const fs::path marked_ = dir_.Write("marked.doc", testing::WordDocumentWithText(u"秘密"));
 };
 
@@ -142,8 +142,7 @@ TEST_F(ExamineFileTest, PassesOverAFileAnotherProcessHolds) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(release[1]);
-        platform::OpenOutcome outcome{};
-        const auto held = platform::ExclusiveFile::Open(marked_, outcome);
+        const auto held = platform::ExclusiveFile::Open(marked_).file;
         const char opened = held != nullptr ? 'y' : 'n';
         char ignored = 0;
         if (write(ready[1], &opened, 1) != 1 || read(release[0], &ignored, 1) < 0) {

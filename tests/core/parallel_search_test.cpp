@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "scan/folder_search.h"
+#include "scan/formats/word_document.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -87,10 +88,10 @@ class CallLog final : public SearchSink {
 
 // What the search of `root` with `jobs` tells its sink, stopping as `stop` says.
 Log Calls(const fs::path& root, unsigned jobs, StopAt stop = {},
-          DocumentExaminer examine = ExamineFoundDocument) {
+          const DocumentFormat* format = nullptr) {
     CallLog log(root, stop);
     const SearchProgress progress =
-        SearchFolder(root, ".doc", log, {.jobs = jobs, .examine = examine});
+        SearchFolder(root, ".doc", log, {.jobs = jobs, .format = format});
     EXPECT_FALSE(log.calledFromAnotherThread) << "jobs " << jobs;
     log.lines.push_back("returned " + std::to_string(progress.documentsExamined));
     return log.lines;
@@ -234,12 +235,20 @@ TEST(ParallelSearch, WorksWithFewerThreadsThanAskedWhenTheSystemStartsNoMore) {
 
 // Examines as a search does, but fails on the document "m-fails.doc", the way an examination
 // that meets a fault of the program would.
-Examination FailOnOneDocument(const FoundDocument& document, platform::RootStreamReader& reader) {
-    if (document.path.filename() == "m-fails.doc") {
-        throw std::logic_error("examination failed");
+class FailOnOneDocument final : public DocumentFormat {
+  public:
+    std::string_view Extension() const override { return word_.Extension(); }
+    Examination Examine(const FoundDocument& document,
+                        cfb::RootStreamReader& reader) const override {
+        if (document.path.filename() == "m-fails.doc") {
+            throw std::logic_error("examination failed");
+        }
+        return word_.Examine(document, reader);
     }
-    return ExamineFoundDocument(document, reader);
-}
+
+  private:
+    WordDocumentFormat word_;
+};
 
 TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
     const testing::TempDir dir;
@@ -256,7 +265,8 @@ TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
     expected.push_back("failed examination failed");
     for (const unsigned jobs : {1u, 2u, 4u}) {
         SCOPED_TRACE(jobs);
-        Log calls = Calls(dir.Path(), jobs, {}, FailOnOneDocument);
+        const FailOnOneDocument failing;
+        Log calls = Calls(dir.Path(), jobs, {}, &failing);
         ASSERT_FALSE(calls.empty());
         calls.pop_back();  // what SearchFolder returned
         EXPECT_EQ(calls, expected);

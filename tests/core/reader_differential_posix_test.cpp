@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 namespace {
+
+using platform::MemoryByteSource;
 
 namespace fs = std::filesystem;
 
@@ -51,17 +53,18 @@ std::vector<std::string> OurLines(const fs::path& file) {
     MemoryByteSource source(bytes);
     const std::string name = file.filename().native();
     std::vector<std::string> lines;
-    const StreamReadResult result = ForEachStream(source, [&](const StoredStream& stream) {
-        std::string path;
-        for (const std::u16string& element : stream.path) {
-            path += (path.empty() ? "" : "/") + Hex(element);
-        }
-        char figures[32];
-        std::snprintf(figures, sizeof figures, "%zu\t%08x", stream.bytes.size(),
-                      Crc32(stream.bytes));
-        lines.push_back(name + "\t" + path + "\t" +
-                        (stream.result == StreamReadResult::Read ? figures : "unreadable"));
-    });
+    const StreamReadResult result =
+        ForEachStream(source, [&](const StoredStream& stream) {
+            std::string path;
+            for (const std::u16string& element : stream.path) {
+                path += (path.empty() ? "" : "/") + Hex(element);
+            }
+            char figures[32];
+            std::snprintf(figures, sizeof figures, "%zu\t%08x", stream.bytes.size(),
+                          Crc32(stream.bytes));
+            lines.push_back(name + "\t" + path + "\t" +
+                            (stream.result == StreamReadResult::Read ? figures : "unreadable"));
+        }).result;
     if (result == StreamReadResult::NotCompoundFile) {
         lines.push_back(name + "\tnot-compound-file");
     }
@@ -147,4 +150,4 @@ TEST(ReaderDifferential, AgreesWithOlefileOnEveryStreamOfTheCorpus) {
 }
 
 }  // namespace
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -33,11 +33,11 @@ TEST_P(RealDocuments, ReadTheirWordDocumentStream) {
     const fs::path copy = dir.Path() / GetParam().file;
     fs::copy_file(fs::path(KALVOR_TEST_DATA_DIR) / GetParam().file, copy);
     fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
-    OpenOutcome outcome = OpenOutcome::Unreadable;
-    const auto file = ExclusiveFile::Open(copy, outcome);
+    const auto file = ExclusiveFile::Open(copy).file;
     ASSERT_NE(file, nullptr);
-    std::vector<std::uint8_t> image;
-    ASSERT_EQ(ReadRootStream(*file, u"WordDocument", image), StreamReadResult::Read);
+    const cfb::StreamCopy read = cfb::ReadRootStream(*file, u"WordDocument");
+    ASSERT_EQ(read.status.result, cfb::StreamReadResult::Read);
+    const std::vector<std::uint8_t>& image = read.image;
     ASSERT_EQ(image.size(), GetParam().streamSize);
     // The file information block opens with its magic number and a Word 97 version byte.
     EXPECT_EQ(image[0], 0xEC);

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/cfb_windowed_file.h"
-#include "platform/compound_file.h"
+#include "cfb/compound_file.h"
+#include "cfb/windowed_file.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/counting_byte_source.h"
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 namespace {
+
+using platform::MemoryByteSource;
 
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileSpec;
@@ -121,11 +123,13 @@ TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
             PutLe32(built.bytes, built.layout.FatEntryOffset(chain[0]), kEndOfChain);
         }
         MemoryByteSource plainSource(built.bytes);
-        std::vector<std::uint8_t> expected;
-        ASSERT_EQ(ReadRootStream(plainSource, u"WordDocument", expected), StreamReadResult::Read);
+        const StreamCopy plain = ReadRootStream(plainSource, u"WordDocument");
+        ASSERT_EQ(plain.status.result, StreamReadResult::Read);
+        const std::vector<std::uint8_t>& expected = plain.image;
         CountingFile file(built.bytes);
-        std::span<const std::uint8_t> image;
-        ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
+        const StreamView read = reader.Read(file, u"WordDocument");
+        ASSERT_EQ(read.status.result, StreamReadResult::Read);
+        const std::span<const std::uint8_t> image = read.image;
         EXPECT_TRUE(std::equal(image.begin(), image.end(), expected.begin(), expected.end()));
         if (built.bytes.size() <= cfb::WindowedFile::kFirstWindow) {
             EXPECT_EQ(file.reads, 1);
@@ -137,13 +141,14 @@ TEST(RootStreamReader, ReportsWhatIsNotThereAsThePlainReaderDoes) {
     RootStreamReader reader;
     const std::vector<std::uint8_t> text(5000, 'x');
     CountingFile notCompound(text);
-    std::span<const std::uint8_t> image;
-    EXPECT_EQ(reader.Read(notCompound, u"WordDocument", image), StreamReadResult::NotCompoundFile);
-    EXPECT_TRUE(image.empty());
+    StreamView read = reader.Read(notCompound, u"WordDocument");
+    EXPECT_EQ(read.status.result, StreamReadResult::NotCompoundFile);
+    EXPECT_TRUE(read.image.empty());
     const auto built = BuildCompoundFileWithLayout({.rootStreams = {{u"1Table", Pattern(10, 5)}}});
     CountingFile noStream(built.bytes);
-    EXPECT_EQ(reader.Read(noStream, u"WordDocument", image), StreamReadResult::StreamNotFound);
-    EXPECT_TRUE(image.empty());
+    read = reader.Read(noStream, u"WordDocument");
+    EXPECT_EQ(read.status.result, StreamReadResult::StreamNotFound);
+    EXPECT_TRUE(read.image.empty());
 }
 
 TEST(RootStreamReader, GivesBackMemoryOnlyPastTheLimit) {
@@ -151,17 +156,19 @@ TEST(RootStreamReader, GivesBackMemoryOnlyPastTheLimit) {
     const auto built = BuildCompoundFileWithLayout(
         {.rootStreams = {{u"WordDocument", Pattern(2'000'000, 6)}}, .reverseChains = true});
     CountingFile file(built.bytes);
-    std::span<const std::uint8_t> image;
-    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
-    const std::uint8_t* const before = image.data();
+    StreamView read = reader.Read(file, u"WordDocument");
+    ASSERT_EQ(read.status.result, StreamReadResult::Read);
+    const std::uint8_t* const before = read.image.data();
     reader.ReleaseMemoryAbove(16'000'000);
-    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
-    EXPECT_EQ(image.data(), before);
+    read = reader.Read(file, u"WordDocument");
+    ASSERT_EQ(read.status.result, StreamReadResult::Read);
+    EXPECT_EQ(read.image.data(), before);
     reader.ReleaseMemoryAbove(1'000'000);
-    ASSERT_EQ(reader.Read(file, u"WordDocument", image), StreamReadResult::Read);
-    EXPECT_EQ(image.size(), 2'000'000u);
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), Pattern(2'000'000, 6).begin()));
+    read = reader.Read(file, u"WordDocument");
+    ASSERT_EQ(read.status.result, StreamReadResult::Read);
+    EXPECT_EQ(read.image.size(), 2'000'000u);
+    EXPECT_TRUE(std::equal(read.image.begin(), read.image.end(), Pattern(2'000'000, 6).begin()));
 }
 
 }  // namespace
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb

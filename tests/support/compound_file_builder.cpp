@@ -4,23 +4,24 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "cfb/layout.h"
+
 namespace kalvor::testing {
 namespace {
 
-constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
-constexpr std::uint32_t kFatSectorMark = 0xFFFFFFFD;
-constexpr std::uint32_t kDifatSectorMark = 0xFFFFFFFC;
-constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
-constexpr std::uint32_t kHeaderDifatCount = 109;
-constexpr std::uint32_t kMiniSectorSize = 64;
-constexpr std::uint64_t kMiniStreamCutoff = 4096;
-constexpr std::uint32_t kEntryBytes = 128;
-constexpr std::size_t kMaxNameUnits = 31;
-constexpr std::uint8_t kStorageType = 1;
-constexpr std::uint8_t kStreamType = 2;
-constexpr std::uint8_t kRootType = 5;
-constexpr std::uint8_t kBlack = 1;
+using cfb::kDifatSectorMark;
+using cfb::kEndOfChain;
+using cfb::kFatSectorMark;
+using cfb::kFreeSector;
+using cfb::kMiniSectorSize;
+using cfb::kMiniStreamCutoff;
+using cfb::kNoEntry;
+constexpr std::uint32_t kHeaderDifatCount = cfb::kHeaderFatSectorIds;
+constexpr std::uint32_t kEntryBytes = cfb::kEntrySize;
+constexpr std::size_t kMaxNameUnits = cfb::kEntryNameUnits - 1;
+constexpr auto kStorageType = static_cast<std::uint8_t>(cfb::EntryType::Storage);
+constexpr auto kStreamType = static_cast<std::uint8_t>(cfb::EntryType::Stream);
+constexpr auto kRootType = static_cast<std::uint8_t>(cfb::EntryType::Root);
 
 std::uint32_t UnitsFor(std::uint64_t bytes, std::uint32_t unit) {
     return static_cast<std::uint32_t>((bytes + unit - 1) / unit);
@@ -124,16 +125,6 @@ std::vector<Node> MakeDirectory(const CompoundFileSpec& spec, CompoundFileLayout
     return nodes;
 }
 
-void PutLe16(std::vector<std::uint8_t>& bytes, std::uint64_t offset, std::uint16_t value) {
-    bytes.at(offset) = static_cast<std::uint8_t>(value);
-    bytes.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLe64(std::vector<std::uint8_t>& bytes, std::uint64_t offset, std::uint64_t value) {
-    PutLe32(bytes, offset, static_cast<std::uint32_t>(value));
-    PutLe32(bytes, offset + 4, static_cast<std::uint32_t>(value >> 32));
-}
-
 void LinkChain(std::vector<std::uint32_t>& table, const std::vector<std::uint32_t>& chain) {
     for (std::size_t i = 0; i < chain.size(); ++i) {
         table.at(chain[i]) = i + 1 < chain.size() ? chain[i + 1] : kEndOfChain;
@@ -148,19 +139,30 @@ std::uint32_t ChainStart(const std::vector<std::uint32_t>& chain) {
     return chain.empty() ? kEndOfChain : chain.front();
 }
 
-void WriteEntry(std::vector<std::uint8_t>& bytes, std::uint64_t offset, const Node& node) {
-    for (std::size_t i = 0; i < node.name.size(); ++i) {
-        PutLe16(bytes, offset + 2 * i, node.name[i]);
+// Copies a record of the format into `bytes` at `offset`.
+template <typename Record>
+void PutRecord(std::vector<std::uint8_t>& bytes, std::uint64_t offset, const Record& record) {
+    if (offset + sizeof(Record) > bytes.size()) {
+        throw std::out_of_range("record beyond the file");
     }
-    const auto nameBytes = node.name.empty() ? 0 : 2 * (node.name.size() + 1);
-    PutLe16(bytes, offset + cfb_field::kEntryNameLength, static_cast<std::uint16_t>(nameBytes));
-    bytes.at(offset + cfb_field::kEntryType) = node.type;
-    bytes.at(offset + cfb_field::kEntryType + 1) = node.type == 0 ? 0 : kBlack;
-    PutLe32(bytes, offset + cfb_field::kEntryLeft, node.left);
-    PutLe32(bytes, offset + cfb_field::kEntryRight, node.right);
-    PutLe32(bytes, offset + cfb_field::kEntryChild, node.child);
-    PutLe32(bytes, offset + cfb_field::kEntryStartSector, node.type == 0 ? 0 : node.start);
-    PutLe64(bytes, offset + cfb_field::kEntrySize, node.size);
+    std::memcpy(bytes.data() + offset, &record, sizeof(Record));
+}
+
+void WriteEntry(std::vector<std::uint8_t>& bytes, std::uint64_t offset, const Node& node) {
+    cfb::RawEntry entry{};
+    for (std::size_t i = 0; i < node.name.size(); ++i) {
+        entry.name[i].Set(node.name[i]);
+    }
+    entry.nameBytes.Set(
+        static_cast<std::uint16_t>(node.name.empty() ? 0 : 2 * (node.name.size() + 1)));
+    entry.type = node.type;
+    entry.color = node.type == 0 ? 0 : cfb::kBlackNode;
+    entry.left.Set(node.left);
+    entry.right.Set(node.right);
+    entry.child.Set(node.child);
+    entry.startSector.Set(node.type == 0 ? 0 : node.start);
+    entry.size.Set(node.size);
+    PutRecord(bytes, offset, entry);
 }
 
 class Writer {
@@ -306,29 +308,27 @@ class Writer {
     }
 
     void WriteHeader() {
-        std::vector<std::uint8_t>& bytes = built_.bytes;
-        static constexpr std::uint8_t kSignature[] = {0xD0, 0xCF, 0x11, 0xE0,
-                                                      0xA1, 0xB1, 0x1A, 0xE1};
-        std::copy(std::begin(kSignature), std::end(kSignature), bytes.begin());
-        PutLe16(bytes, 0x18, 0x003E);
-        PutLe16(bytes, cfb_field::kHeaderMajorVersion,
-                static_cast<std::uint16_t>(spec_.majorVersion));
-        PutLe16(bytes, cfb_field::kHeaderByteOrder, 0xFFFE);
-        PutLe16(bytes, cfb_field::kHeaderSectorShift, spec_.majorVersion == 3 ? 9 : 12);
-        PutLe16(bytes, cfb_field::kHeaderMiniSectorShift, 6);
-        PutLe32(bytes, 0x28, spec_.majorVersion == 3 ? 0 : Count(layout_.directorySectors));
-        PutLe32(bytes, cfb_field::kHeaderFatSectorCount, Count(layout_.fatSectors));
-        PutLe32(bytes, cfb_field::kHeaderFirstDirectorySector,
-                ChainStart(layout_.directorySectors));
-        PutLe32(bytes, 0x38, kMiniStreamCutoff);
-        PutLe32(bytes, cfb_field::kHeaderFirstMiniFatSector, ChainStart(layout_.miniFatSectors));
-        PutLe32(bytes, 0x40, Count(layout_.miniFatSectors));
-        PutLe32(bytes, cfb_field::kHeaderFirstDifatSector, ChainStart(layout_.difatSectors));
-        PutLe32(bytes, cfb_field::kHeaderDifatSectorCount, Count(layout_.difatSectors));
+        const auto majorVersion = static_cast<std::uint16_t>(spec_.majorVersion);
+        cfb::RawHeader header{};
+        header.signature = cfb::kSignature;
+        header.minorVersion.Set(cfb::kMinorVersion);
+        header.majorVersion.Set(majorVersion);
+        header.byteOrder.Set(cfb::kLittleEndianMark);
+        header.sectorShift.Set(cfb::SectorShiftOf(majorVersion));
+        header.miniSectorShift.Set(cfb::kMiniSectorShift);
+        header.directorySectorCount.Set(majorVersion == 3 ? 0 : Count(layout_.directorySectors));
+        header.fatSectorCount.Set(Count(layout_.fatSectors));
+        header.firstDirectorySector.Set(ChainStart(layout_.directorySectors));
+        header.miniStreamCutoff.Set(kMiniStreamCutoff);
+        header.firstMiniFatSector.Set(ChainStart(layout_.miniFatSectors));
+        header.miniFatSectorCount.Set(Count(layout_.miniFatSectors));
+        header.firstDifatSector.Set(ChainStart(layout_.difatSectors));
+        header.difatSectorCount.Set(Count(layout_.difatSectors));
         for (std::uint32_t i = 0; i < kHeaderDifatCount; ++i) {
-            PutLe32(bytes, cfb_field::kHeaderDifat + 4 * i,
-                    i < layout_.fatSectors.size() ? layout_.fatSectors[i] : kFreeSector);
+            header.fatSectorIds[i].Set(i < layout_.fatSectors.size() ? layout_.fatSectors[i]
+                                                                     : kFreeSector);
         }
+        PutRecord(built_.bytes, 0, header);
     }
 
     const CompoundFileSpec& spec_;
@@ -389,17 +389,16 @@ std::vector<std::uint8_t> BuildWordDocument(const std::vector<std::uint8_t>& wor
 }
 
 void PutLe32(std::vector<std::uint8_t>& bytes, std::uint64_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
-    }
+    cfb::ulittle32_t field;
+    field.Set(value);
+    PutRecord(bytes, offset, field);
 }
 
 std::uint32_t GetLe32(const std::vector<std::uint8_t>& bytes, std::uint64_t offset) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= std::uint32_t{bytes.at(offset + i)} << (8 * i);
+    if (offset + sizeof(cfb::ulittle32_t) > bytes.size()) {
+        throw std::out_of_range("field beyond the file");
     }
-    return value;
+    return cfb::LoadRecord<cfb::ulittle32_t>(bytes, offset).Value();
 }
 
 }  // namespace kalvor::testing

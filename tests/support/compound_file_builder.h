@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cfb/layout.h"
 
 namespace kalvor::testing {
 
@@ -60,23 +63,25 @@ struct CompoundFileLayout {
 
 // Byte offsets of the header fields and directory-entry fields that corruption tests patch.
 namespace cfb_field {
-inline constexpr std::uint64_t kHeaderMajorVersion = 0x1A;
-inline constexpr std::uint64_t kHeaderByteOrder = 0x1C;
-inline constexpr std::uint64_t kHeaderSectorShift = 0x1E;
-inline constexpr std::uint64_t kHeaderMiniSectorShift = 0x20;
-inline constexpr std::uint64_t kHeaderFatSectorCount = 0x2C;
-inline constexpr std::uint64_t kHeaderFirstDirectorySector = 0x30;
-inline constexpr std::uint64_t kHeaderFirstMiniFatSector = 0x3C;
-inline constexpr std::uint64_t kHeaderFirstDifatSector = 0x44;
-inline constexpr std::uint64_t kHeaderDifatSectorCount = 0x48;
-inline constexpr std::uint64_t kHeaderDifat = 0x4C;
-inline constexpr std::uint64_t kEntryNameLength = 0x40;
-inline constexpr std::uint64_t kEntryType = 0x42;
-inline constexpr std::uint64_t kEntryLeft = 0x44;
-inline constexpr std::uint64_t kEntryRight = 0x48;
-inline constexpr std::uint64_t kEntryChild = 0x4C;
-inline constexpr std::uint64_t kEntryStartSector = 0x74;
-inline constexpr std::uint64_t kEntrySize = 0x78;
+inline constexpr std::uint64_t kHeaderMajorVersion = offsetof(cfb::RawHeader, majorVersion);
+inline constexpr std::uint64_t kHeaderByteOrder = offsetof(cfb::RawHeader, byteOrder);
+inline constexpr std::uint64_t kHeaderSectorShift = offsetof(cfb::RawHeader, sectorShift);
+inline constexpr std::uint64_t kHeaderMiniSectorShift = offsetof(cfb::RawHeader, miniSectorShift);
+inline constexpr std::uint64_t kHeaderFatSectorCount = offsetof(cfb::RawHeader, fatSectorCount);
+inline constexpr std::uint64_t kHeaderFirstDirectorySector =
+    offsetof(cfb::RawHeader, firstDirectorySector);
+inline constexpr std::uint64_t kHeaderFirstMiniFatSector =
+    offsetof(cfb::RawHeader, firstMiniFatSector);
+inline constexpr std::uint64_t kHeaderFirstDifatSector = offsetof(cfb::RawHeader, firstDifatSector);
+inline constexpr std::uint64_t kHeaderDifatSectorCount = offsetof(cfb::RawHeader, difatSectorCount);
+inline constexpr std::uint64_t kHeaderDifat = offsetof(cfb::RawHeader, fatSectorIds);
+inline constexpr std::uint64_t kEntryNameLength = offsetof(cfb::RawEntry, nameBytes);
+inline constexpr std::uint64_t kEntryType = offsetof(cfb::RawEntry, type);
+inline constexpr std::uint64_t kEntryLeft = offsetof(cfb::RawEntry, left);
+inline constexpr std::uint64_t kEntryRight = offsetof(cfb::RawEntry, right);
+inline constexpr std::uint64_t kEntryChild = offsetof(cfb::RawEntry, child);
+inline constexpr std::uint64_t kEntryStartSector = offsetof(cfb::RawEntry, startSector);
+inline constexpr std::uint64_t kEntrySize = offsetof(cfb::RawEntry, size);
 }  // namespace cfb_field
 
 struct BuiltCompoundFile {

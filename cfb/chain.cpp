@@ -1,8 +1,8 @@
-#include "platform/cfb_chain.h"
+#include "cfb/chain.h"
 
 #include <algorithm>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
                  std::uint64_t limit, std::vector<bool>& seen, std::vector<std::uint32_t>& chain) {
@@ -25,4 +25,4 @@ bool IsOneRun(std::span<const std::uint32_t> chain) {
     return true;
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

@@ -1,9 +1,9 @@
-#include "platform/cfb_windowed_file.h"
+#include "cfb/windowed_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 std::span<const std::uint8_t> WindowedFile::Window::From(std::uint64_t at) const {
     if (at < offset || at - offset >= length) {
@@ -63,4 +63,4 @@ std::span<const std::uint8_t> WindowedFile::Held(std::uint64_t offset, std::size
     return {};
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

@@ -2,13 +2,13 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
-#include <span>
 
-#include "platform/cfb_format.h"
+#include "cfb/layout.h"
+#include "cfb/stream_read.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
+// The header fields the reader works with, checked and decoded.
 struct Header {
     std::uint16_t majorVersion = 0;
     std::uint32_t sectorSize = 0;
@@ -25,8 +25,13 @@ struct Header {
     }
 };
 
-// The header of a compound file from its first kHeaderSize bytes, or nothing when the
-// signature, byte order, version or sector sizes are not the format's.
-std::optional<Header> ParseHeader(std::span<const std::uint8_t, kHeaderSize> bytes);
+struct ParsedHeader {
+    Header header;
+    NotCompoundReason failure = NotCompoundReason::None;  // None when `header` is the file's
+};
 
-}  // namespace kalvor::platform::cfb
+// The header of a compound file, refused (NoSignature, BadHeader) when its signature, byte order,
+// version or sector sizes are not the format's.
+ParsedHeader ParseHeader(const RawHeader& raw);
+
+}  // namespace kalvor::cfb

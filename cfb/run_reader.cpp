@@ -1,8 +1,8 @@
-#include "platform/cfb_run_reader.h"
+#include "cfb/run_reader.h"
 
 #include <algorithm>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 bool RunReader::Append(std::uint64_t offset, std::size_t length) {
     length = std::min(length, out_.size() - filled_ - runLength_);
@@ -34,4 +34,4 @@ void RunReader::Flush() {
     runLength_ = 0;
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

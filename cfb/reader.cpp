@@ -1,14 +1,14 @@
-#include "platform/cfb_reader.h"
+#include "cfb/reader.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 
-#include "platform/cfb_chain.h"
-#include "platform/cfb_name.h"
-#include "platform/cfb_run_reader.h"
+#include "cfb/chain.h"
+#include "cfb/entry_name.h"
+#include "cfb/run_reader.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 namespace {
 
 std::uint64_t DivideUp(std::uint64_t value, std::uint64_t unit) {
@@ -28,29 +28,28 @@ std::size_t ReaderBuffers::MemoryHeld() const {
            CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
 }
 
-std::optional<Reader> Reader::Open(ByteSource& file, ReaderBuffers& buffers,
-                                   StreamReadResult& failure) {
-    failure = StreamReadResult::NotCompoundFile;
-    std::array<std::uint8_t, kHeaderSize> headerBytes{};
-    if (file.ReadAt(0, headerBytes) < kHeaderSize) {
-        return std::nullopt;
+OpenedReader Reader::Open(platform::ByteSource& file, ReaderBuffers& buffers) {
+    RawHeader raw{};
+    if (file.ReadAt(0, BytesOf(std::span(&raw, 1))) < kHeaderSize) {
+        return {.reader = {},
+                .status = ReadStatus::NotCompound(NotCompoundReason::ShorterThanHeader)};
     }
-    const std::optional<Header> header = ParseHeader(headerBytes);
-    if (!header) {
-        return std::nullopt;
+    const ParsedHeader parsed = ParseHeader(raw);
+    if (parsed.failure != NotCompoundReason::None) {
+        return {.reader = {}, .status = ReadStatus::NotCompound(parsed.failure)};
     }
-    Reader reader(file, buffers, *header);
-    failure = reader.LoadFat();
-    if (failure == StreamReadResult::Read) {
-        failure = reader.LoadDirectory();
+    Reader reader(file, buffers, parsed.header);
+    ReadStatus status = reader.LoadFat();
+    if (status.Ok()) {
+        status = reader.LoadDirectory();
     }
-    if (failure != StreamReadResult::Read) {
-        return std::nullopt;
+    if (!status.Ok()) {
+        return {.reader = {}, .status = status};
     }
-    return reader;
+    return {.reader = std::move(reader), .status = status};
 }
 
-Reader::Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header)
+Reader::Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header)
     : file_(&file), buffers_(&buffers), header_(header) {
     const std::uint64_t size = file.Size();
     if (size > header.sectorSize) {
@@ -74,10 +73,10 @@ void Reader::FollowChain(std::span<const std::uint32_t> table, std::uint32_t sta
     cfb::FollowChain(table, start, bound, limit, buffers_->seen, chain);
 }
 
-StreamReadResult Reader::LoadFat() {
+ReadStatus Reader::LoadFat() {
     const std::uint32_t count = header_.fatSectorCount;
     if (count > sectorCount_) {
-        return StreamReadResult::NotCompoundFile;
+        return ReadStatus::NotCompound(NotCompoundReason::FatOutsideFile);
     }
     // Only the FAT sectors that describe sectors of the file are read: entries past its last
     // sector are never followed, and a header listing one sector a million times must not make
@@ -88,16 +87,16 @@ StreamReadResult Reader::LoadFat() {
         std::min<std::uint64_t>(count, DivideUp(sectorCount_, idsPerSector)));
     const std::uint64_t fatBytes = std::uint64_t{kept} * header_.sectorSize;
     if (fatBytes / 4 > kLargestFile / header_.sectorSize || !Backs(fatBytes)) {
-        return StreamReadResult::StructureTooLarge;
+        return {.result = StreamReadResult::StructureTooLarge};
     }
-    if (const StreamReadResult listed = LoadDifat(kept); listed != StreamReadResult::Read) {
+    if (const ReadStatus listed = LoadDifat(kept); !listed.Ok()) {
         return listed;
     }
     ReadIdTable(buffers_->fatSectors, buffers_->fat);
-    return StreamReadResult::Read;
+    return {};
 }
 
-StreamReadResult Reader::LoadDifat(std::uint32_t kept) {
+ReadStatus Reader::LoadDifat(std::uint32_t kept) {
     const std::uint32_t count = header_.fatSectorCount;
     std::vector<std::uint32_t>& fatSectors = buffers_->fatSectors;
     fatSectors.clear();
@@ -112,22 +111,22 @@ StreamReadResult Reader::LoadDifat(std::uint32_t kept) {
     };
     for (std::uint32_t i = 0; i < std::min(count, kHeaderFatSectorIds); ++i) {
         if (!list(header_.fatSectorIds[i])) {
-            return StreamReadResult::NotCompoundFile;
+            return ReadStatus::NotCompound(NotCompoundReason::FatOutsideFile);
         }
     }
     const std::uint32_t idsPerDifatSector = header_.sectorSize / 4 - 1;
-    std::vector<std::uint8_t>& difat = buffers_->difatSector;
-    difat.resize(header_.sectorSize);
+    std::vector<ulittle32_t>& difat = buffers_->difatSector;
+    difat.resize(header_.sectorSize / sizeof(ulittle32_t));
     // A loop in the chain is found by coming back to a sector marked at ever longer intervals,
     // which needs no memory however far the file claims the chain goes.
     std::uint32_t marked = kEndOfChain;
     std::uint64_t sinceMarked = 0;
     std::uint64_t interval = 1;
     for (std::uint32_t next = header_.firstDifatSector; listed < count;
-         next = Le32(difat, 4 * idsPerDifatSector)) {
+         next = difat[idsPerDifatSector].Value()) {
         if (next >= sectorCount_ || next == marked ||
-            file_->ReadAt(SectorOffset(next), difat) < difat.size()) {
-            return StreamReadResult::NotCompoundFile;
+            file_->ReadAt(SectorOffset(next), BytesOf(std::span(difat))) < header_.sectorSize) {
+            return ReadStatus::NotCompound(NotCompoundReason::BrokenDifat);
         }
         if (++sinceMarked == interval) {
             marked = next;
@@ -135,37 +134,37 @@ StreamReadResult Reader::LoadDifat(std::uint32_t kept) {
             interval *= 2;
         }
         for (std::uint32_t i = 0; i < idsPerDifatSector && listed < count; ++i) {
-            if (!list(Le32(difat, 4 * i))) {
-                return StreamReadResult::NotCompoundFile;
+            if (!list(difat[i].Value())) {
+                return ReadStatus::NotCompound(NotCompoundReason::FatOutsideFile);
             }
         }
     }
-    return StreamReadResult::Read;
+    return {};
 }
 
-StreamReadResult Reader::LoadDirectory() {
+ReadStatus Reader::LoadDirectory() {
     std::vector<std::uint32_t>& chain = buffers_->chain;
     // One sector past the largest directory tells a directory that is too large; the largest
     // one stays within what any file may leave unbacked.
     const std::uint64_t mostSectors = kLargestDirectory / header_.sectorSize;
     FollowChain(buffers_->fat, header_.firstDirectorySector, sectorCount_, mostSectors + 1, chain);
     if (chain.size() > mostSectors) {
-        return StreamReadResult::StructureTooLarge;
+        return {.result = StreamReadResult::StructureTooLarge};
     }
     std::vector<std::uint8_t>& bytes = buffers_->directory;
     bytes.assign(chain.size() * header_.sectorSize, 0);
     ReadSectors(chain, bytes);
     directory_ = Directory(bytes);
-    return directory_.Count() > 0 && directory_.Entry(0).type == EntryType::Root
-               ? StreamReadResult::Read
-               : StreamReadResult::NotCompoundFile;
+    return directory_.Count() > 0 && directory_.At(0).type == EntryType::Root
+               ? ReadStatus{}
+               : ReadStatus::NotCompound(NotCompoundReason::NoRootEntry);
 }
 
 StreamReadResult Reader::LoadMiniStream() {
     if (miniStreamLoaded_) {
         return *miniStreamLoaded_;
     }
-    const DirectoryEntry root = directory_.Entry(0);
+    const Entry root = directory_.At(0);
     const std::uint64_t size = std::min(header_.EntrySize(root.recordedSize), file_->Size());
     miniStreamLoaded_ = StreamReadResult::StructureTooLarge;
     if (size > kLargestMiniStream) {
@@ -208,7 +207,7 @@ void Reader::ReadIdTable(std::span<const std::uint32_t> sectors, std::vector<std
                                         ids.size() * 4);
     ReadSectors(sectors, bytes);
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        ids[i] = Le32(bytes, 4 * i);
+        ids[i] = LoadRecord<ulittle32_t>(bytes, 4 * i).Value();
     }
 }
 
@@ -233,14 +232,13 @@ std::optional<std::uint32_t> Reader::FindRootStream(std::u16string_view name) {
     seen.assign(directory_.Count(), false);
     seen[0] = true;
     std::optional<std::uint32_t> found;
-    directory_.WalkSiblings(
-        directory_.Entry(0).child, seen, buffers_->pending, [&](std::uint32_t id) {
-            const DirectoryEntry entry = directory_.Entry(id);
-            if (entry.type == EntryType::Stream && SameEntryName(entry.Name(), name)) {
-                found = id;
-            }
-            return !found;
-        });
+    directory_.WalkSiblings(directory_.At(0).child, seen, buffers_->pending, [&](std::uint32_t id) {
+        const Entry entry = directory_.At(id);
+        if (entry.type == EntryType::Stream && SameEntryName(entry.Name(), name)) {
+            found = id;
+        }
+        return !found;
+    });
     return found;
 }
 
@@ -253,12 +251,12 @@ std::span<const std::uint8_t> Reader::HeldStream(std::uint64_t size) const {
     return file_->Held(SectorOffset(chain.front()), static_cast<std::size_t>(size));
 }
 
-StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::uint8_t>& image) {
-    image = {};
-    const DirectoryEntry entry = directory_.Entry(entryId);
+StreamView Reader::ReadStream(std::uint32_t entryId) {
+    constexpr StreamView kTooLarge{.status = {.result = StreamReadResult::StreamTooLarge}};
+    const Entry entry = directory_.At(entryId);
     const std::uint64_t size = header_.EntrySize(entry.recordedSize);
     if (size > kLargestStream || size > file_->Size() - header_.sectorSize) {
-        return StreamReadResult::StreamTooLarge;
+        return kTooLarge;
     }
     std::vector<std::uint32_t>& chain = buffers_->chain;
     std::span<std::uint8_t> out;
@@ -267,17 +265,16 @@ StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::
         FollowChain(buffers_->fat, entry.startSector, sectorCount_,
                     DivideUp(size, header_.sectorSize), chain);
         if (!Backs(size, chain.size() * std::uint64_t{header_.sectorSize})) {
-            return StreamReadResult::StreamTooLarge;
+            return kTooLarge;
         }
         if (const std::span<const std::uint8_t> held = HeldStream(size); !held.empty()) {
-            image = held;
-            return StreamReadResult::Read;
+            return {.status = {}, .image = held};
         }
         out = buffers_->image.Take(size);
         filled = ReadSectors(chain, out);
     } else if (size > 0) {
         if (const StreamReadResult loaded = LoadMiniStream(); loaded != StreamReadResult::Read) {
-            return loaded;
+            return {.status = {.result = loaded}};
         }
         FollowChain(buffers_->miniFat, entry.startSector, miniSectorCount_,
                     DivideUp(size, kMiniSectorSize), chain);
@@ -285,8 +282,7 @@ StreamReadResult Reader::ReadStream(std::uint32_t entryId, std::span<const std::
         filled = ReadMiniSectors(chain, out);
     }
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(filled), out.end(), 0);
-    image = out;
-    return StreamReadResult::Read;
+    return {.status = {}, .image = out};
 }
 
 void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit) {
@@ -302,21 +298,20 @@ void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit
     while (!pending.empty()) {
         const Storage storage = std::move(pending.back());
         pending.pop_back();
-        directory_.WalkSiblings(directory_.Entry(storage.entry).child, seen, siblings,
-                                [&](std::uint32_t id) {
-                                    const DirectoryEntry entry = directory_.Entry(id);
-                                    std::vector<std::u16string> path = storage.path;
-                                    path.emplace_back(entry.Name());
-                                    if (entry.type == EntryType::Storage) {
-                                        pending.push_back({id, std::move(path)});
-                                    } else if (entry.type == EntryType::Stream) {
-                                        std::span<const std::uint8_t> image;
-                                        const StreamReadResult result = ReadStream(id, image);
-                                        visit({.path = path, .result = result, .bytes = image});
-                                    }
-                                    return true;
-                                });
+        directory_.WalkSiblings(
+            directory_.At(storage.entry).child, seen, siblings, [&](std::uint32_t id) {
+                const Entry entry = directory_.At(id);
+                std::vector<std::u16string> path = storage.path;
+                path.emplace_back(entry.Name());
+                if (entry.type == EntryType::Storage) {
+                    pending.push_back({id, std::move(path)});
+                } else if (entry.type == EntryType::Stream) {
+                    const StreamView read = ReadStream(id);
+                    visit({.path = path, .result = read.status.result, .bytes = read.image});
+                }
+                return true;
+            });
     }
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

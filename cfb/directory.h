@@ -1,23 +1,25 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
-#include "platform/cfb_format.h"
+#include "cfb/layout.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
-struct DirectoryEntry {
+// A directory entry, decoded.
+struct Entry {
     EntryType type = EntryType::Unused;
     std::uint32_t left = kNoEntry;
     std::uint32_t right = kNoEntry;
     std::uint32_t child = kNoEntry;
     std::uint32_t startSector = kEndOfChain;
     std::uint64_t recordedSize = 0;  // all 64 bits, whatever the version
-    std::array<char16_t, 31> nameUnits{};
+    std::array<char16_t, kEntryNameUnits - 1> nameUnits{};
     std::uint8_t nameLength = 0;
 
     std::u16string_view Name() const { return {nameUnits.data(), nameLength}; }
@@ -29,7 +31,7 @@ class Directory {
     explicit Directory(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint32_t Count() const { return static_cast<std::uint32_t>(bytes_.size() / kEntrySize); }
-    DirectoryEntry Entry(std::uint32_t index) const;
+    Entry At(std::uint32_t index) const;
 
     // Visits the entries of the sibling tree whose top is `top`, in tree order, until `visit`
     // returns false. Ids out of range and entries already in `seen` (sized Count()) are treated
@@ -40,7 +42,7 @@ class Directory {
                       std::vector<std::uint32_t>& pending, Visit&& visit) const {
         pending.clear();
         const auto descend = [&](std::uint32_t id) {
-            for (; id < Count() && !seen[id]; id = Field(id, kLeftField)) {
+            for (; id < Count() && !seen[id]; id = Link(id, offsetof(RawEntry, left))) {
                 seen[id] = true;
                 pending.push_back(id);
             }
@@ -52,18 +54,18 @@ class Directory {
             if (!visit(id)) {
                 return false;
             }
-            descend(Field(id, kRightField));
+            descend(Link(id, offsetof(RawEntry, right)));
         }
         return true;
     }
 
   private:
-    static constexpr std::size_t kLeftField = 0x44;
-    static constexpr std::size_t kRightField = 0x48;
-
-    std::uint32_t Field(std::uint32_t index, std::size_t offset) const;
+    // The sibling link at `field` (an offset in RawEntry) of entry `index`.
+    std::uint32_t Link(std::uint32_t index, std::size_t field) const {
+        return LoadRecord<ulittle32_t>(bytes_, std::size_t{index} * kEntrySize + field).Value();
+    }
 
     std::span<const std::uint8_t> bytes_;
 };
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

@@ -6,13 +6,13 @@
 
 #include "platform/byte_source.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 // Fills a buffer from start to end with pieces of a file, joining pieces that continue each
 // other in the file into one read. The first short read ends the filling.
 class RunReader {
   public:
-    RunReader(ByteSource& file, std::span<std::uint8_t> out) : file_(file), out_(out) {}
+    RunReader(platform::ByteSource& file, std::span<std::uint8_t> out) : file_(file), out_(out) {}
 
     // Appends the file bytes [offset, offset + length), cut to what the buffer has room for.
     // False once a read came up short: nothing more will be read.
@@ -25,7 +25,7 @@ class RunReader {
   private:
     void Flush();
 
-    ByteSource& file_;
+    platform::ByteSource& file_;
     std::span<std::uint8_t> out_;
     std::size_t filled_ = 0;
     std::uint64_t runOffset_ = 0;
@@ -33,4 +33,4 @@ class RunReader {
     bool short_ = false;
 };
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

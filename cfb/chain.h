@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 // Sets `chain` to the ids of the chain that starts at `start`, in chain order, with `table`
 // giving each id's successor. The chain ends at the end marker, at an id outside [0, bound) or
@@ -17,4 +17,4 @@ void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std:
 // Whether the ids follow one another (n, n + 1, n + 2, ...), so the sectors lie in one run.
 bool IsOneRun(std::span<const std::uint32_t> chain);
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

@@ -6,7 +6,7 @@
 #include <new>
 #include <span>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 // Memory for bytes that are always written before they are read: it grows without copying or
 // clearing what it held, since nothing of it is kept from one use to the next.
@@ -29,4 +29,4 @@ class ByteBuffer {
     std::size_t used_ = 0;
 };
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

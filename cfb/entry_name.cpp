@@ -1,8 +1,8 @@
-#include "platform/cfb_name.h"
+#include "cfb/entry_name.h"
 
 #include <algorithm>
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 namespace {
 
 bool Within(char16_t c, char16_t first, char16_t last) {
@@ -35,4 +35,4 @@ bool SameEntryName(std::u16string_view a, std::u16string_view b) {
                       [](char16_t x, char16_t y) { return UpperCase(x) == UpperCase(y); });
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

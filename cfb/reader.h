@@ -7,20 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "cfb/byte_buffer.h"
+#include "cfb/directory.h"
+#include "cfb/header.h"
+#include "cfb/layout.h"
+#include "cfb/stream_read.h"
 #include "platform/byte_source.h"
-#include "platform/cfb_byte_buffer.h"
-#include "platform/cfb_directory.h"
-#include "platform/cfb_header.h"
-#include "platform/compound_file.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 // Memory a reader keeps from one file to the next: once it has grown to fit the largest file
 // met, reading another allocates nothing.
 struct ReaderBuffers {
     std::vector<std::uint32_t> fatSectors;
     std::vector<std::uint32_t> fat;
-    std::vector<std::uint8_t> difatSector;
+    std::vector<ulittle32_t> difatSector;
     std::vector<std::uint8_t> directory;
     std::vector<std::uint32_t> miniFat;
     std::vector<std::uint32_t> miniStreamSectors;
@@ -32,30 +33,32 @@ struct ReaderBuffers {
     std::size_t MemoryHeld() const;
 };
 
+// A reader of a file, or why the file cannot be read as a compound file.
+struct OpenedReader;
+
 // An opened compound file: header, FAT and directory loaded and checked; the mini stream's
 // tables loaded on first need. Everything it reads goes into `buffers`.
 class Reader {
   public:
-    // Nothing when the file has no valid header, FAT or directory (`failure` NotCompoundFile),
-    // or when they are larger than the reader holds (`failure` StructureTooLarge).
-    static std::optional<Reader> Open(ByteSource& file, ReaderBuffers& buffers,
-                                      StreamReadResult& failure);
+    // No reader when the file has no valid header, FAT or directory (NotCompoundFile, with the
+    // detail), or when they are larger than the reader holds (StructureTooLarge).
+    static OpenedReader Open(platform::ByteSource& file, ReaderBuffers& buffers);
 
     std::optional<std::uint32_t> FindRootStream(std::u16string_view name);
 
-    // On Read, `image` holds the stream until the next read: where the file already holds the
+    // On Read, the image holds the stream until the next read: where the file already holds the
     // stream's bytes in memory, those; otherwise the buffers' image.
-    StreamReadResult ReadStream(std::uint32_t entry, std::span<const std::uint8_t>& image);
+    StreamView ReadStream(std::uint32_t entry);
 
     void ForEachStream(const std::function<void(const StoredStream&)>& visit);
 
   private:
-    Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
+    Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
     // Each gives Read when loaded, or why not.
-    StreamReadResult LoadFat();
-    StreamReadResult LoadDifat(std::uint32_t kept);
-    StreamReadResult LoadDirectory();
+    ReadStatus LoadFat();
+    ReadStatus LoadDifat(std::uint32_t kept);
+    ReadStatus LoadDirectory();
     StreamReadResult LoadMiniStream();
 
     // Whether memory of `bytes`, read from sectors holding `held` of them, is backed by the file:
@@ -74,7 +77,7 @@ class Reader {
     // memory as one run; empty otherwise.
     std::span<const std::uint8_t> HeldStream(std::uint64_t size) const;
 
-    ByteSource* file_;
+    platform::ByteSource* file_;
     ReaderBuffers* buffers_;
     Header header_;
     std::uint32_t sectorCount_ = 0;  // sectors that start inside the file
@@ -84,4 +87,9 @@ class Reader {
     std::uint32_t miniSectorCount_ = 0;
 };
 
-}  // namespace kalvor::platform::cfb
+struct OpenedReader {
+    std::optional<Reader> reader;
+    ReadStatus status;  // Ok() exactly when there is a reader
+};
+
+}  // namespace kalvor::cfb

@@ -1,13 +1,11 @@
-#include "platform/cfb_byte_buffer.h"
+#include "cfb/byte_buffer.h"
 
 #include <algorithm>
 #include <bit>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "platform/memory_advice.h"
 
-namespace kalvor::platform::cfb {
+namespace kalvor::cfb {
 
 namespace {
 
@@ -26,17 +24,15 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
         bytes_ = {static_cast<std::uint8_t*>(::operator new[](capacity, alignment)),
                   Release{alignment}};
         capacity_ = capacity;
-#if defined(MADV_HUGEPAGE)
         // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead
         // of one per 4 KiB, a noticeable part of a search of a few thousand documents.
         if (capacity_ >= kHugePage) {
-            madvise(bytes_.get(), capacity_, MADV_HUGEPAGE);
+            platform::AdviseHugePages(bytes_.get(), capacity_);
         }
-#endif
         used_ = 0;
     }
     used_ = std::max(used_, size);
     return {bytes_.get(), size};
 }
 
-}  // namespace kalvor::platform::cfb
+}  // namespace kalvor::cfb

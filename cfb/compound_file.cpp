@@ -1,0 +1,67 @@
+#include "cfb/compound_file.h"
+
+#include "cfb/reader.h"
+#include "cfb/windowed_file.h"
+
+namespace kalvor::cfb {
+
+namespace {
+
+StreamView ReadRootStreamWith(platform::ByteSource& file, std::u16string_view name,
+                              ReaderBuffers& buffers) {
+    OpenedReader opened = Reader::Open(file, buffers);
+    if (!opened.reader) {
+        return {.status = opened.status};
+    }
+    const std::optional<std::uint32_t> entry = opened.reader->FindRootStream(name);
+    if (!entry) {
+        return {.status = {.result = StreamReadResult::StreamNotFound}};
+    }
+    return opened.reader->ReadStream(*entry);
+}
+
+}  // namespace
+
+StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
+                          std::vector<std::uint8_t> storage) {
+    ReaderBuffers buffers;
+    const StreamView read = ReadRootStreamWith(file, name, buffers);
+    storage.assign(read.image.begin(), read.image.end());
+    return {.status = read.status, .image = std::move(storage)};
+}
+
+ReadStatus ForEachStream(platform::ByteSource& file,
+                         const std::function<void(const StoredStream&)>& visit) {
+    ReaderBuffers buffers;
+    OpenedReader opened = Reader::Open(file, buffers);
+    if (opened.reader) {
+        opened.reader->ForEachStream(visit);
+    }
+    return opened.status;
+}
+
+struct RootStreamReader::Buffers {
+    ReaderBuffers reader;
+    WindowBuffers windows;
+
+    std::size_t MemoryHeld() const {
+        return reader.MemoryHeld() + windows.first.Used() + windows.next.Used();
+    }
+};
+
+RootStreamReader::RootStreamReader() : buffers_(std::make_unique<Buffers>()) {}
+
+RootStreamReader::~RootStreamReader() = default;
+
+StreamView RootStreamReader::Read(platform::ByteSource& file, std::u16string_view name) {
+    WindowedFile windowed(file, buffers_->windows);
+    return ReadRootStreamWith(windowed, name, buffers_->reader);
+}
+
+void RootStreamReader::ReleaseMemoryAbove(std::size_t bytes) {
+    if (buffers_->MemoryHeld() > bytes) {
+        *buffers_ = Buffers();
+    }
+}
+
+}  // namespace kalvor::cfb

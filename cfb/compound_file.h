@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "cfb/stream_read.h"
+#include "platform/byte_source.h"
+
+namespace kalvor::cfb {
+
+// Reads the whole stream `name` of the root storage of the compound file in `file` into a copy
+// made in `storage`'s memory, as long as the stream's size (its low 32 bits in version 3 files).
+// Names are compared the way the format compares them (case-insensitively). Never trusts the file:
+// a broken or cyclic sector chain ends the read there and leaves the rest of the image zero, the
+// way a short read of the platform's storage layer does. On any status but Read the image is empty.
+StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
+                          std::vector<std::uint8_t> storage = {});
+
+// Reads one stream after another, each from its own compound file, reusing its memory: once grown
+// to fit the largest file met, a read allocates nothing. The file is read through windows, so a
+// small file costs one read, and a stream that lies in one run of a window is used where it lies.
+class RootStreamReader {
+  public:
+    RootStreamReader();
+    ~RootStreamReader();
+    RootStreamReader(const RootStreamReader&) = delete;
+    RootStreamReader& operator=(const RootStreamReader&) = delete;
+
+    // As ReadRootStream; the image lives until the next call.
+    StreamView Read(platform::ByteSource& file, std::u16string_view name);
+
+    // Gives the memory back when it has grown past `bytes`, so one huge file does not pin its
+    // memory for all the files after it.
+    void ReleaseMemoryAbove(std::size_t bytes);
+
+  private:
+    struct Buffers;
+    std::unique_ptr<Buffers> buffers_;
+};
+
+// Reads every stream of every storage reachable from the root, each directory entry once, and
+// hands each to `visit`. Returns NotCompoundFile or StructureTooLarge (visiting nothing), or Read.
+ReadStatus ForEachStream(platform::ByteSource& file,
+                         const std::function<void(const StoredStream&)>& visit);
+
+}  // namespace kalvor::cfb

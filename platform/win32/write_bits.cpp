@@ -1,0 +1,9 @@
+#include "platform/write_bits.h"
+
+namespace kalvor::platform {
+
+std::optional<bool> ReadOnlyByWriteBits(bool /*anyWriteBit*/) {
+    return std::nullopt;
+}
+
+}  // namespace kalvor::platform

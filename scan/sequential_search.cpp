@@ -1,0 +1,58 @@
+#include "scan/sequential_search.h"
+
+#include <exception>
+#include <utility>
+
+#include "scan/search_delivery.h"
+#include "scan/search_failure.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+class SequentialSearch final : public TreeVisitor {
+  public:
+    SequentialSearch(SearchSink& sink, const DocumentFormat& format, unsigned /*jobs*/)
+        : sink_(sink), format_(format) {}
+
+    void FolderListed() override {
+        ++progress_.foldersListed;
+        sink_.NoteProgress(progress_);
+    }
+
+    void FolderNotListed(const std::filesystem::path& folder) override {
+        sink_.NoteFolderNotListed(folder);
+    }
+
+    void DocumentFound(FoundDocument document) override {
+        Examination examination;
+        try {
+            examination = format_.Examine(document, reader_);
+        } catch (...) {
+            failure_ = std::current_exception();
+            return;
+        }
+        DeliverExamination(std::move(document), examination, sink_, progress_);
+    }
+
+    bool StopRequested() override { return failure_ || sink_.StopRequested(); }
+
+    SearchProgress Finish() const { return progress_; }
+    std::exception_ptr Failure() const { return failure_; }
+
+  private:
+    SearchSink& sink_;
+    const DocumentFormat& format_;
+    SearchProgress progress_;
+    cfb::RootStreamReader reader_;
+    std::exception_ptr failure_;
+};
+
+}  // namespace
+
+SearchProgress SearchOneByOne(const std::filesystem::path& base, std::string_view extension,
+                              const DocumentFormat& format, SearchSink& sink) {
+    return RunSearch<SequentialSearch>(base, extension, format, sink, 1);
+}
+
+}  // namespace kalvor::scan

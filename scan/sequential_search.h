@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "scan/document_format.h"
+#include "scan/search_sink.h"
+
+namespace kalvor::scan {
+
+// Searches `base` (a walk base) examining each document as the walk finds it, one after another,
+// on the calling thread.
+SearchProgress SearchOneByOne(const std::filesystem::path& base, std::string_view extension,
+                              const DocumentFormat& format, SearchSink& sink);
+
+}  // namespace kalvor::scan
