@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/path_text.h"
 #include "results/result_columns.h"
 
 namespace kalvor::results {
@@ -31,13 +32,13 @@ QString ResultsModel::CellText(int row, int column) const {
         case 0:
             return entry.number;
         case 1:
-            return QString::fromStdString(entry.row.pathText);
+            return QString::fromStdString(platform::PathText(entry.row.path));
         case 2:
-            return QString::fromStdString(entry.row.sizeText);
+            return QString::fromStdString(scan::SizeText(entry.row.size));
         case 3:
-            return QString::fromStdString(entry.row.creationTimeText);
+            return QString::fromStdString(scan::StampText(entry.row.creationTime));
         case 4:
-            return QString::fromStdString(entry.row.modificationTimeText);
+            return QString::fromStdString(scan::StampText(entry.row.lastWriteTime));
         default:
             return {};
     }
