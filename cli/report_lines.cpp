@@ -54,18 +54,23 @@ std::string HeaderLine(OutputFormat format) {
 std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat format) {
     if (format == OutputFormat::Csv) {
         const auto [path, escaped] = CsvPathFields(row.path);
-        const std::array<std::string, 6> fields{
-            std::to_string(number),   path,   row.sizeText, row.creationTimeText,
-            row.modificationTimeText, escaped};
+        const std::array<std::string, 6> fields{std::to_string(number),
+                                                path,
+                                                scan::SizeText(row.size),
+                                                scan::StampText(row.creationTime),
+                                                scan::StampText(row.lastWriteTime),
+                                                escaped};
         return report::CsvRecord(fields);
     }
     if (format == OutputFormat::Json) {
         return "{\"number\":" + std::to_string(number) + "," + JsonPathMembers(row.path) +
-               ",\"size\":" + row.sizeText + ",\"created\":" + JsonString(row.creationTimeText) +
-               ",\"modified\":" + JsonString(row.modificationTimeText) + "}\n";
+               ",\"size\":" + scan::SizeText(row.size) +
+               ",\"created\":" + JsonString(scan::StampText(row.creationTime)) +
+               ",\"modified\":" + JsonString(scan::StampText(row.lastWriteTime)) + "}\n";
     }
-    return std::to_string(number) + '\t' + PathField(row.path) + '\t' + row.sizeText + '\t' +
-           row.creationTimeText + '\t' + row.modificationTimeText + '\n';
+    return std::to_string(number) + '\t' + PathField(row.path) + '\t' + scan::SizeText(row.size) +
+           '\t' + scan::StampText(row.creationTime) + '\t' + scan::StampText(row.lastWriteTime) +
+           '\n';
 }
 
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,

@@ -1,5 +1,8 @@
 #include "results/results_model.h"
 
+#include <utility>
+
+#include "platform/path_text.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
 
@@ -30,13 +33,13 @@ QString ResultsModel::CellText(int row, int column) const {
         case 0:
             return entry.number;
         case 1:
-            return QString::fromStdString(entry.row.pathText);
+            return QString::fromStdString(platform::PathText(entry.row.path));
         case 2:
-            return QString::fromStdString(entry.row.sizeText);
+            return QString::fromStdString(scan::SizeText(entry.row.size));
         case 3:
-            return QString::fromStdString(entry.row.creationTimeText);
+            return QString::fromStdString(scan::StampText(entry.row.creationTime));
         case 4:
-            return QString::fromStdString(entry.row.modificationTimeText);
+            return QString::fromStdString(scan::StampText(entry.row.lastWriteTime));
         default:
             return {};
     }

@@ -2,20 +2,18 @@
 
 #include <utility>
 
-#include "platform/path_text.h"
 #include "scan/file_time.h"
 
 namespace kalvor::scan {
 
 ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry) {
-    ResultRow row;
-    row.pathText = platform::PathText(path);
-    row.path = std::move(path);
-    row.sizeText = std::to_string(entry.size);
-    row.creationTimeText = FormatFileTime(TimeValueFromStamp(entry.creationTime));
-    row.modificationTimeText = FormatFileTime(TimeValueFromStamp(entry.lastWriteTime));
-    row.fingerprint = {
-        .identity = entry.identity, .size = entry.size, .lastWriteTime = entry.lastWriteTime};
+    ResultRow row{
+        .path = std::move(path),
+        .size = entry.size,
+        .creationTime = entry.creationTime,
+        .lastWriteTime = entry.lastWriteTime,
+        .fingerprint = {
+            .identity = entry.identity, .size = entry.size, .lastWriteTime = entry.lastWriteTime}};
     if (entry.identity == platform::FileIdentity{}) {
         if (const auto now = platform::FingerprintOf(row.path)) {
             row.fingerprint.identity = now->identity;
@@ -26,6 +24,14 @@ ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEnt
 
 std::string RowNumberText(std::size_t index) {
     return std::to_string(index + 1);
+}
+
+std::string SizeText(std::uint64_t size) {
+    return std::to_string(size);
+}
+
+std::string StampText(std::optional<std::int64_t> stamp) {
+    return FormatFileTime(TimeValueFromStamp(stamp));
 }
 
 }  // namespace kalvor::scan

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/directory_listing.h"
@@ -9,24 +11,35 @@
 
 namespace kalvor::scan {
 
-// One marked document as the results list shows it, without its running number, which belongs
-// to the list. Texts are UTF-8.
+// One marked document as the search found it, without its running number, which belongs to the
+// list. Data only: the window's cells and every output format make their own texts of it.
 struct ResultRow {
-    std::filesystem::path path;  // exactly the file found; actions use this, never the text
-    std::string pathText;        // the path for display
-    std::string sizeText;        // bytes, decimal, no separators
-    std::string creationTimeText;
-    std::string modificationTimeText;
+    std::filesystem::path path;  // exactly the file found; actions use this, never a text of it
+    std::uint64_t size = 0;      // bytes
+    // Seconds since 1970-01-01 00:00:00 UTC, as the folder listing told them: no creation stamp
+    // where the file system keeps none.
+    std::optional<std::int64_t> creationTime;
+    std::int64_t lastWriteTime = 0;
     // The file as the search saw it, so that an action can refuse a file that took its place.
     platform::FileFingerprint fingerprint;
 };
 
-// The cells of the row for the document at `path`, as its folder listing describes it. Bytes of
-// the path that are not UTF-8 show as U+FFFD in the display text. Where the listing tells no
-// identity for a file (Windows' finder tells it only for folders), the file is asked for its own.
+// The row for the document at `path`, as its folder listing describes it. Where the listing tells
+// no identity for a file (Windows' finder tells it only for folders), the file is asked for its
+// own.
 ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry);
+
+// The texts of a row's cells, made where the row is shown or written, the same in the window and
+// in every output format.
 
 // The running number of the row at 0-based position `index`: "1" for the first row.
 std::string RowNumberText(std::size_t index);
+
+// A size in bytes: decimal digits, no separators, no unit.
+std::string SizeText(std::uint64_t size);
+
+// A stamp in FormatFileTime's form. A missing stamp, or one before local year 1900, shows as the
+// time value 0; one that no local time can show, as nothing.
+std::string StampText(std::optional<std::int64_t> stamp);
 
 }  // namespace kalvor::scan

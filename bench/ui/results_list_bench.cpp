@@ -8,6 +8,7 @@
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,10 +28,9 @@ kalvor::scan::ResultRow RowFor(int index) {
     kalvor::scan::ResultRow row;
     row.path =
         "/share/folder-" + std::to_string(index / 40) + "/file-" + std::to_string(index) + ".doc";
-    row.pathText = row.path.native();
-    row.sizeText = std::to_string(20'000 + index);
-    row.creationTimeText = "2009-06-30 17:45:02";
-    row.modificationTimeText = "2010-01-02 03:04:05";
+    row.size = 20'000 + static_cast<std::uint64_t>(index);
+    row.creationTime = 1246355102;   // 2009-06-30 17:45:02 in Shanghai
+    row.lastWriteTime = 1262372645;  // 2010-01-02 03:04:05 in Shanghai
     return row;
 }
 

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "scan/folder_search.h"
+#include "scan/result_row.h"
 #include "tests/core/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -65,7 +67,7 @@ TEST_F(FolderSearchTest, DeliversRowsInWalkOrderDepthFirst) {
     const SearchProgress progress = Search(dir_.Path());
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), (Paths{"a.doc", "s/b.doc", "z.doc"}));
     EXPECT_EQ(sink_.rows[1].path, dir_.Path() / "s" / "b.doc");
-    EXPECT_EQ(sink_.rows[1].pathText, (dir_.Path() / "s" / "b.doc").native());
+    EXPECT_EQ(platform::PathText(sink_.rows[1].path), (dir_.Path() / "s" / "b.doc").native());
     EXPECT_EQ(progress.foldersListed, 2u);
     EXPECT_EQ(progress.documentsExamined, 4u);
     EXPECT_EQ(progress.documentsMarked, 3u);
@@ -135,14 +137,15 @@ TEST_F(FolderSearchTest, FillsTheCellsOfAMarkedDocument) {
     ASSERT_EQ(sink_.rows.size(), 1u);
     const ResultRow& row = sink_.rows[0];
     EXPECT_EQ(row.path, path);
-    EXPECT_EQ(row.pathText, (dir_.Path() / "机密\xEF\xBF\xBD.doc").native());
-    EXPECT_EQ(row.sizeText, std::to_string(kMarkedDocument.size()));
-    EXPECT_EQ(row.modificationTimeText, "2008-03-05 09:07:02");
+    EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "机密\xEF\xBF\xBD.doc").native());
+    EXPECT_EQ(SizeText(row.size), std::to_string(kMarkedDocument.size()));
+    EXPECT_EQ(StampText(row.lastWriteTime), "2008-03-05 09:07:02");
     const time_t now = time(nullptr);
     tm local{};
     localtime_r(&now, &local);
-    ASSERT_EQ(row.creationTimeText.size(), 19u);
-    EXPECT_EQ(row.creationTimeText.substr(0, 4), std::to_string(local.tm_year + 1900));
+    const std::string creation = StampText(row.creationTime);
+    ASSERT_EQ(creation.size(), 19u);
+    EXPECT_EQ(creation.substr(0, 4), std::to_string(local.tm_year + 1900));
 }
 
 TEST_F(FolderSearchTest, ShowsStampsBefore1900AsZeroAndUnconvertibleOnesAsNothing) {
@@ -155,8 +158,8 @@ TEST_F(FolderSearchTest, ShowsStampsBefore1900AsZeroAndUnconvertibleOnesAsNothin
     SetModificationTime(shm->Write("b-far.doc", kMarkedDocument), 100'000'000'000'000'000);
     Search(shm->Path());
     ASSERT_EQ(sink_.rows.size(), 2u);
-    EXPECT_EQ(sink_.rows[0].modificationTimeText, "1970-01-01 08:00:00");
-    EXPECT_EQ(sink_.rows[1].modificationTimeText, "");
+    EXPECT_EQ(StampText(sink_.rows[0].lastWriteTime), "1970-01-01 08:00:00");
+    EXPECT_EQ(StampText(sink_.rows[1].lastWriteTime), "");
 }
 
 TEST_F(FolderSearchTest, StopsEarlyWhenAskedKeepingTheRowsFound) {

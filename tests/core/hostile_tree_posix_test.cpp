@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_text.h"
 #include "scan/folder_search.h"
+#include "scan/result_row.h"
 #include "tests/core/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -232,8 +234,8 @@ TEST_F(HostileTreeTest, KeepsTheExactBytesOfNamesThatAreNotUtf8) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         const ResultRow& row = sink_.rows[i];
         EXPECT_EQ(row.path, dir_.Path() / names[i]);
-        EXPECT_EQ(row.pathText, (dir_.Path() / "\xef\xbf\xbd.doc").native());
-        EXPECT_EQ(row.sizeText, std::to_string(fs::file_size(row.path)));
+        EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "\xef\xbf\xbd.doc").native());
+        EXPECT_EQ(SizeText(row.size), std::to_string(fs::file_size(row.path)));
     }
 }
 

@@ -19,6 +19,7 @@
 
 #include "scan/folder_search.h"
 #include "scan/formats/word_document.h"
+#include "scan/result_row.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -44,7 +45,8 @@ class CallLog final : public SearchSink {
     CallLog(fs::path root, StopAt stop) : root_(std::move(root)), stop_(stop) {}
 
     void AddResultRow(const ResultRow& row) override {
-        Note("row " + Relative(row.path) + " " + row.sizeText + " " + row.modificationTimeText);
+        Note("row " + Relative(row.path) + " " + SizeText(row.size) + " " +
+             StampText(row.lastWriteTime));
         ++rows_;
     }
     void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {

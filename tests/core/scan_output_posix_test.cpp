@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <set>
 #include <string>
@@ -115,9 +117,9 @@ TEST(ScanOutput, MakesJsonStringsOfAnyBytes) {
 TEST(ScanOutput, WritesRowsAndNotesInEitherFormat) {
     scan::ResultRow row;
     row.path = "/s/a\tb\xff.doc";
-    row.sizeText = "1536";
-    row.creationTimeText = "2008-03-05 09:07:02";
-    row.modificationTimeText = "";
+    row.size = 1536;
+    row.creationTime = 1204679222;                                 // 2008-03-05 09:07:02 here
+    row.lastWriteTime = std::numeric_limits<std::int64_t>::max();  // no local time can show it
     EXPECT_EQ(RowLine(3, row, OutputFormat::Text),
               "3\t/s/a\\tb\\xff.doc\t1536\t2008-03-05 09:07:02\t\n");
     EXPECT_EQ(RowLine(3, row, OutputFormat::Json),

@@ -87,9 +87,7 @@ TEST_F(ResultActionsTest, CancelledOrUnusableCopyFolderCopiesNothing) {
 
 TEST_F(ResultActionsTest, CopyFindsAFileWhoseNameIsNotUtf8ThroughItsRow) {
     const fs::path odd = temp.WriteText("\xff\xfe.doc", "odd bytes");
-    scan::ResultRow row = RowFor(odd);
-    row.pathText = "\xef\xbf\xbd\xef\xbf\xbd.doc";
-    view.AddResultRow(row);
+    view.AddResultRow(RowFor(odd));
     const fs::path target = temp.MakeDir("target");
     Select({0});
     desktop.folderAnswers = {FolderText(target)};

@@ -110,14 +110,14 @@ inline QString FolderText(const std::filesystem::path& folder) {
     return QString::fromStdString(folder.string());
 }
 
-// A row for `path` as a search would list it, with made-up size and times in its cells; it knows
-// its file as it is now, when there is one.
+// A row for `path` as a search would list it, with made-up size and times in its cells (the times
+// are 2008-03-05 09:07:02 and 2009-06-30 17:45:02 in Shanghai, where the tests run); it knows its
+// file as it is now, when there is one.
 inline scan::ResultRow RowFor(const std::filesystem::path& path) {
     return {.path = path,
-            .pathText = path.string(),
-            .sizeText = "1536",
-            .creationTimeText = "2008-03-05 09:07:02",
-            .modificationTimeText = "2009-06-30 17:45:02",
+            .size = 1536,
+            .creationTime = 1204679222,
+            .lastWriteTime = 1246355102,
             .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{})};
 }
 
