@@ -8,6 +8,7 @@
 #include "cli/scan_arguments.h"
 #include "kalvor/version.h"
 #include "platform/path_text.h"
+#include "scan/formats/word_document.h"
 
 namespace kalvor::cli {
 
@@ -19,7 +20,6 @@ constexpr int kExitFound = 0;
 constexpr int kExitNoneFound = 1;
 constexpr int kExitTrouble = 2;
 
-constexpr std::string_view kExtension = ".doc";
 
 // Remembers why `out` first failed; errno still holds the reason right after the failed write.
 class OutputCheck {
@@ -157,7 +157,7 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     PrintingSink sink(out, err, output, arguments, environment);
     out << HeaderLine(arguments.format);
     const scan::SearchProgress progress =
-        environment.search(folder, kExtension, sink, {arguments.jobs});
+        environment.search(folder, scan::kWordDocumentExtension, sink, {arguments.jobs});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
         return kExitTrouble;

@@ -5,6 +5,7 @@
 
 #include "results/background_run.h"
 #include "results/search_feed.h"
+#include "scan/formats/word_document.h"
 
 namespace kalvor::results {
 
@@ -27,7 +28,7 @@ QString ProgressText(const scan::SearchProgress& progress) {
 // The walk's failure told to the sink like the failures the walk tells itself.
 void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder, SearchFeed& feed) {
     try {
-        walk(folder, ".doc", feed, ParallelOptions());
+        walk(folder, scan::kWordDocumentExtension, feed, ParallelOptions());
     } catch (const std::exception& error) {
         feed.NoteSearchFailed(error.what());
     } catch (...) {

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "platform/posix/unique_fd.h"
-#include "platform/write_bits.h"
+#include "platform/write_permission.h"
 
 namespace kalvor::platform {
 namespace {
@@ -136,9 +136,9 @@ OpenOutcome OutcomeOfStatus(const struct stat& status) {
     if (!S_ISREG(status.st_mode)) {
         return OpenOutcome::NotRegularFile;
     }
+    // Whether we may write it is asked of the system next; here only the write bits speak.
     const bool anyWriteBit = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-    return ReadOnlyByWriteBits(anyWriteBit).value_or(false) ? OpenOutcome::ReadOnly
-                                                            : OpenOutcome::Opened;
+    return IsReadOnlyForUser(true, anyWriteBit) ? OpenOutcome::ReadOnly : OpenOutcome::Opened;
 }
 
 // Opens for reading exactly the file that `located` (an O_PATH descriptor) stands for. Through
