@@ -20,7 +20,6 @@ constexpr int kExitFound = 0;
 constexpr int kExitNoneFound = 1;
 constexpr int kExitTrouble = 2;
 
-
 // Remembers why `out` first failed; errno still holds the reason right after the failed write.
 class OutputCheck {
   public:

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "kalvor/version.h"
-
 #include "res/resource.h"
 
 namespace kalvor::res {
@@ -12,7 +11,8 @@ namespace {
 
 constexpr std::array<DialogControl, 5> kAboutBoxControls{{
     {IDC_STATIC, ControlKind::Icon, nullptr, IDR_MAINFRAME, QRect(14, 14, 20, 20)},
-    {IDC_STATIC, ControlKind::Text, u"kalvor, Version " KALVOR_VERSION_MAJOR_MINOR, 0, QRect(67, 14, 74, 8)},
+    {IDC_STATIC, ControlKind::Text, u"kalvor, Version " KALVOR_VERSION_MAJOR_MINOR, 0,
+     QRect(67, 14, 74, 8)},
     {IDC_STATIC, ControlKind::Text, u"版权所有 (C) 2026", 0, QRect(54, 28, 128, 8)},
     {IDOK, ControlKind::DefaultButton, u"确定", 0, QRect(180, 56, 50, 14)},
     {IDC_STATIC, ControlKind::Text, u"只能处理office 97 - office 2003 生成的word文档", 0,
