@@ -21,17 +21,36 @@ function(kalvor_forbid_includes target)
 endfunction()
 
 # Commands as identifiers routed through small maps: standard library only.
-file(GLOB KALVOR_COMMANDS_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_CURRENT_SOURCE_DIR}/commands/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/commands/*.h)
+set(KALVOR_COMMANDS_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_map.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_target.h)
 add_library(kalvor_commands STATIC ${KALVOR_COMMANDS_SOURCES})
 target_include_directories(kalvor_commands PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kalvor_commands PUBLIC kalvor_options)
 kalvor_forbid_includes(kalvor_commands res results app)
 
 # Identifiers, strings, menus, accelerators, the toolbar and images: tables only.
-file(GLOB KALVOR_RES_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/res/*.h
-     ${CMAKE_CURRENT_SOURCE_DIR}/res/*.qrc)
+set(KALVOR_RES_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/accelerators.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/dialog_units.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/dialogs.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/embedded_files.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/icons.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/menus.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/string_table.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/toolbar.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/accelerators.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/dialog_units.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/dialogs.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/embedded_files.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/icons.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/menus.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/resource.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/string_table.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/toolbar.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/res/kalvor.qrc)
 add_library(kalvor_res STATIC ${KALVOR_RES_SOURCES})
 set_target_properties(kalvor_res PROPERTIES AUTORCC ON)
 target_include_directories(kalvor_res PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -45,9 +64,45 @@ target_include_directories(kalvor_row_positions PUBLIC ${CMAKE_CURRENT_SOURCE_DI
 target_link_libraries(kalvor_row_positions PUBLIC kalvor_options)
 
 # The results list, its actions and the search run; it offers its commands and knows no frame.
-file(GLOB KALVOR_RESULTS_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_CURRENT_SOURCE_DIR}/results/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/results/*.h)
-list(FILTER KALVOR_RESULTS_SOURCES EXCLUDE REGEX "/results/row_positions\\.(cpp|h)$")
+set(KALVOR_RESULTS_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/action_error.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/file_actions.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/folder_dialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/kalvor_view.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_dialog.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_indicator.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/path_text.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/action_error.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/file_actions.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/folder_dialog.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/kalvor_view.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_dialog.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_indicator.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/path_text.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/result_columns.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h)
 add_library(kalvor_results STATIC ${KALVOR_RESULTS_SOURCES})
 set_target_properties(kalvor_results PROPERTIES AUTOMOC ON)
 target_include_directories(kalvor_results PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -56,9 +111,32 @@ target_link_libraries(kalvor_results PUBLIC kalvor_res kalvor_commands kalvor_ro
 kalvor_forbid_includes(kalvor_results app)
 
 # The application, frame, document, settings and recent files; it wires the view into the route.
-file(GLOB KALVOR_APP_SOURCES CONFIGURE_DEPENDS
-     ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/app/*.h)
-list(FILTER KALVOR_APP_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
+set(KALVOR_APP_SOURCES
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/abbreviate_name.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/about_dlg.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/command_actions.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/document_file.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_status_bar.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/kalvor_app.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/kalvor_doc.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/lock_keys.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/main_frame.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_file_list.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/abbreviate_name.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/about_dlg.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/command_actions.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/document_file.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/frame_status_bar.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/kalvor_app.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/kalvor_doc.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/lock_keys.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/main_frame.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_file_list.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_list_rules.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h)
 add_library(kalvor_app STATIC ${KALVOR_APP_SOURCES})
 set_target_properties(kalvor_app PROPERTIES AUTOMOC ON)
 target_include_directories(kalvor_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

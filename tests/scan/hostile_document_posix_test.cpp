@@ -17,9 +17,9 @@
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
 #include "scan/tree_walk.h"
-#include "tests/core/scan_command_runner.h"
-#include "tests/core/search_sink_recorder.h"
 #include "tests/support/compound_file_builder.h"
+#include "tests/support/scan_command_runner.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/word_stream.h"
 

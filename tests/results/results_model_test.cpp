@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <array>
 
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 
 namespace kalvor::results {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app_test_support.h"
 #include "commands/command_map.h"
 #include "commands/command_router.h"
+#include "tests/app/app_test_support.h"
 
 namespace kalvor::commands {
 namespace {

@@ -16,7 +16,7 @@
 #include "cli/byte_text.h"
 #include "cli/json_text.h"
 #include "cli/report_lines.h"
-#include "tests/core/scan_command_runner.h"
+#include "tests/support/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"

@@ -7,7 +7,7 @@
 
 #include "results/not_examined_dialog.h"
 #include "results/not_examined_indicator.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 
 namespace kalvor::results {
 namespace {

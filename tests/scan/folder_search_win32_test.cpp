@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "scan/folder_search.h"
-#include "tests/core/search_sink_recorder.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/windows_files.h"
 #include "tests/support/word_stream.h"

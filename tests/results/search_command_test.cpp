@@ -14,7 +14,7 @@
 #include "results/not_examined_dialog.h"
 #include "results/not_examined_indicator.h"
 #include "results/results_model.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/word_stream.h"

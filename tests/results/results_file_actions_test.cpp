@@ -6,7 +6,7 @@
 #include <string>
 
 #include "results/file_actions.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::results {

@@ -8,7 +8,7 @@
 #include "res/resource.h"
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::results {

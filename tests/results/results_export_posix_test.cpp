@@ -13,7 +13,7 @@
 #include "results/kalvor_view.h"
 #include "results/result_columns.h"
 #include "results/results_model.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::results {

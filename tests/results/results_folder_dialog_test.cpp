@@ -9,7 +9,7 @@
 
 #include "results/folder_dialog.h"
 #include "results/path_text.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::results {

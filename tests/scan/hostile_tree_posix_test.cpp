@@ -16,7 +16,7 @@
 #include "platform/path_text.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
-#include "tests/core/search_sink_recorder.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"

@@ -20,8 +20,8 @@
 #include "app/frame_status_bar.h"
 #include "app/main_frame.h"
 #include "app/recent_file_list.h"
-#include "app_test_support.h"
 #include "res/resource.h"
+#include "tests/app/app_test_support.h"
 
 namespace kalvor::app {
 namespace {

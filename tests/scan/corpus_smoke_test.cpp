@@ -4,7 +4,7 @@
 #include <map>
 
 #include "scan/folder_search.h"
-#include "tests/core/search_sink_recorder.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::scan {

@@ -12,7 +12,7 @@
 
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 
 namespace kalvor::results {
 namespace {

@@ -16,7 +16,7 @@
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
 #include "results/row_hover.h"
-#include "results_test_support.h"
+#include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::results {

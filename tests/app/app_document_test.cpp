@@ -14,11 +14,11 @@
 #include "app/kalvor_app.h"
 #include "app/kalvor_doc.h"
 #include "app/main_frame.h"
-#include "app_test_support.h"
 #include "res/resource.h"
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
-#include "results_test_support.h"
+#include "tests/app/app_test_support.h"
+#include "tests/results/results_test_support.h"
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>

@@ -13,7 +13,7 @@
 
 #include "cli/scan_command.h"
 #include "kalvor/version.h"
-#include "tests/core/scan_command_runner.h"
+#include "tests/support/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
