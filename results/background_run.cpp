@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QProgressDialog>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -61,9 +62,12 @@ bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
                      const std::function<void()>& requestStop) {
     const OverrideCursor busy;
     bool stopping = false;
-    bool finished = false;
+    // Set by the worker and seen at the next tick: nothing crosses threads through Qt's queues,
+    // whose locking the thread sanitizer cannot see.
+    std::atomic<bool> finished = false;
     std::unique_ptr<BackgroundProgressDialog> dialog;
     QString label;
+    QEventLoop loop;
 
     QTimer ticks;
     ticks.setInterval(kPollInterval);
@@ -72,18 +76,14 @@ bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
         if (dialog && !stopping) {
             dialog->setLabelText(label);
         }
+        if (finished) {
+            loop.quit();
+        }
     });
 
-    QEventLoop loop;
     std::thread worker([&] {
         work();
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                finished = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
+        finished = true;
     });
     ticks.start();
 
