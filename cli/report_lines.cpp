@@ -4,6 +4,7 @@
 
 #include "cli/byte_text.h"
 #include "cli/json_text.h"
+#include "platform/file_name_rules.h"
 #include "platform/path_text.h"
 #include "report/csv_record.h"
 
@@ -23,11 +24,8 @@ std::string JsonPathMembers(const std::filesystem::path& path) {
 // Windows names cannot hold control characters, and the backslash is its separator: a path is
 // unambiguous as it stands there, and escaping every separator would only garble it.
 std::string PathField(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return platform::PathBytes(path);
-#else
-    return EscapeField(platform::PathBytes(path));
-#endif
+    const std::string bytes = platform::PathBytes(path);
+    return platform::FileNamesMayHoldLineBreaks() ? EscapeField(bytes) : bytes;
 }
 
 // A path as CSV's quoting carries it, line breaks and all, when it is UTF-8; else escaped as the

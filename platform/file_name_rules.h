@@ -10,4 +10,8 @@ bool FileNamesIgnoreCase();
 // matches only names that hold a dot.
 bool StarDotStarMatchesEveryName();
 
+// Whether a file name may hold what breaks a line of text apart, or a backslash that is no
+// separator (POSIX); Windows names hold no control characters, and the backslash separates.
+bool FileNamesMayHoldLineBreaks();
+
 }  // namespace kalvor::platform

@@ -10,4 +10,8 @@ bool StarDotStarMatchesEveryName() {
     return false;
 }
 
+bool FileNamesMayHoldLineBreaks() {
+    return true;
+}
+
 }  // namespace kalvor::platform

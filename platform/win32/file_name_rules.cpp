@@ -10,4 +10,8 @@ bool StarDotStarMatchesEveryName() {
     return true;
 }
 
+bool FileNamesMayHoldLineBreaks() {
+    return false;
+}
+
 }  // namespace kalvor::platform
