@@ -17,11 +17,11 @@ bool IsMissingError(int error) {
     return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP;
 }
 
-// Whether we could write the file at `path`: permissions, a read-only mount, an immutable file.
+// What the system says to "may we write it": permissions, a read-only mount, an immutable file.
 // The file is only ever read, but one we may not write is read-only to us, as for the storage
 // layer we stand in for.
-OpenOutcome OutcomeOfWriteAccess(const std::string& path) {
-    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) {
+OpenOutcome OutcomeOfWriteAccess(int accessResult) {
+    if (accessResult == 0) {
         return OpenOutcome::Opened;
     }
     switch (errno) {
@@ -34,6 +34,18 @@ OpenOutcome OutcomeOfWriteAccess(const std::string& path) {
         default:
             return OpenOutcome::Unreadable;
     }
+}
+
+OpenOutcome WriteAccessByName(const std::filesystem::path& path) {
+    return OutcomeOfWriteAccess(faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS));
+}
+
+// Asked of the opened file itself, so that a name swapped meanwhile does not answer for it, and
+// without walking a path; by name where the system cannot ask a descriptor.
+OpenOutcome WriteAccessOf(int fd, const std::filesystem::path& path) {
+    const OpenOutcome outcome =
+        OutcomeOfWriteAccess(faccessat(fd, "", W_OK, AT_EACCESS | AT_EMPTY_PATH));
+    return outcome == OpenOutcome::Unreadable ? WriteAccessByName(path) : outcome;
 }
 
 // A name that leads nowhere is a missing file, unless the name itself is a link.
@@ -51,9 +63,8 @@ OpenOutcome OutcomeOfOpenError(int error, const std::filesystem::path& path) {
         case EACCES:
         case EPERM:
             // Refused reading: read-only to us when we may not write it either, else unreadable.
-            return OutcomeOfWriteAccess(path.native()) == OpenOutcome::Opened
-                       ? OpenOutcome::Unreadable
-                       : OpenOutcome::ReadOnly;
+            return WriteAccessByName(path) == OpenOutcome::Opened ? OpenOutcome::Unreadable
+                                                                  : OpenOutcome::ReadOnly;
         case EWOULDBLOCK:
             // Another program holds a write lease: it has the file open for writing.
             return OpenOutcome::Locked;
@@ -211,12 +222,7 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs liste
     if (!file.Valid()) {
         return {.file = nullptr, .outcome = outcome};
     }
-    // Asked of the opened file itself where /proc reaches it, so a name swapped meanwhile does not
-    // answer for it.
-    outcome = OutcomeOfWriteAccess(DescriptorPath(file.Get()));
-    if (outcome == OpenOutcome::Unreadable) {
-        outcome = OutcomeOfWriteAccess(path.native());
-    }
+    outcome = WriteAccessOf(file.Get(), path);
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
