@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a warnings-as-errors build, then the same suite built
-# with the address and undefined-behaviour sanitizers and with the thread sanitizer, then 90
-# seconds of fuzzing. `--quick` runs only the first.
+# Sets everything up and runs every test: a format check, a warnings-as-errors build, then the
+# same suite built with the address and undefined-behaviour sanitizers and with the thread
+# sanitizer, then 90 seconds of fuzzing. `--quick` stops after the first build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
