@@ -20,16 +20,29 @@ function(kalvor_forbid_includes target)
     target_include_directories(${target} BEFORE PRIVATE ${poison_root})
 endfunction()
 
+# One floor of the window: a library on the source root that links the floors below it and whose
+# code may not include a header of the floors named after FORBID.
+function(kalvor_window_library target)
+    cmake_parse_arguments(PARSE_ARGV 1 floor "" "" "SOURCES;LINKS;PROPERTIES;FORBID")
+    add_library(${target} STATIC ${floor_SOURCES})
+    target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${floor_LINKS})
+    if(floor_PROPERTIES)
+        set_target_properties(${target} PROPERTIES ${floor_PROPERTIES})
+    endif()
+    if(floor_FORBID)
+        kalvor_forbid_includes(${target} ${floor_FORBID})
+    endif()
+endfunction()
+
 # Commands as identifiers routed through small maps: standard library only.
 set(KALVOR_COMMANDS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_map.h
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.h
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_target.h)
-add_library(kalvor_commands STATIC ${KALVOR_COMMANDS_SOURCES})
-target_include_directories(kalvor_commands PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_commands PUBLIC kalvor_options)
-kalvor_forbid_includes(kalvor_commands res results app)
+kalvor_window_library(kalvor_commands SOURCES ${KALVOR_COMMANDS_SOURCES}
+                      LINKS kalvor_options FORBID res results app)
 
 # Identifiers, strings, menus, accelerators, the toolbar and images: tables only.
 set(KALVOR_RES_SOURCES
@@ -51,17 +64,15 @@ set(KALVOR_RES_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/res/string_table.h
     ${CMAKE_CURRENT_SOURCE_DIR}/res/toolbar.h
     ${CMAKE_CURRENT_SOURCE_DIR}/res/kalvor.qrc)
-add_library(kalvor_res STATIC ${KALVOR_RES_SOURCES})
-set_target_properties(kalvor_res PROPERTIES AUTORCC ON)
-target_include_directories(kalvor_res PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_res PUBLIC kalvor_options Qt6::Widgets)
-kalvor_forbid_includes(kalvor_res commands results app)
+kalvor_window_library(kalvor_res SOURCES ${KALVOR_RES_SOURCES}
+                      LINKS kalvor_options Qt6::Widgets PROPERTIES AUTORCC ON
+                      FORBID commands results app)
 
 # Where the list's rows go when some leave: plain C++, built without Qt so that it stays so.
-add_library(kalvor_row_positions STATIC ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
-                                        ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h)
-target_include_directories(kalvor_row_positions PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_row_positions PUBLIC kalvor_options)
+kalvor_window_library(kalvor_row_positions
+                      SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
+                              ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h
+                      LINKS kalvor_options)
 
 # The results list, its actions and the search run; it offers its commands and knows no frame.
 set(KALVOR_RESULTS_SOURCES
@@ -103,12 +114,10 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h)
-add_library(kalvor_results STATIC ${KALVOR_RESULTS_SOURCES})
-set_target_properties(kalvor_results PROPERTIES AUTOMOC ON)
-target_include_directories(kalvor_results PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_results PUBLIC kalvor_res kalvor_commands kalvor_row_positions
-                                            kalvor_core kalvor_report Qt6::Widgets)
-kalvor_forbid_includes(kalvor_results app)
+kalvor_window_library(kalvor_results SOURCES ${KALVOR_RESULTS_SOURCES}
+                      LINKS kalvor_res kalvor_commands kalvor_row_positions kalvor_core
+                            kalvor_report Qt6::Widgets
+                      PROPERTIES AUTOMOC ON FORBID app)
 
 # The application, frame, document, settings and recent files; it wires the view into the route.
 set(KALVOR_APP_SOURCES
@@ -137,10 +146,8 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_list_rules.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h)
-add_library(kalvor_app STATIC ${KALVOR_APP_SOURCES})
-set_target_properties(kalvor_app PROPERTIES AUTOMOC ON)
-target_include_directories(kalvor_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(kalvor_app PUBLIC kalvor_results)
+kalvor_window_library(kalvor_app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
+                      PROPERTIES AUTOMOC ON)
 
 add_executable(kalvor app/main.cpp)
 target_link_libraries(kalvor PRIVATE kalvor_app)
