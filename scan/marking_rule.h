@@ -16,6 +16,15 @@ inline constexpr std::array<char16_t, 3> kLeads = {u'秘', u'机', u'绝'};
 // The units that may stand between the two, any number of them: space and tab only (not U+3000,
 // U+00A0, CR or LF).
 inline constexpr std::array<char16_t, 2> kFillers = {u' ', u'\t'};
+// Asked for, not the default: the 1999 layout of official documents sets a level standing alone
+// with a full-width space between its characters, and some writers put a no-break space there.
+inline constexpr std::array<char16_t, 4> kWideFillers = {u' ', u'\t', u'\u3000', u'\u00A0'};
+
+// Which units a search accepts between a lead and 密.
+enum class MatchRule {
+    Default,  // spaces and tabs
+    Wide,     // also U+3000 and U+00A0
+};
 
 // 密 as it lies in a UTF-16LE stream, at any byte offset.
 inline constexpr std::uint8_t kMarkFirstByte = kMark & 0xFF;
@@ -32,6 +41,12 @@ constexpr bool IsLead(char16_t unit) {
 
 constexpr bool IsFiller(char16_t unit) {
     return std::find(kFillers.begin(), kFillers.end(), unit) != kFillers.end();
+}
+
+constexpr bool IsFiller(char16_t unit, MatchRule rule) {
+    return rule == MatchRule::Wide
+               ? std::find(kWideFillers.begin(), kWideFillers.end(), unit) != kWideFillers.end()
+               : IsFiller(unit);
 }
 
 constexpr bool IsAcceptedVersion(std::uint8_t version) {
