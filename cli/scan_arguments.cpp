@@ -1,6 +1,8 @@
 #include "cli/scan_arguments.h"
 
 #include <charconv>
+#include <string_view>
+#include <vector>
 
 #include "platform/path_text.h"
 
@@ -51,6 +53,15 @@ bool TakeOption(std::span<const std::string> args, std::size_t& i, std::string_v
     return false;
 }
 
+// The types this build can examine, as --types names them.
+std::string KnownTypes() {
+    std::string names;
+    for (const std::string_view name : scan::DocumentTypes::Known()) {
+        names += (names.empty() ? "" : ",") + std::string(name);
+    }
+    return names;
+}
+
 // Takes one option that is not a plain switch; on a usage error returns what is wrong.
 std::optional<std::string> ParseValueOption(std::span<const std::string> args, std::size_t& i,
                                             ScanArguments& parsed) {
@@ -65,6 +76,27 @@ std::optional<std::string> ParseValueOption(std::span<const std::string> args, s
         }
         parsed.jobs = *jobs;
         return std::nullopt;
+    }
+    if (TakeOption(args, i, "--types", value)) {
+        std::string unknown;
+        const std::optional<scan::DocumentTypes> types =
+            value.has_value() ? scan::DocumentTypes::Parse(*value, &unknown) : std::nullopt;
+        if (!types.has_value()) {
+            return unknown.empty()
+                       ? "--types takes all or a comma-separated list of " + KnownTypes()
+                       : "--types: " + unknown + " is not a type this build reads (" +
+                             KnownTypes() + ")";
+        }
+        parsed.types = *types;
+        return std::nullopt;
+    }
+    if (TakeOption(args, i, "--match", value)) {
+        if (value == "default" || value == "wide") {
+            parsed.match = value == "wide" ? scan::marking::MatchRule::Wide
+                                           : scan::marking::MatchRule::Default;
+            return std::nullopt;
+        }
+        return "--match takes default or wide";
     }
     if (TakeOption(args, i, "--format", value)) {
         const std::optional<OutputFormat> format =
@@ -102,7 +134,7 @@ bool* SwitchOf(std::string_view arg, ScanArguments& parsed) {
 
 const std::string_view kUsage =
     "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json|csv] [--progress]\n"
-    "                   [--quiet] FOLDER\n";
+    "                   [--quiet] [--types LIST] [--match default|wide] FOLDER\n";
 
 const std::string_view kHelp =
     "\n"
@@ -138,6 +170,14 @@ const std::string_view kHelp =
     "                  header number,path,size,created,modified,path_escaped; a path that is not\n"
     "                  UTF-8 is escaped as in the text output and has path_escaped 1 (else 0).\n"
     "                  The lines of --not-examined then take the same format.\n"
+    "  --types LIST    the document types to search, comma-separated, or all: doc (the\n"
+    "                  default), dot and wps (Word 97-2003 binary format, as WPS Writer also\n"
+    "                  writes it), and where this build reads them, docx, docm, dotx and dotm\n"
+    "                  (Word 2007 and later: the text of the body, headers, footers, footnotes,\n"
+    "                  endnotes and comments, within one paragraph)\n"
+    "  --match RULE    default: only spaces and tabs may stand between the two characters;\n"
+    "                  wide: also the full-width space U+3000 and the no-break space U+00A0, as\n"
+    "                  official documents set a level standing alone\n"
     "  --progress      keep a status line on standard error while searching even when it is not\n"
     "                  a terminal (on a terminal it is kept anyway)\n"
     "  --quiet         leave out the summary lines on standard error\n"

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "cli/report_lines.h"
+#include "scan/document_types.h"
+#include "scan/marking_rule.h"
 
 namespace kalvor::cli {
 
@@ -19,6 +21,8 @@ struct ScanArguments {
     bool quiet = false;
     OutputFormat format = OutputFormat::Text;
     unsigned jobs = 1;
+    scan::DocumentTypes types{};
+    scan::marking::MatchRule match = scan::marking::MatchRule::Default;
     std::optional<std::filesystem::path> folder;
 };
 

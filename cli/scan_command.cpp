@@ -8,7 +8,6 @@
 #include "cli/scan_arguments.h"
 #include "kalvor/version.h"
 #include "platform/path_text.h"
-#include "scan/formats/word_document.h"
 
 namespace kalvor::cli {
 
@@ -155,8 +154,8 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     OutputCheck output(out);
     PrintingSink sink(out, err, output, arguments, environment);
     out << HeaderLine(arguments.format);
-    const scan::SearchProgress progress =
-        environment.search(folder, scan::kWordDocumentExtension, sink, {arguments.jobs});
+    const scan::SearchProgress progress = environment.search(
+        folder, sink, {.jobs = arguments.jobs, .types = arguments.types, .match = arguments.match});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
         return kExitTrouble;

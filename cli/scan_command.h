@@ -11,9 +11,9 @@
 
 namespace kalvor::cli {
 
-using FolderSearch = std::function<scan::SearchProgress(
-    const std::filesystem::path& folder, std::string_view extension, scan::SearchSink& sink,
-    const scan::SearchOptions& options)>;
+using FolderSearch =
+    std::function<scan::SearchProgress(const std::filesystem::path& folder, scan::SearchSink& sink,
+                                       const scan::SearchOptions& options)>;
 
 // Where kalvor-scan runs. Tests put a search of their own in place of the real one.
 struct ScanEnvironment {

@@ -18,14 +18,17 @@
 namespace kalvor::fuzz {
 
 inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> image) {
-    const scan::Examination examination =
-        scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()));
-    if (examination.verdict != reference::VerdictByteByByte(image)) {
-        return "the detector's verdict differs from the plain search's";
-    }
-    if ((examination.verdict == scan::MarkingVerdict::NotExamined) !=
-        (examination.reason != scan::NotExaminedReason::None)) {
-        return "a reason comes with a verdict other than NotExamined, or none with it";
+    for (const scan::marking::MatchRule rule :
+         {scan::marking::MatchRule::Default, scan::marking::MatchRule::Wide}) {
+        const scan::Examination examination =
+            scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size()), rule);
+        if (examination.verdict != reference::VerdictByteByByte(image, rule)) {
+            return "the detector's verdict differs from the plain search's";
+        }
+        if ((examination.verdict == scan::MarkingVerdict::NotExamined) !=
+            (examination.reason != scan::NotExaminedReason::None)) {
+            return "a reason comes with a verdict other than NotExamined, or none with it";
+        }
     }
     return std::nullopt;
 }

@@ -23,11 +23,12 @@ std::optional<std::uint32_t> PairByteByByte(std::span<const std::uint8_t> block,
     return std::nullopt;
 }
 
-std::optional<std::uint32_t> MarkingByteByByte(std::span<const std::uint8_t> block) {
+std::optional<std::uint32_t> MarkingByteByByte(std::span<const std::uint8_t> block,
+                                               scan::marking::MatchRule rule) {
     for (std::optional<std::uint32_t> h = PairByteByByte(block); h.has_value();
          h = PairByteByByte(block, *h + 2)) {
         std::int64_t q = static_cast<std::int64_t>(*h) - 2;
-        while (q >= 0 && scan::marking::IsFiller(UnitAt(block, q))) {
+        while (q >= 0 && scan::marking::IsFiller(UnitAt(block, q), rule)) {
             q -= 2;
         }
         if (q >= 0 && scan::marking::IsLead(UnitAt(block, q))) {
@@ -37,13 +38,14 @@ std::optional<std::uint32_t> MarkingByteByByte(std::span<const std::uint8_t> blo
     return std::nullopt;
 }
 
-scan::MarkingVerdict VerdictByteByByte(std::span<const std::uint8_t> stream) {
+scan::MarkingVerdict VerdictByteByByte(std::span<const std::uint8_t> stream,
+                                       scan::marking::MatchRule rule) {
     if (stream.size() <= scan::marking::kVersionByteOffset ||
         !scan::marking::IsAcceptedVersion(stream[scan::marking::kVersionByteOffset])) {
         return scan::MarkingVerdict::NotExamined;
     }
-    return MarkingByteByByte(stream).has_value() ? scan::MarkingVerdict::Marked
-                                                 : scan::MarkingVerdict::NotMarked;
+    return MarkingByteByByte(stream, rule).has_value() ? scan::MarkingVerdict::Marked
+                                                       : scan::MarkingVerdict::NotMarked;
 }
 
 }  // namespace kalvor::reference

@@ -5,7 +5,6 @@
 
 #include "results/background_run.h"
 #include "results/search_feed.h"
-#include "scan/formats/word_document.h"
 
 namespace kalvor::results {
 
@@ -28,7 +27,7 @@ QString ProgressText(const scan::SearchProgress& progress) {
 // The walk's failure told to the sink like the failures the walk tells itself.
 void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder, SearchFeed& feed) {
     try {
-        walk(folder, scan::kWordDocumentExtension, feed, ParallelOptions());
+        walk(folder, feed, ParallelOptions());
     } catch (const std::exception& error) {
         feed.NoteSearchFailed(error.what());
     } catch (...) {

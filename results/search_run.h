@@ -15,9 +15,9 @@ class QWidget;
 
 namespace kalvor::results {
 
-using FolderWalk = std::function<scan::SearchProgress(
-    const std::filesystem::path& folder, std::string_view extension, scan::SearchSink& sink,
-    const scan::SearchOptions& options)>;
+using FolderWalk =
+    std::function<scan::SearchProgress(const std::filesystem::path& folder, scan::SearchSink& sink,
+                                       const scan::SearchOptions& options)>;
 
 // How a search ended, beyond the rows it delivered.
 struct SearchOutcome {

@@ -2,13 +2,14 @@
 
 #include <string_view>
 
-#include "cfb/compound_file.h"
+#include "scan/marking_rule.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
+#include "scan/worker_memory.h"
 
 namespace kalvor::scan {
 
-// A kind of document a search looks for: which files are its candidates, and how one is
+// A kind of document a search can look for: which files are its candidates, and how one is
 // examined. A new format is a file in scan/formats/ and a line in the registry.
 class DocumentFormat {
   public:
@@ -17,10 +18,28 @@ class DocumentFormat {
     // The ending of its files' names, from the last ".", compared with ASCII case ignored.
     virtual std::string_view Extension() const = 0;
 
-    // The verdict on one document a walk found, and why it could not be examined. `reader` keeps
-    // its memory from one call to the next, so a worker allocates nothing per document.
-    virtual Examination Examine(const FoundDocument& document,
-                                cfb::RootStreamReader& reader) const = 0;
+    // The verdict on one document a walk found, and why it could not be examined, under `rule`.
+    virtual Examination Examine(const FoundDocument& document, WorkerMemory& memory,
+                                marking::MatchRule rule) const = 0;
+};
+
+// How a search examines each document its walk finds.
+class DocumentExaminer {
+  public:
+    virtual ~DocumentExaminer() = default;
+    virtual Examination Examine(const FoundDocument& document, WorkerMemory& memory) const = 0;
+};
+
+// As the format the walk found the document to be, under one rule for every format.
+class ExamineAsFound final : public DocumentExaminer {
+  public:
+    explicit ExamineAsFound(marking::MatchRule rule) : rule_(rule) {}
+    Examination Examine(const FoundDocument& document, WorkerMemory& memory) const override {
+        return document.format->Examine(document, memory, rule_);
+    }
+
+  private:
+    marking::MatchRule rule_;
 };
 
 }  // namespace kalvor::scan

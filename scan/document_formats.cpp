@@ -1,30 +1,28 @@
 #include "scan/document_formats.h"
 
 #include <array>
-#include <stdexcept>
-#include <string>
 
-#include "scan/extension_match.h"
+#include "scan/document_types.h"
 #include "scan/formats/word_document.h"
 
 namespace kalvor::scan {
 
 namespace {
 
-const WordDocumentFormat kWordDocument;
+const WordDocumentFormat kWordDocument(kWordDocumentExtension);
+const WordDocumentFormat kWordTemplate(".dot");
+// WPS Writer writes the Word binary format under its own name; older works processors wrote
+// something else under the same name, which is worth telling apart from a damaged document.
+const WordDocumentFormat kWpsDocument(".wps", NotExaminedReason::OlderWorksFormat);
 
-// Every format a search can look for.
-constexpr std::array<const DocumentFormat*, 1> kFormats = {&kWordDocument};
+constexpr std::array<const DocumentFormat*, 3> kFormats = {&kWordDocument, &kWordTemplate,
+                                                           &kWpsDocument};
+static_assert(kFormats.size() <= DocumentTypes::kMaxTypes);
 
 }  // namespace
 
-const DocumentFormat& FormatOf(std::string_view extension) {
-    for (const DocumentFormat* format : kFormats) {
-        if (SameExtension(format->Extension(), extension)) {
-            return *format;
-        }
-    }
-    throw std::invalid_argument("no document format for " + std::string(extension));
+std::span<const DocumentFormat* const> RegisteredFormats() {
+    return kFormats;
 }
 
 }  // namespace kalvor::scan

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <string_view>
+#include <span>
 
 #include "scan/document_format.h"
 
 namespace kalvor::scan {
 
-// The registered format whose files end in `extension` (ASCII case ignored); throws
-// std::invalid_argument when no format has that extension.
-const DocumentFormat& FormatOf(std::string_view extension);
+// Every format this build can examine, Word 97-2003 documents first.
+std::span<const DocumentFormat* const> RegisteredFormats();
 
 }  // namespace kalvor::scan

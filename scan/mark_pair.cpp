@@ -306,9 +306,9 @@ Position Search(const std::uint8_t* block, std::uint32_t length,
 
 }  // namespace
 
-bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit) {
+bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit, marking::MatchRule rule) {
     std::int64_t q = static_cast<std::int64_t>(hit) - 2;
-    while (q >= 0 && marking::IsFiller(UnitAt(block, q))) {
+    while (q >= 0 && marking::IsFiller(UnitAt(block, q), rule)) {
         q -= 2;
     }
     return q >= 0 && marking::IsLead(UnitAt(block, q));
@@ -320,6 +320,25 @@ std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32
 
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length) {
     return Search<Wanted::Marking>(block, length, std::nullopt);
+}
+
+std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length,
+                                         marking::MatchRule rule) {
+    if (rule == marking::MatchRule::Default) {
+        return FindMarking(block, length);
+    }
+    for (std::uint32_t from = 0; length >= 3 && from <= length - 3;) {
+        const std::optional<std::uint32_t> pair = FindMarkPair(block + from, length - from);
+        if (!pair.has_value()) {
+            return std::nullopt;
+        }
+        const std::uint32_t hit = from + *pair;
+        if (IsMarkingAt(block, hit, rule)) {
+            return hit;
+        }
+        from = hit + 2;
+    }
+    return std::nullopt;
 }
 
 std::vector<SearchKernel> RunnableKernels() {

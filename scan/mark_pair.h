@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "scan/marking_rule.h"
+
 namespace kalvor::scan {
 
 // The first position p with 0 <= p <= length - 3 where block[p] == 0xC6 and block[p + 1] == 0x5B
@@ -12,11 +14,17 @@ std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32
 
 // Whether the pair at `hit` ends a marking: the unit in front of it, after any spaces or tabs, is
 // 秘, 机 or 绝. Never looks in front of the block.
-bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit);
+bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit,
+                 marking::MatchRule rule = marking::MatchRule::Default);
 
 // The first pair that ends a marking, of the pairs FindMarkPair reaches when, after each rejected
 // pair h, it searches again from h + 2: all pairs from position 0 to length - 3, in order (a pair
 // never starts at h + 1). Found in one pass, without starting the search anew after each pair.
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length);
+
+// As FindMarking, with the fillers `rule` accepts. The wider rule lets through pairs the kernels'
+// front filter drops, so it weighs every pair FindMarkPair reaches; 密 is rare enough for that.
+std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length,
+                                         marking::MatchRule rule);
 
 }  // namespace kalvor::scan

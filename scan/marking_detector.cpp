@@ -75,27 +75,28 @@ WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
     return {.image = read.image, .reason = ReasonForReadResult(read.status.result)};
 }
 
-Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length) {
+Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
+                             marking::MatchRule rule) {
     if (length <= marking::kVersionByteOffset) {
         return NotExamined(NotExaminedReason::TooShort);
     }
     if (!marking::IsAcceptedVersion(image[marking::kVersionByteOffset])) {
         return NotExamined(NotExaminedReason::UnsupportedVersion);
     }
-    if (FindMarking(image, length).has_value()) {
+    if (FindMarking(image, length, rule).has_value()) {
         return {MarkingVerdict::Marked, NotExaminedReason::None};
     }
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
-                            platform::ListedAs listed) {
+                            platform::ListedAs listed, marking::MatchRule rule) {
     Examination examination;
     try {
         const WordDocumentStream stream = ReadWordDocumentStream(path, reader, listed);
         examination = stream.reason == NotExaminedReason::None
                           ? CheckStreamImage(stream.image.data(),
-                                             static_cast<std::uint32_t>(stream.image.size()))
+                                             static_cast<std::uint32_t>(stream.image.size()), rule)
                           : NotExamined(stream.reason);
     } catch (const std::bad_alloc&) {
         examination = NotExamined(NotExaminedReason::OutOfMemory);

@@ -6,6 +6,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/marking_rule.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -23,14 +24,16 @@ WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
                                           platform::ListedAs listed = platform::ListedAs::Unknown);
 
 // The verdict on a stream image already in memory: the version gate on byte 5, then the search
-// for a marking (秘, 机 or 绝, then any spaces or tabs, then 密).
-Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length);
+// for a marking (秘, 机 or 绝, then any fillers `rule` accepts, then 密).
+Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
+                             marking::MatchRule rule = marking::MatchRule::Default);
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
 // `listed` says how a folder listing saw the file, if one did.
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
-                            platform::ListedAs listed = platform::ListedAs::Unknown);
+                            platform::ListedAs listed = platform::ListedAs::Unknown,
+                            marking::MatchRule rule = marking::MatchRule::Default);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);
 

@@ -39,6 +39,8 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"Word 文档的版本不受支持（只能处理 Word 97-2003）", "unsupported-version"};
         case NotExaminedReason::PathTooLong:
             return {"路径过长", "path-too-long"};
+        case NotExaminedReason::OlderWorksFormat:
+            return {"旧版文字处理软件的文件，不是 WPS 文字或 Word 文档", "older-works-format"};
         case NotExaminedReason::FolderNotListed:
             return {"无法列出文件夹，其下内容均未搜索", "folder-not-listed"};
     }

@@ -28,6 +28,7 @@ enum class NotExaminedReason {
     TooShort,              // the stream ends before its version byte
     UnsupportedVersion,    // version byte other than 0x20, 0x40, 0x60
     PathTooLong,           // the path cannot be handed to the file system
+    OlderWorksFormat,      // a .wps compound file of an older works processor, not WPS Writer
     FolderNotListed,       // a folder, not a document: it could not be listed
 };
 

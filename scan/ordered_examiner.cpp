@@ -15,8 +15,8 @@ constexpr std::size_t kWindowPerJob = 64;
 
 }  // namespace
 
-OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentFormat& format)
-    : format_(format), slots_(kWindowPerJob * std::max(jobs, 1U)) {
+OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner)
+    : examiner_(examiner), slots_(kWindowPerJob * std::max(jobs, 1U)) {
     for (unsigned i = 1; i < jobs; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -72,7 +72,7 @@ std::optional<FinishedEvent> OrderedExaminer::TakeNext() {
             return TakeOldestLocked();
         }
         if (const std::optional<std::uint64_t> claimed = ClaimLocked()) {
-            Examine(*claimed, ownReader_, lock);
+            Examine(*claimed, ownMemory_, lock);
         } else {
             eventFinished_.wait(lock);
         }
@@ -97,7 +97,7 @@ FinishedEvent OrderedExaminer::TakeOldestLocked() {
     return std::move(slot.finished);
 }
 
-void OrderedExaminer::Examine(std::uint64_t sequence, cfb::RootStreamReader& reader,
+void OrderedExaminer::Examine(std::uint64_t sequence, WorkerMemory& memory,
                               std::unique_lock<std::mutex>& lock) {
     // The slot stays put while it is claimed: only the thread that queues events writes to
     // slots, and only to free ones.
@@ -106,7 +106,7 @@ void OrderedExaminer::Examine(std::uint64_t sequence, cfb::RootStreamReader& rea
     Examination examination;
     std::exception_ptr failure;
     try {
-        examination = format_.Examine(slot.finished.event.document, reader);
+        examination = examiner_.Examine(slot.finished.event.document, memory);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -117,11 +117,11 @@ void OrderedExaminer::Examine(std::uint64_t sequence, cfb::RootStreamReader& rea
 }
 
 void OrderedExaminer::Work() {
-    std::optional<cfb::RootStreamReader> reader;
+    std::optional<WorkerMemory> memory;
     try {
-        reader.emplace();
+        memory.emplace();
     } catch (const std::bad_alloc&) {
-        // Without memory for a reader of its own this examiner leaves the work to the others,
+        // Without memory of its own this examiner leaves the work to the others,
         // the calling thread among them.
         return;
     }
@@ -132,7 +132,7 @@ void OrderedExaminer::Work() {
         if (stopping_) {
             return;
         }
-        Examine(*claimed, *reader, lock);
+        Examine(*claimed, *memory, lock);
         eventFinished_.notify_one();
     }
 }

@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "cfb/compound_file.h"
 #include "scan/document_format.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
@@ -33,11 +32,11 @@ struct FinishedEvent {
 // Examines the documents among queued walk events with `jobs` examiners at once: jobs - 1 threads
 // of its own and the thread that queues and takes the events, which examines while it would
 // otherwise wait. Events come back in the order they were queued. At most a window of events is
-// queued at a time, so memory stays bounded however large the tree; each examiner reuses one
-// reader's memory for all its documents. All calls come from one thread.
+// queued at a time, so memory stays bounded however large the tree; each examiner reuses its
+// memory for all its documents. All calls come from one thread.
 class OrderedExaminer {
   public:
-    OrderedExaminer(unsigned jobs, const DocumentFormat& format);
+    OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner);
     // Drops what is still queued and waits for the examinations under way.
     ~OrderedExaminer();
     OrderedExaminer(const OrderedExaminer&) = delete;
@@ -65,11 +64,10 @@ class OrderedExaminer {
     std::optional<std::uint64_t> ClaimLocked();
     FinishedEvent TakeOldestLocked();
     // Examines the claimed document without the lock and records the outcome with it.
-    void Examine(std::uint64_t sequence, cfb::RootStreamReader& reader,
-                 std::unique_lock<std::mutex>& lock);
+    void Examine(std::uint64_t sequence, WorkerMemory& memory, std::unique_lock<std::mutex>& lock);
     void Work();
 
-    const DocumentFormat& format_;
+    const DocumentExaminer& examiner_;
     std::mutex mutex_;
     std::condition_variable documentQueued_;
     std::condition_variable eventFinished_;
@@ -78,7 +76,7 @@ class OrderedExaminer {
     std::uint64_t claimed_ = 0;  // every event before this one is claimed or needs no examination
     std::uint64_t taken_ = 0;
     bool stopping_ = false;
-    cfb::RootStreamReader ownReader_;
+    WorkerMemory ownMemory_;
     std::vector<std::thread> workers_;
 };
 

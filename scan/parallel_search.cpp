@@ -17,8 +17,8 @@ namespace {
 // same places, so the sink sees what a search of one document after another shows it.
 class ParallelSearch final : public TreeVisitor {
   public:
-    ParallelSearch(SearchSink& sink, const DocumentFormat& format, unsigned jobs)
-        : sink_(sink), examiner_(jobs, format) {}
+    ParallelSearch(SearchSink& sink, const DocumentExaminer& examiner, unsigned jobs)
+        : sink_(sink), examiner_(jobs, examiner) {}
 
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
@@ -105,9 +105,9 @@ class ParallelSearch final : public TreeVisitor {
 
 }  // namespace
 
-SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                const DocumentFormat& format, SearchSink& sink, unsigned jobs) {
-    return RunSearch<ParallelSearch>(base, extension, format, sink, jobs);
+SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
+                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs) {
+    return RunSearch<ParallelSearch>(base, types, examiner, sink, jobs);
 }
 
 }  // namespace kalvor::scan

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string_view>
 
 #include "scan/document_format.h"
 #include "scan/search_sink.h"
@@ -12,7 +11,7 @@ namespace kalvor::scan {
 // exactly the calls, in the same order, that a search examining one document after another makes,
 // up to the point where it asks to stop or the search fails; only StopRequested may also be called
 // at other times.
-SearchProgress SearchInParallel(const std::filesystem::path& base, std::string_view extension,
-                                const DocumentFormat& format, SearchSink& sink, unsigned jobs);
+SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
+                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs);
 
 }  // namespace kalvor::scan

@@ -45,14 +45,14 @@ class WatchedSink final : public SearchSink {
 // The failure's own text, for SearchSink::NoteSearchFailed.
 std::string DescribeFailure(const std::exception_ptr& failure);
 
-// Searches `base` with a `Search`: a TreeVisitor made from a sink, the format and the jobs, whose
+// Searches `base` with a `Search`: a TreeVisitor made from a sink, the examiner and the jobs, whose
 // Finish() tells the sink what is still pending and returns the counts, and whose Failure() is what
 // an examination threw, which ended the search there. Should the walk or an examination fail, the
 // sink still hears everything found before, in walk order, and then NoteSearchFailed; only what
 // the sink itself throws goes on to the caller.
 template <typename Search>
-SearchProgress RunSearch(const std::filesystem::path& base, std::string_view extension,
-                         const DocumentFormat& format, SearchSink& sink, unsigned jobs) {
+SearchProgress RunSearch(const std::filesystem::path& base, const DocumentTypes& types,
+                         const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs) {
     WatchedSink watched(sink);
     std::exception_ptr failure;
     const auto attempt = [&](auto&& step) {
@@ -67,8 +67,8 @@ SearchProgress RunSearch(const std::filesystem::path& base, std::string_view ext
     };
     std::optional<Search> search;
     attempt([&] {
-        search.emplace(watched, format, jobs);
-        WalkTree(base, extension, *search);
+        search.emplace(watched, examiner, jobs);
+        WalkTree(base, types, *search);
     });
     SearchProgress progress;
     if (search.has_value()) {

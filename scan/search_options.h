@@ -1,13 +1,18 @@
 #pragma once
 
+#include "scan/document_types.h"
+#include "scan/marking_rule.h"
+
 namespace kalvor::scan {
 
-class DocumentFormat;
+class DocumentExaminer;
 
 struct SearchOptions {
-    unsigned jobs = 1;  // files examined at once; 1 examines strictly one after another
-    // How the files found are examined; by default the registered format of the extension.
-    const DocumentFormat* format = nullptr;
+    unsigned jobs = 1;      // files examined at once; 1 examines strictly one after another
+    DocumentTypes types{};  // which files are looked at: Word 97-2003 documents unless asked
+    marking::MatchRule match = marking::MatchRule::Default;
+    // How the files found are examined; by default as the format of their type, under `match`.
+    const DocumentExaminer* examiner = nullptr;
 };
 
 // One worker per core: examining documents is mostly waiting for the disk and scanning memory.

@@ -12,8 +12,8 @@ namespace {
 
 class SequentialSearch final : public TreeVisitor {
   public:
-    SequentialSearch(SearchSink& sink, const DocumentFormat& format, unsigned /*jobs*/)
-        : sink_(sink), format_(format) {}
+    SequentialSearch(SearchSink& sink, const DocumentExaminer& examiner, unsigned /*jobs*/)
+        : sink_(sink), examiner_(examiner) {}
 
     void FolderListed() override {
         ++progress_.foldersListed;
@@ -27,7 +27,7 @@ class SequentialSearch final : public TreeVisitor {
     void DocumentFound(FoundDocument document) override {
         Examination examination;
         try {
-            examination = format_.Examine(document, reader_);
+            examination = examiner_.Examine(document, memory_);
         } catch (...) {
             failure_ = std::current_exception();
             return;
@@ -42,17 +42,17 @@ class SequentialSearch final : public TreeVisitor {
 
   private:
     SearchSink& sink_;
-    const DocumentFormat& format_;
+    const DocumentExaminer& examiner_;
     SearchProgress progress_;
-    cfb::RootStreamReader reader_;
+    WorkerMemory memory_;
     std::exception_ptr failure_;
 };
 
 }  // namespace
 
-SearchProgress SearchOneByOne(const std::filesystem::path& base, std::string_view extension,
-                              const DocumentFormat& format, SearchSink& sink) {
-    return RunSearch<SequentialSearch>(base, extension, format, sink, 1);
+SearchProgress SearchOneByOne(const std::filesystem::path& base, const DocumentTypes& types,
+                              const DocumentExaminer& examiner, SearchSink& sink) {
+    return RunSearch<SequentialSearch>(base, types, examiner, sink, 1);
 }
 
 }  // namespace kalvor::scan

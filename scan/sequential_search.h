@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string_view>
 
 #include "scan/document_format.h"
 #include "scan/search_sink.h"
@@ -10,7 +9,7 @@ namespace kalvor::scan {
 
 // Searches `base` (a walk base) examining each document as the walk finds it, one after another,
 // on the calling thread.
-SearchProgress SearchOneByOne(const std::filesystem::path& base, std::string_view extension,
-                              const DocumentFormat& format, SearchSink& sink);
+SearchProgress SearchOneByOne(const std::filesystem::path& base, const DocumentTypes& types,
+                              const DocumentExaminer& examiner, SearchSink& sink);
 
 }  // namespace kalvor::scan

@@ -9,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "scan/extension_match.h"
-
 namespace kalvor::scan {
 
 namespace fs = std::filesystem;
@@ -19,8 +17,8 @@ namespace {
 
 class Walk {
   public:
-    Walk(const fs::path& base, std::string_view extension, TreeVisitor& visitor)
-        : path_(base.native()), extension_(extension), visitor_(visitor) {}
+    Walk(const fs::path& base, const DocumentTypes& types, TreeVisitor& visitor)
+        : path_(base.native()), types_(types), visitor_(visitor) {}
 
     // Walks the folder at the current path unless this search has walked it already, by whatever
     // name: that ends loops, and no arrangement of links walks a folder twice. A folder that could
@@ -68,7 +66,7 @@ class Walk {
     bool WalkFolder() {
         std::optional<std::vector<platform::DirectoryEntry>> entries = platform::ListDirectory(
             fs::path(path_),
-            [this](platform::NativeName name) { return MatchesExtension(name, extension_); });
+            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; });
         if (!entries.has_value()) {
             return false;
         }
@@ -81,21 +79,22 @@ class Walk {
                 return true;
             }
             const Descent descent(path_, entry.name);
-            if (entry.statusUnknown &&
-                (entry.isDirectory || !MatchesExtension(entry.name.native(), extension_))) {
+            const DocumentFormat* format =
+                entry.isDirectory ? nullptr : types_.FormatOfName(entry.name.native());
+            if (entry.statusUnknown && format == nullptr) {
                 // Named by a folder we may read but not enter: whatever lies there is unseen.
                 visitor_.FolderNotListed(fs::path(path_));
             } else if (entry.isDirectory) {
                 Enter(entry.identity);
             } else {
-                visitor_.DocumentFound({fs::path(path_), std::move(entry)});
+                visitor_.DocumentFound({fs::path(path_), std::move(entry), format});
             }
         }
         return true;
     }
 
     fs::path::string_type path_;
-    std::string_view extension_;
+    const DocumentTypes& types_;
     TreeVisitor& visitor_;
     std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> entered_;
     std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> reported_;
@@ -127,8 +126,8 @@ fs::path WalkBase(const fs::path& folder) {
     return base;
 }
 
-void WalkTree(const fs::path& folder, std::string_view extension, TreeVisitor& visitor) {
-    Walk(folder, extension, visitor).Enter(platform::IdentityOf(folder));
+void WalkTree(const fs::path& folder, const DocumentTypes& types, TreeVisitor& visitor) {
+    Walk(folder, types, visitor).Enter(platform::IdentityOf(folder));
 }
 
 }  // namespace kalvor::scan

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <filesystem>
-#include <string_view>
 
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
+#include "scan/document_types.h"
 
 namespace kalvor::scan {
+
+class DocumentFormat;
 
 struct FoundDocument {
     std::filesystem::path path;  // the walked folder joined with the name, one separator between
     platform::DirectoryEntry entry;
+    const DocumentFormat* format = nullptr;  // the chosen type its name ends in
 
     // How the listing saw it, which decides how it is opened.
     platform::ListedAs Listed() const;
@@ -40,8 +43,9 @@ std::filesystem::path WalkBase(const std::filesystem::path& folder);
 // it: never again through a second link, nor as a real subfolder of a folder already walked
 // through a link. So loops end and no arrangement of links multiplies the walk; without links
 // every folder is walked exactly once, as the platform's own walk does. Reports every file whose
-// name matches `extension`, and every folder that cannot be listed or entered, which is skipped.
-void WalkTree(const std::filesystem::path& folder, std::string_view extension,
+// name ends in one of `types`, and every folder that cannot be listed or entered, which is
+// skipped.
+void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types,
               TreeVisitor& visitor);
 
 }  // namespace kalvor::scan

@@ -4,9 +4,14 @@
 
 namespace kalvor::scan {
 
-Examination WordDocumentFormat::Examine(const FoundDocument& document,
-                                        cfb::RootStreamReader& reader) const {
-    return ExamineDocument(document.path, reader, document.Listed());
+Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
+                                        marking::MatchRule rule) const {
+    Examination examination =
+        ExamineDocument(document.path, memory.compound, document.Listed(), rule);
+    if (examination.reason == NotExaminedReason::NoWordDocumentStream) {
+        examination.reason = withoutStream_;
+    }
+    return examination;
 }
 
 }  // namespace kalvor::scan

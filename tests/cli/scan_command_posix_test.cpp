@@ -76,6 +76,9 @@ TEST_F(ScanCommandTest, RejectsABadCommandLine) {
         {{"--jobs", "1025", folder}, "--jobs takes a whole number from 1 to 1024"},
         {{"--jobs=2x", folder}, "--jobs takes a whole number from 1 to 1024"},
         {{"--jobs", "-1", folder}, "--jobs takes a whole number from 1 to 1024"},
+        {{"--match", "loose", folder}, "--match takes default or wide"},
+        {{"--types=", folder}, "--types takes all or a comma-separated list of doc,dot,wps"},
+        {{"--types", "doc,pdf", folder}, "--types: pdf is not a type this build reads"},
         {{folder + "/missing"}, folder + "/missing: no such folder"},
         {{file}, file + ": not a folder"},
     };
@@ -84,7 +87,9 @@ TEST_F(ScanCommandTest, RejectsABadCommandLine) {
         const CommandResult result = RunScan(args);
         EXPECT_EQ(result.status, 2);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(Lines(result.err).at(0), "kalvor-scan: " + problem);
+        // The known types listed after the problem depend on the build.
+        EXPECT_TRUE(Lines(result.err).at(0).starts_with("kalvor-scan: " + problem))
+            << Lines(result.err).at(0);
     }
 }
 
@@ -158,14 +163,12 @@ TEST_F(ScanCommandTest, FailsOnAFolderItCannotRead) {
 
 TEST_F(ScanCommandTest, KeepsTheRowsFoundWhenTheSearchStopsEarly) {
     const fs::path marked = WriteMarked("a.doc");
-    const ScanEnvironment environment{
-        .search = [](const fs::path& folder, std::string_view extension, scan::SearchSink& sink,
-                     const scan::SearchOptions& options) {
-            const scan::SearchProgress progress =
-                scan::SearchFolder(folder, extension, sink, options);
-            sink.NoteSearchFailed("std::bad_alloc");
-            return progress;
-        }};
+    const ScanEnvironment environment{.search = [](const fs::path& folder, scan::SearchSink& sink,
+                                                   const scan::SearchOptions& options) {
+        const scan::SearchProgress progress = scan::SearchFolder(folder, sink, options);
+        sink.NoteSearchFailed("std::bad_alloc");
+        return progress;
+    }};
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunScanCommand({{dir_.Path().native()}}, out, err, environment), 2);

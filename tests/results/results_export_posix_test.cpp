@@ -32,7 +32,7 @@ struct ScriptedSearch {
     std::vector<fs::path> marked;
     std::vector<NotExaminedFile> notExamined;
 
-    scan::SearchProgress operator()(const fs::path&, std::string_view, scan::SearchSink& sink,
+    scan::SearchProgress operator()(const fs::path&, scan::SearchSink& sink,
                                     const scan::SearchOptions&) const {
         for (const fs::path& path : marked) {
             sink.AddResultRow(RowFor(path));

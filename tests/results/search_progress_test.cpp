@@ -24,10 +24,10 @@ using testing::RowFor;
 // A walk that reports three rows and some counts, then runs until it is asked to stop.
 class EndlessWalk {
   public:
-    scan::SearchProgress operator()(const fs::path& folder, std::string_view extension,
-                                    scan::SearchSink& sink, const scan::SearchOptions& options) {
+    scan::SearchProgress operator()(const fs::path& folder, scan::SearchSink& sink,
+                                    const scan::SearchOptions& options) {
         folder_ = folder;
-        extension_ = std::string(extension);
+        types_ = options.types;
         jobs_ = options.jobs;
         onOtherThread_ = std::this_thread::get_id() != guiThread_;
         for (const char* name : {"/w/1.doc", "/w/sub/2.doc", "/w/3.doc"}) {
@@ -48,7 +48,7 @@ class EndlessWalk {
     }
 
     fs::path folder_;
-    std::string extension_;
+    scan::DocumentTypes types_ = scan::DocumentTypes::All();
     unsigned jobs_ = 0;
     bool onOtherThread_ = false;
     std::atomic<bool> stopped_ = false;
@@ -112,7 +112,7 @@ TEST_F(SearchProgressTest, ShowsProgressModallyAndStopsOnCancel) {
     EXPECT_TRUE(walk.stopped_);
     EXPECT_TRUE(walk.onOtherThread_);
     EXPECT_EQ(walk.folder_, "/w");
-    EXPECT_EQ(walk.extension_, ".doc");
+    EXPECT_EQ(walk.types_, scan::DocumentTypes());
     EXPECT_GE(walk.jobs_, 1U);
     EXPECT_EQ(view.findChild<QProgressDialog*>(), nullptr);
 
@@ -154,7 +154,7 @@ TEST_F(SearchProgressTest, AFailingWalkKeepsTheRowsFoundAndSaysWhyItEndedInTheSu
         SCOPED_TRACE(name);
         desktop.folderAnswers = {QStringLiteral("/w")};
         desktop.messages.clear();
-        view.SetFolderWalk([&fail](const fs::path&, std::string_view, scan::SearchSink& sink,
+        view.SetFolderWalk([&fail](const fs::path&, scan::SearchSink& sink,
                                    const scan::SearchOptions&) -> scan::SearchProgress {
             sink.AddResultRow(RowFor("/w/1.doc"));
             fail(sink);

@@ -25,7 +25,7 @@ TEST(CorpusSmoke, GivesEveryRealWorldDocumentAVerdict) {
         fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
     }
     SearchSinkRecorder sink;
-    const SearchProgress progress = SearchFolder(dir.Path(), ".doc", sink);
+    const SearchProgress progress = SearchFolder(dir.Path(), sink);
 
     std::map<std::string_view, int> reasons;
     for (const auto& [path, reason] : sink.notExamined) {

@@ -53,7 +53,7 @@ class FolderSearchTest : public ::testing::Test {
         tzset();
     }
 
-    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, ".doc", sink_); }
+    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, sink_); }
 
     testing::TempDir dir_;
     SearchSinkRecorder sink_;
@@ -120,7 +120,7 @@ TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {
     fs::permissions(dir_.Path() / "closed", fs::perms::none);
     const std::optional<std::string> seen = testing::RunUnprivileged([&] {
         SearchSinkRecorder sink;
-        const SearchProgress progress = SearchFolder(dir_.Path(), ".doc", sink);
+        const SearchProgress progress = SearchFolder(dir_.Path(), sink);
         std::string text = std::to_string(progress.foldersListed);
         for (const std::string& path : sink.NotExaminedPaths(dir_.Path())) {
             text += " " + path;

@@ -23,7 +23,7 @@ const std::vector<std::uint8_t> kMarkedDocument = testing::WordDocumentWithText(
 class FolderSearchOnWindows : public ::testing::Test {
   protected:
     Paths Search(const fs::path& folder) {
-        SearchFolder(folder, ".doc", sink_);
+        SearchFolder(folder, sink_);
         return sink_.RowPaths(folder);
     }
 
@@ -81,7 +81,7 @@ TEST_F(FolderSearchOnWindows, GivesADriveRootsFilesASingleSeparator) {
     testing::WriteBytes(drive.Root() / "a.doc", kMarkedDocument);
     fs::create_directory(drive.Root() / "s");
     testing::WriteBytes(drive.Root() / "s" / "b.doc", kMarkedDocument);
-    SearchFolder(drive.Root(), ".doc", sink_);
+    SearchFolder(drive.Root(), sink_);
     std::vector<std::wstring> paths;
     for (const ResultRow& row : sink_.rows) {
         paths.push_back(row.path.native());
@@ -105,7 +105,7 @@ TEST_F(FolderSearchOnWindows, StopsAtThePathLimit) {
     const fs::path skipped = testing::FolderOfLength(dir_.Path() / "skipped", 258);
     testing::WriteBytes(testing::LongPath(skipped / "a.doc"), kMarkedDocument);
 
-    const SearchProgress progress = SearchFolder(dir_.Path(), ".doc", sink_);
+    const SearchProgress progress = SearchFolder(dir_.Path(), sink_);
     ASSERT_EQ(sink_.rows.size(), 1U);
     EXPECT_EQ(sink_.rows[0].path.native().size(), 259U);
     // Nothing of the folder whose pattern is too long; the file in the other one is reported.

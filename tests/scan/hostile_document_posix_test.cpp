@@ -79,7 +79,7 @@ class HostileDocumentTest : public ::testing::Test {
         fs::resize_file(path, size);
         SearchSinkRecorder sink;
         const PeakMemoryGrowth growth;
-        SearchFolder(dir_.Path(), ".doc", sink);
+        SearchFolder(dir_.Path(), sink);
         grown_ = growth.Bytes();
         fs::remove(path);
         if (!sink.rows.empty()) {
@@ -272,7 +272,7 @@ TEST_F(HostileDocumentTest, ReportsADocumentWhoseMemoryCannotBeHadAndGoesOn) {
         const rlimit limit{MemoryFigure("VmSize") + (32 << 20), RLIM_INFINITY};
         SearchSinkRecorder sink;
         const bool asExpected =
-            setrlimit(RLIMIT_AS, &limit) == 0 && (SearchFolder(dir_.Path(), ".doc", sink), true) &&
+            setrlimit(RLIMIT_AS, &limit) == 0 && (SearchFolder(dir_.Path(), sink), true) &&
             sink.RowPaths(dir_.Path()) == std::vector<std::string>{"b-marked.doc"} &&
             sink.notExamined.size() == 1 &&
             sink.notExamined[0] == std::pair{huge, NotExaminedReason::OutOfMemory};
@@ -432,7 +432,7 @@ TEST_F(HostileDocumentTest, ExaminesWhatIsThereWhenAFileChangesAfterTheListing) 
         fs::remove(root / "f-becomes-link.doc");
         fs::create_symlink(outside, root / "f-becomes-link.doc");
     });
-    WalkTree(root, ".doc", visitor);
+    WalkTree(root, DocumentTypes(), visitor);
     fs::remove(outside);
     const std::vector<std::pair<std::string, MarkingVerdict>> expected = {
         {"a-vanishes.doc", MarkingVerdict::NotExamined},

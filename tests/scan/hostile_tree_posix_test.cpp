@@ -40,7 +40,7 @@ class Deadline {
 
 class HostileTreeTest : public ::testing::Test {
   protected:
-    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, ".doc", sink_); }
+    SearchProgress Search(const fs::path& folder) { return SearchFolder(folder, sink_); }
 
     std::vector<std::pair<std::string, NotExaminedReason>> NotExamined() const {
         std::vector<std::pair<std::string, NotExaminedReason>> seen;
@@ -256,7 +256,7 @@ TEST_F(HostileTreeTest, ReportsEachFolderThatCannotBeListedAndSearchesTheRest) {
     fs::permissions(dir_.Path() / "open" / "d.doc", fs::perms::all);
     const std::optional<std::string> seen = testing::RunUnprivileged([&] {
         SearchSinkRecorder sink;
-        SearchFolder(dir_.Path(), ".doc", sink);
+        SearchFolder(dir_.Path(), sink);
         std::string text;
         for (const fs::path& folder : sink.foldersNotListed) {
             text += "-" + folder.lexically_relative(dir_.Path()).native() + " ";

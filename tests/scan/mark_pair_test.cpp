@@ -61,6 +61,9 @@ void ExpectSameAsByteByByte(const std::vector<std::uint8_t>& block) {
     const Position marking = MarkingByteByByte(exact);
     ASSERT_EQ(FindMarkPair(exact.data(), length), pair) << "length " << length;
     ASSERT_EQ(FindMarking(exact.data(), length), marking) << "length " << length;
+    ASSERT_EQ(FindMarking(exact.data(), length, marking::MatchRule::Wide),
+              MarkingByteByByte(exact, marking::MatchRule::Wide))
+        << "wide, length " << length;
     for (const SearchKernel kernel : RunnableKernels()) {
         ASSERT_EQ(FindMarkPairWith(kernel, exact.data(), length), pair)
             << KernelName(kernel) << ", length " << length;
@@ -84,14 +87,14 @@ std::vector<std::size_t> LengthsAcrossVectorBoundaries() {
     return lengths;
 }
 
-// Bytes that make pairs, half pairs, leads, spaces and tabs likely, at any alignment.
+// Bytes that make pairs, half pairs, leads and fillers of either rule likely, at any alignment.
 class NearMisses {
   public:
     explicit NearMisses(std::uint32_t seed) : random_(seed) {}
 
     std::vector<std::uint8_t> Block(std::size_t length) {
-        static constexpr std::uint8_t kBytes[] = {0xC6, 0x5B, 0xD8, 0x79, 0x3A, 0x67,
-                                                  0xDD, 0x7E, 0x20, 0x09, 0x00, 0x4F};
+        static constexpr std::uint8_t kBytes[] = {0xC6, 0x5B, 0xD8, 0x79, 0x3A, 0x67, 0xDD,
+                                                  0x7E, 0x20, 0x09, 0x00, 0x4F, 0x30, 0xA0};
         std::vector<std::uint8_t> block(length);
         for (std::uint8_t& byte : block) {
             byte = kBytes[random_() % std::size(kBytes)];
@@ -99,11 +102,12 @@ class NearMisses {
         return block;
     }
 
-    // UTF-16LE text of lead characters, 密, spaces, tabs and other characters, shifted by
+    // UTF-16LE text of lead characters, 密, fillers of either rule and other characters, shifted by
     // `shift` bytes.
     std::vector<std::uint8_t> Text(std::size_t units, std::size_t shift) {
-        static constexpr char16_t kUnits[] = {u'秘', u'机', u'绝', u'密', u'密',     u' ',
-                                              u' ',  u'\t', u'保', u'码', u'\u5B00', u'\uC65B'};
+        static constexpr char16_t kUnits[] = {u'秘',     u'机',     u'绝',     u'密',    u'密',
+                                              u' ',      u' ',      u'\t',     u'保',    u'码',
+                                              u'\u5B00', u'\uC65B', u'\u3000', u'\u00A0'};
         std::vector<std::uint8_t> block(shift, 0x5B);
         for (std::size_t i = 0; i < units; ++i) {
             const char16_t unit = kUnits[random_() % std::size(kUnits)];

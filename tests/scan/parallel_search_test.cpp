@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "scan/document_format.h"
 #include "scan/folder_search.h"
-#include "scan/formats/word_document.h"
 #include "scan/result_row.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
@@ -90,10 +90,9 @@ class CallLog final : public SearchSink {
 
 // What the search of `root` with `jobs` tells its sink, stopping as `stop` says.
 Log Calls(const fs::path& root, unsigned jobs, StopAt stop = {},
-          const DocumentFormat* format = nullptr) {
+          const DocumentExaminer* examiner = nullptr) {
     CallLog log(root, stop);
-    const SearchProgress progress =
-        SearchFolder(root, ".doc", log, {.jobs = jobs, .format = format});
+    const SearchProgress progress = SearchFolder(root, log, {.jobs = jobs, .examiner = examiner});
     EXPECT_FALSE(log.calledFromAnotherThread) << "jobs " << jobs;
     log.lines.push_back("returned " + std::to_string(progress.documentsExamined));
     return log.lines;
@@ -237,19 +236,17 @@ TEST(ParallelSearch, WorksWithFewerThreadsThanAskedWhenTheSystemStartsNoMore) {
 
 // Examines as a search does, but fails on the document "m-fails.doc", the way an examination
 // that meets a fault of the program would.
-class FailOnOneDocument final : public DocumentFormat {
+class FailOnOneDocument final : public DocumentExaminer {
   public:
-    std::string_view Extension() const override { return word_.Extension(); }
-    Examination Examine(const FoundDocument& document,
-                        cfb::RootStreamReader& reader) const override {
+    Examination Examine(const FoundDocument& document, WorkerMemory& memory) const override {
         if (document.path.filename() == "m-fails.doc") {
             throw std::logic_error("examination failed");
         }
-        return word_.Examine(document, reader);
+        return asFound_.Examine(document, memory);
     }
 
   private:
-    WordDocumentFormat word_;
+    ExamineAsFound asFound_{marking::MatchRule::Default};
 };
 
 TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
@@ -295,7 +292,7 @@ TEST(ParallelSearch, LetsWhatTheSinkThrowsThroughAndLeavesNoWorkBehind) {
     }
     for (const unsigned jobs : {1u, 2u, 4u}) {
         ThrowingSink sink;
-        EXPECT_THROW(SearchFolder(dir.Path(), ".doc", sink, {.jobs = jobs}), std::runtime_error);
+        EXPECT_THROW(SearchFolder(dir.Path(), sink, {.jobs = jobs}), std::runtime_error);
     }
 }
 

@@ -43,11 +43,12 @@ void ExpectVerdicts(const std::vector<ImageCase>& cases) {
     }
 }
 
-// Text placed after the file information block, each with the verdict it must get.
-void ExpectTextVerdicts(std::initializer_list<std::u16string_view> texts, Examination expected) {
+// Text placed after the file information block, each with the verdict it must get under `rule`.
+void ExpectTextVerdicts(std::initializer_list<std::u16string_view> texts, Examination expected,
+                        marking::MatchRule rule = marking::MatchRule::Default) {
     for (const std::u16string_view text : texts) {
         const std::vector<std::uint8_t> stream = WordStreamWithText(text);
-        const Examination got = CheckStreamImage(stream.data(), stream.size());
+        const Examination got = CheckStreamImage(stream.data(), stream.size(), rule);
         EXPECT_EQ(got.verdict, expected.verdict) << ::testing::PrintToString(std::u16string(text));
     }
 }
@@ -62,6 +63,13 @@ TEST(CheckStreamImage, OnlySpaceAndTabAreFillerAndOnlySimplifiedLeadsCount) {
     ExpectTextVerdicts({u"秘\u3000密", u"秘\u00A0密", u"秘\r密", u"机\n密", u"绝 \n 密"},
                        kNotMarked);
     ExpectTextVerdicts({u"保密", u"密码", u"機密", u"絕密", u"密秘", u"秘机绝"}, kNotMarked);
+}
+
+TEST(CheckStreamImage, TheWideRuleAlsoTakesFullWidthAndNoBreakSpaces) {
+    ExpectTextVerdicts({u"秘\u3000密", u"机\u00A0密", u"绝 \u3000\t\u00A0密", u"机密"}, kMarked,
+                       marking::MatchRule::Wide);
+    ExpectTextVerdicts({u"秘\r密", u"機\u3000密", u"秘\u2003密", u"保\u3000密"}, kNotMarked,
+                       marking::MatchRule::Wide);
 }
 
 TEST(CheckStreamImage, ResumesAfterARejectedHit) {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+#include "cfb/compound_file.h"
+
+namespace kalvor::scan {
+
+// What a format keeps from one document to the next besides the compound-file reader.
+class FormatMemory {
+  public:
+    virtual ~FormatMemory() = default;
+};
+
+// What one examiner keeps from one document to the next, so that a walk allocates next to
+// nothing per document. Each examining thread has its own.
+struct WorkerMemory {
+    cfb::RootStreamReader compound;
+    // Word 2007+ packages; made by their format on first use, so a search of .doc files only
+    // never pays for it.
+    std::unique_ptr<FormatMemory> package;
+};
+
+}  // namespace kalvor::scan
