@@ -36,14 +36,20 @@ std::string MinutesAndSeconds(std::chrono::seconds elapsed) {
 
 }  // namespace
 
-std::string ProgressText(const scan::SearchProgress& progress, std::chrono::seconds elapsed) {
+std::string_view DocumentsCountedAs(const scan::DocumentTypes& types) {
+    return types == scan::DocumentTypes() ? ".doc 文件" : "文件";
+}
+
+std::string ProgressText(const scan::SearchProgress& progress, std::chrono::seconds elapsed,
+                         std::string_view documents) {
     return "已搜索 " + std::to_string(progress.foldersListed) + " 个文件夹，检查 " +
-           std::to_string(progress.documentsExamined) + " 个 .doc 文件，找到 " +
+           std::to_string(progress.documentsExamined) + " 个" +
+           (documents.starts_with('.') ? " " : "") + std::string(documents) + "，找到 " +
            std::to_string(progress.documentsMarked) + " 个，用时 " + MinutesAndSeconds(elapsed);
 }
 
-ProgressLine::ProgressLine(std::ostream& terminal, bool shown)
-    : terminal_(terminal), shown_(shown), start_(Clock::now()) {}
+ProgressLine::ProgressLine(std::ostream& terminal, bool shown, std::string_view documents)
+    : terminal_(terminal), shown_(shown), documents_(documents), start_(Clock::now()) {}
 
 void ProgressLine::Show(const scan::SearchProgress& progress) {
     const Clock::time_point now = Clock::now();
@@ -51,7 +57,8 @@ void ProgressLine::Show(const scan::SearchProgress& progress) {
         return;
     }
     lastDrawn_ = now;
-    Draw(ProgressText(progress, std::chrono::duration_cast<std::chrono::seconds>(now - start_)));
+    Draw(ProgressText(progress, std::chrono::duration_cast<std::chrono::seconds>(now - start_),
+                      documents_));
 }
 
 void ProgressLine::Erase() {

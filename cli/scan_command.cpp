@@ -50,7 +50,8 @@ class PrintingSink final : public scan::SearchSink {
         : out_(out),
           err_(err),
           output_(output),
-          progressLine_(err, arguments.forceProgress || environment.errorIsTerminal),
+          progressLine_(err, arguments.forceProgress || environment.errorIsTerminal,
+                        DocumentsCountedAs(arguments.types)),
           listNotExamined_(arguments.listNotExamined),
           rowsShareTheTerminal_(environment.outputIsTerminal),
           format_(arguments.format) {}
@@ -124,12 +125,14 @@ int CheckedStatus(std::ostream& out, std::ostream& err, OutputCheck& output, int
     return kExitTrouble;
 }
 
-void PrintSummary(std::ostream& err, const scan::SearchProgress& progress,
-                  const PrintingSink& sink) {
+void PrintSummary(std::ostream& err, const scan::SearchProgress& progress, const PrintingSink& sink,
+                  const scan::DocumentTypes& types) {
     err << "一共找到 " << progress.documentsMarked << " 个符合要求的文件！\n";
     if (progress.documentsNotExamined > 0) {
         err << "另有 " << progress.documentsNotExamined
-            << " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
+            << (types == scan::DocumentTypes()
+                    ? " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n"
+                    : " 个文件无法检查（只读、被锁定、格式不符或已损坏等）。\n");
     }
     if (sink.FoldersNotListed() > 0) {
         err << "另有 " << sink.FoldersNotListed() << " 个文件夹无法打开，其中的内容没有搜索。\n";
@@ -171,7 +174,7 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
         return FolderError(err, folder, "cannot be read");
     }
     if (!arguments.quiet) {
-        PrintSummary(err, progress, sink);
+        PrintSummary(err, progress, sink, arguments.types);
     }
     return progress.documentsMarked > 0 ? kExitFound : kExitNoneFound;
 }
