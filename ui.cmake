@@ -112,6 +112,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_choice.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h)
 kalvor_window_library(kalvor_results SOURCES ${KALVOR_RESULTS_SOURCES}
