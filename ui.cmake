@@ -112,6 +112,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_choice.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h)
 kalvor_window_library(kalvor_results SOURCES ${KALVOR_RESULTS_SOURCES}
@@ -132,6 +133,8 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/main_frame.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_file_list.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/abbreviate_name.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/about_dlg.h
@@ -145,6 +148,8 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_file_list.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/recent_list_rules.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h)
 kalvor_window_library(kalvor_app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
                       PROPERTIES AUTOMOC ON)

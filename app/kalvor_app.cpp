@@ -8,6 +8,8 @@
 #include "app/frame_status_bar.h"
 #include "app/kalvor_doc.h"
 #include "app/main_frame.h"
+#include "app/search_choice_settings.h"
+#include "app/search_types_dlg.h"
 #include "app/shell_dialogs.h"
 #include "commands/command_map.h"
 #include "res/resource.h"
@@ -23,6 +25,7 @@ constexpr std::array kCommandEntries{
     commands::OnCommandEntry<CkalvorApp>(ID_APP_ABOUT, &CkalvorApp::OnAbout),
     commands::OnCommandEntry<CkalvorApp>(ID_FILE_NEW, &CkalvorApp::OnFileNew),
     commands::OnCommandEntry<CkalvorApp>(ID_APP_EXIT, &CkalvorApp::OnAppExit),
+    commands::OnCommandEntry<CkalvorApp>(ID_FILE_SEARCH_TYPES, &CkalvorApp::OnChooseSearchTypes),
     commands::OnCommandRangeEntry<CkalvorApp>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16,
                                               &CkalvorApp::OnOpenRecentFile),
 };
@@ -79,6 +82,7 @@ int CkalvorApp::ExitInstance() {
 void CkalvorApp::LoadStdProfileSettings() {
     const auto profile = OpenProfile();
     recentFiles_.ReadList(*profile);
+    searchChoice_ = ReadSearchChoice(*profile);
     previewPages_ = profile->value(QStringLiteral("Settings/PreviewPages"), 0).toInt();
 }
 
@@ -130,6 +134,20 @@ void CkalvorApp::OnOpenRecentFile(unsigned id) {
     }
 }
 
+void CkalvorApp::OnChooseSearchTypes() {
+    CSearchTypesDlg dialog(searchChoice_, frame_.get());
+    if (RunModal(dialog) != QDialog::Accepted) {
+        return;
+    }
+    searchChoice_ = dialog.Choice();
+    // Kept at once rather than at exit: a choice is made seldom, and losing it to a crash or a
+    // logoff would send the next audit silently back to .doc alone.
+    WriteSearchChoice(*OpenProfile(), searchChoice_);
+    if (view_ != nullptr) {
+        view_->SetSearchChoice(searchChoice_);
+    }
+}
+
 bool CkalvorApp::OpenDocumentFile(const QString& path) {
     const QString fullPath = FullPathName(path);
     if (document_ && SamePath(document_->GetPathName(), fullPath)) {
@@ -154,6 +172,7 @@ bool CkalvorApp::OpenDocumentFile(const QString& path) {
 void CkalvorApp::CreateDocumentAndFrame() {
     document_ = std::make_unique<CkalvorDoc>(recentFiles_);
     view_ = new results::CkalvorView;
+    view_->SetSearchChoice(searchChoice_);
     frame_ = std::make_unique<CMainFrame>(FrameContext{.view = view_,
                                                        .viewCommands = view_,
                                                        .document = document_.get(),

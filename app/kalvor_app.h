@@ -5,6 +5,7 @@
 
 #include "app/recent_file_list.h"
 #include "commands/command_target.h"
+#include "results/search_choice.h"
 
 class QSettings;
 
@@ -17,8 +18,9 @@ namespace kalvor::app {
 class CkalvorDoc;
 class CMainFrame;
 
-// The application: start-up, the settings, the recent-file list, and the commands the
-// framework's application object answers (About, new, open a recent file, exit).
+// The application: start-up, the settings, the recent-file list, what the searches look for, and
+// the commands the framework's application object answers (About, new, open a recent file, exit),
+// with the choice of document types.
 class CkalvorApp final : public commands::CommandTarget {
   public:
     static constexpr int kRecentFileCount = 4;
@@ -28,10 +30,10 @@ class CkalvorApp final : public commands::CommandTarget {
     CkalvorApp(const CkalvorApp&) = delete;
     CkalvorApp& operator=(const CkalvorApp&) = delete;
 
-    // Start-up: names the settings, loads the recent-file list, then carries out the command
-    // line (`arguments` as QCoreApplication gives them): an empty document, or the file named
-    // there. False, after the framework's message, when that file cannot be opened; then no
-    // window is left.
+    // Start-up: names the settings, loads the recent-file list and the search choice, then
+    // carries out the command line (`arguments` as QCoreApplication gives them): an empty
+    // document, or the file named there. False, after the framework's message, when that file
+    // cannot be opened; then no window is left.
     bool InitInstance(const QStringList& arguments);
     // Writes the recent-file list back to the settings; returns the exit status.
     int ExitInstance();
@@ -43,6 +45,8 @@ class CkalvorApp final : public commands::CommandTarget {
     void OnFileNew();
     void OnAppExit();
     void OnOpenRecentFile(unsigned id);
+    // Asks which documents the searches look for; a choice made is kept in the settings at once.
+    void OnChooseSearchTypes();
 
     // Opens `path` as the document; the same file as the current document only brings the
     // window to the front. False when it could not be opened (the user has been told).
@@ -62,6 +66,7 @@ class CkalvorApp final : public commands::CommandTarget {
     void InitialUpdateFrame();
 
     RecentFileList recentFiles_{kRecentFileCount};
+    results::SearchChoice searchChoice_;
     int previewPages_ = 0;
     std::unique_ptr<CkalvorDoc> document_;
     std::unique_ptr<CMainFrame> frame_;

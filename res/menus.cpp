@@ -8,8 +8,10 @@ namespace kalvor::res {
 
 namespace {
 
-constexpr std::array<MenuItem, 7> kFileItems{{
+constexpr std::array<MenuItem, 9> kFileItems{{
     {ID_FILE_OPEN, u"打开(&O)...\tCtrl+O", 0},
+    {ID_FILE_SEARCH_TYPES, u"搜索的文件类型(&T)...", 0},
+    {0, nullptr, 0},
     {ID_FILE_SAVE, u"保存(&S)\tCtrl+S", 0},
     {ID_FILE_EXPORT, u"导出结果(&E)...", 0},
     {0, nullptr, 0},

@@ -20,6 +20,7 @@
 #define ID_SHELL_OPEN 32779
 #define ID_OPEN_FOLDER 32781
 #define ID_FILE_EXPORT 32782
+#define ID_FILE_SEARCH_TYPES 32783
 
 // Standard commands
 #define ID_FILE_NEW 57600

@@ -182,7 +182,7 @@ void CkalvorView::OnSearchFolder() {
     model_->Clear();
     emit SearchStarted();
     const SearchOutcome outcome =
-        RunSearch(this, PathFromText(folder), walk_,
+        RunSearch(this, PathFromText(folder), choice_, walk_,
                   [this](const scan::ResultRow& row) { AddResultRow(row); });
     notExamined_ = outcome.notExamined;
     emit SearchFinished(notExamined_);

@@ -52,6 +52,8 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
 
     // The walk the search command runs; tests put a controllable one in its place.
     void SetFolderWalk(FolderWalk walk);
+    // What every search from now on looks for.
+    void SetSearchChoice(const SearchChoice& choice) { choice_ = choice; }
 
   signals:
     // When a search begins, before the first row of the new search arrives.
@@ -77,6 +79,7 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     ResultsModel* model_;
     RowHover* hover_;
     FolderWalk walk_;
+    SearchChoice choice_;
     std::vector<NotExaminedFile> notExamined_;
     bool columnsSized_ = false;
 };

@@ -13,8 +13,8 @@ namespace {
 // Counts as large as a search of a whole file share reaches, for the dialog's width.
 constexpr std::uint64_t kLargestCount = 9'999'999;
 
-scan::SearchOptions ParallelOptions() {
-    return {.jobs = scan::DefaultJobs()};
+scan::SearchOptions ParallelOptions(const SearchChoice& choice) {
+    return {.jobs = scan::DefaultJobs(), .types = choice.types, .match = choice.match};
 }
 
 QString ProgressText(const scan::SearchProgress& progress) {
@@ -25,9 +25,10 @@ QString ProgressText(const scan::SearchProgress& progress) {
 }
 
 // The walk's failure told to the sink like the failures the walk tells itself.
-void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder, SearchFeed& feed) {
+void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder,
+             const SearchChoice& choice, SearchFeed& feed) {
     try {
-        walk(folder, feed, ParallelOptions());
+        walk(folder, feed, ParallelOptions(choice));
     } catch (const std::exception& error) {
         feed.NoteSearchFailed(error.what());
     } catch (...) {
@@ -37,7 +38,8 @@ void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder, Search
 
 }  // namespace
 
-SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder, const FolderWalk& walk,
+SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
+                        const SearchChoice& choice, const FolderWalk& walk,
                         const std::function<void(const scan::ResultRow&)>& addRow) {
     SearchFeed feed;
     SearchOutcome outcome;
@@ -55,7 +57,7 @@ SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder, con
         {.title = QStringLiteral("正在搜索"),
          .stopping = QStringLiteral("正在停止搜索……"),
          .widest = ProgressText({kLargestCount, kLargestCount, kLargestCount, 0})},
-        [&] { RunWalk(walk, folder, feed); }, deliver, [&] { feed.RequestStop(); });
+        [&] { RunWalk(walk, folder, choice, feed); }, deliver, [&] { feed.RequestStop(); });
     outcome.failure = feed.Failure();
     return outcome;
 }

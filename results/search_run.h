@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "results/not_examined.h"
+#include "results/search_choice.h"
 #include "scan/folder_search.h"
 
 class QWidget;
@@ -26,11 +27,12 @@ struct SearchOutcome {
     std::optional<std::string> failure;        // why it had to end early, when it did
 };
 
-// Walks `folder` for ".doc" files on a worker thread, behind the progress of RunInBackground, and
-// hands each marked document to `addRow` on this thread, in walk order. Returns once the walk has
-// ended and every row has been handed over. A walk that fails, by telling its sink or by throwing,
-// ends the search with the rows found so far.
-SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder, const FolderWalk& walk,
+// Walks `folder` for the documents `choice` names on a worker thread, behind the progress of
+// RunInBackground, and hands each marked document to `addRow` on this thread, in walk order.
+// Returns once the walk has ended and every row has been handed over. A walk that fails, by
+// telling its sink or by throwing, ends the search with the rows found so far.
+SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
+                        const SearchChoice& choice, const FolderWalk& walk,
                         const std::function<void(const scan::ResultRow&)>& addRow);
 
 // The summary box's text for a search that ended as `outcome` says with `rows` rows listed.

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMenu>
@@ -17,6 +19,8 @@
 #include "res/resource.h"
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
+#include "scan/document_types.h"
+#include "scan/search_options.h"
 #include "tests/app/app_test_support.h"
 #include "tests/results/results_test_support.h"
 
@@ -230,7 +234,7 @@ TEST_F(AppTest, RecentFileThatIsGoneIsReportedAndDropped) {
     EXPECT_EQ(shell.errors[0].owner, &Frame());
     EXPECT_EQ(Recent(), QStringList{PathText(a)});
     EXPECT_TRUE(Document().GetPathName().isEmpty());
-    EXPECT_EQ(Frame().FileMenu()->actions().size(), 7) << "one entry left in the menu";
+    EXPECT_EQ(Frame().FileMenu()->actions().size(), 9) << "one entry left in the menu";
 }
 
 TEST_F(AppTest, RecentListKeepsTheFourNewestAndPersistsAcrossARestart) {
@@ -253,7 +257,7 @@ TEST_F(AppTest, RecentListKeepsTheFourNewestAndPersistsAcrossARestart) {
     for (const QAction* action : Frame().FileMenu()->actions()) {
         menu << action->text().left(3);
     }
-    EXPECT_EQ(menu.mid(4, 4), (QStringList{u"&1 "_qs, u"&2 "_qs, u"&3 "_qs, u"&4 "_qs}));
+    EXPECT_EQ(menu.mid(6, 4), (QStringList{u"&1 "_qs, u"&2 "_qs, u"&3 "_qs, u"&4 "_qs}));
 }
 
 TEST_F(AppTest, PreviewPagesIsReadAndNeverWritten) {
@@ -379,6 +383,126 @@ TEST_F(AppTest, SearchAndCopyCommandsReachTheView) {
     }
     EXPECT_EQ(desktop.picks[3].title, u"请选择文件保存路径"_qs);
     EXPECT_TRUE(shell.savePrompts.empty()) << "no file dialog of the framework";
+}
+
+TEST_F(AppTest, SearchTypesChosenInTheDialogReachEverySearchAndOutliveARestart) {
+    // Choices as the names of the dialog's boxes: the types checked, then "wide" for the wider
+    // match.
+    struct Case {
+        const char* name;
+        QString storedTypes;  // null: nothing stored
+        QString storedMatch;
+        QString toggles;  // the boxes the user toggles, then "确定" or "取消"
+        bool pressOk;
+        QString shown;   // checked when the dialog opens
+        bool okEnabled;  // after the toggles
+        QString searched;
+    };
+    const std::vector<Case> cases{
+        {"nothing stored", {}, {}, {}, false, u"doc"_qs, true, u"doc"_qs},
+        {"chosen", {}, {}, u"dot,wps,doc,wide"_qs, true, u"doc"_qs, true, u"dot,wps,wide"_qs},
+        {"cancelled", u"dot"_qs, u"wide"_qs, u"doc,wide"_qs, false, u"dot,wide"_qs, true,
+         u"dot,wide"_qs},
+        {"stored type unknown to this build",
+         u"docz, WPS"_qs,
+         u"default"_qs,
+         {},
+         true,
+         u"wps"_qs,
+         true,
+         u"wps"_qs},
+        {"no stored type known",
+         u"xyz,"_qs,
+         u"WIDE"_qs,
+         {},
+         false,
+         u"doc,wide"_qs,
+         true,
+         u"doc,wide"_qs},
+        {"every type unchecked", {}, {}, u"doc"_qs, true, u"doc"_qs, false, u"doc"_qs},
+    };
+    QStringList boxes;
+    for (const std::string_view type : scan::DocumentTypes::Known()) {
+        boxes << QString::fromLatin1(type);
+    }
+    boxes << u"wide"_qs;
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            QSettings file = settings.File();
+            file.remove(u"Search"_qs);
+            if (!c.storedTypes.isNull()) {
+                file.setValue(u"Search/Types"_qs, c.storedTypes);
+                file.setValue(u"Search/Match"_qs, c.storedMatch);
+            }
+        }
+        std::vector<std::string> searched;
+        const auto search = [&] {
+            app->GetView()->SetFolderWalk([&searched](const fs::path&, scan::SearchSink&,
+                                                      const scan::SearchOptions& options) {
+                QStringList choice;
+                for (const std::string_view type : options.types.Names()) {
+                    choice << QString::fromLatin1(type);
+                }
+                if (options.match == scan::marking::MatchRule::Wide) {
+                    choice << u"wide"_qs;
+                }
+                searched.push_back(choice.join(u',').toStdString());
+                return scan::SearchProgress{};
+            });
+            desktop.folderAnswers = {PathText(dir.Path())};
+            Choose(ID_FILE_OPEN);
+        };
+
+        QStringList names;
+        QStringList shown;
+        bool okEnabled = false;
+        shell.answerModal = [&](QDialog& dialog) {
+            dialog.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            for (const QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+                names << box->objectName();
+                if (box->isChecked()) {
+                    shown << box->objectName();
+                }
+            }
+            for (const QString& box : c.toggles.split(u',', Qt::SkipEmptyParts)) {
+                QTest::keyClick(dialog.findChild<QCheckBox*>(box), Qt::Key_Space);
+            }
+            const QDialogButtonBox& buttons = *dialog.findChild<QDialogButtonBox*>();
+            for (QAbstractButton* button : buttons.buttons()) {
+                const bool ok = buttons.buttonRole(button) == QDialogButtonBox::AcceptRole;
+                if (ok) {
+                    okEnabled = button->isEnabled();
+                }
+                if (ok == c.pressOk) {
+                    QTest::mouseClick(button, Qt::LeftButton);
+                }
+            }
+            if (dialog.isVisible()) {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            }
+            return dialog.result();
+        };
+        if (app) {
+            Restart();
+        } else {
+            ASSERT_TRUE(Start());
+        }
+        Choose(ID_FILE_SEARCH_TYPES);
+        EXPECT_EQ(shell.dialogs.back().owner, &Frame());
+        search();
+        Restart();
+        search();
+
+        EXPECT_EQ(names.join(u',').toStdString(), boxes.join(u',').toStdString())
+            << "one box for each type this build reads, in its order";
+        EXPECT_EQ(shown.join(u',').toStdString(), c.shown.toStdString());
+        EXPECT_EQ(okEnabled, c.okEnabled);
+        EXPECT_EQ(searched, std::vector<std::string>(2, c.searched.toStdString()))
+            << "before and after a restart";
+    }
 }
 
 TEST_F(AppTest, AboutBoxShowsNameVersionAndNote) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ class RecordingTarget final : public commands::CommandTarget {
 
 // Stands in for the shell's dialogs while it lives: the save dialog gives the queued answers
 // (then cancels), error boxes are recorded, and a modal dialog is recorded with what it shows
-// and closed at once.
+// and then answered by `answerModal`, or accepted at once.
 class FakeShell {
   public:
     struct SavePrompt {
@@ -90,7 +91,7 @@ class FakeShell {
                 shown.buttons.push_back(button->text());
             }
             dialogs.push_back(shown);
-            return static_cast<int>(QDialog::Accepted);
+            return answerModal ? answerModal(dialog) : static_cast<int>(QDialog::Accepted);
         };
         hooks.askYesNo = [this](QWidget* owner, const QString& text, const QString& caption) {
             questions.push_back({owner, text, caption});
@@ -108,6 +109,7 @@ class FakeShell {
 
     std::deque<QString> saveAnswers;
     int yesAnswers = 0;  // how many questions to answer "是"; the rest get "否"
+    std::function<int(QDialog&)> answerModal;  // plays the user in a modal dialog
 
     std::vector<SavePrompt> savePrompts;
     std::vector<Error> errors;

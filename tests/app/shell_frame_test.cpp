@@ -68,7 +68,7 @@ class FrameTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        std::vector<unsigned> ids{ID_APP_ABOUT, ID_FILE_NEW, ID_APP_EXIT};
+        std::vector<unsigned> ids{ID_APP_ABOUT, ID_FILE_NEW, ID_APP_EXIT, ID_FILE_SEARCH_TYPES};
         const std::vector<unsigned> recent = RecentFileCommands();
         ids.insert(ids.end(), recent.begin(), recent.end());
         MakeFrame(ids);
@@ -127,6 +127,8 @@ TEST_F(FrameTest, HasTheFixedCaptionAndTheMainMenu) {
     const QList<QAction*> popups = frame->menuBar()->actions();
     EXPECT_EQ(EntriesOf(*popups[0]->menu()), (std::vector<MenuEntry>{
                                                  {u"打开(&O)...\tCtrl+O"_qs, true},
+                                                 {u"搜索的文件类型(&T)..."_qs, true},
+                                                 {u"-"_qs, true},
                                                  {u"保存(&S)\tCtrl+S"_qs, true},
                                                  {u"导出结果(&E)..."_qs, false},
                                                  {u"-"_qs, true},
@@ -171,6 +173,7 @@ TEST_F(FrameTest, EveryMenuItemButtonAndAcceleratorReachesItsHandler) {
 
     const std::vector<std::pair<unsigned, std::string>> menuItems{
         {ID_FILE_OPEN, "view:57601"},
+        {ID_FILE_SEARCH_TYPES, "application:32783"},
         {ID_FILE_SAVE, "document:57603"},
         {ID_FILE_MRU_FILE1, "application:57616"},
         {ID_FILE_MRU_FILE1 + 1, "application:57617"},
@@ -323,7 +326,7 @@ TEST_F(FrameTest, RecentFilesReplaceThePlaceholderInOrder) {
     recentFiles.Add(u"/docs/old.doc"_qs);
     recentFiles.Add(u"/docs/R&D.doc"_qs);
     std::vector<MenuEntry> entries = EntriesOf(*frame->FileMenu());
-    EXPECT_EQ(std::vector<MenuEntry>(entries.begin() + 3, entries.end()),
+    EXPECT_EQ(std::vector<MenuEntry>(entries.begin() + 5, entries.end()),
               (std::vector<MenuEntry>{{u"-"_qs, true},
                                       {u"&1 /docs/R&&D.doc"_qs, true},
                                       {u"&2 /docs/old.doc"_qs, true},
@@ -333,8 +336,8 @@ TEST_F(FrameTest, RecentFilesReplaceThePlaceholderInOrder) {
     recentFiles.Remove(0);
     recentFiles.Remove(0);
     entries = EntriesOf(*frame->FileMenu());
-    EXPECT_EQ(entries[4], (MenuEntry{u"最近的文件"_qs, false}));
-    EXPECT_EQ(entries.size(), 7U);
+    EXPECT_EQ(entries[6], (MenuEntry{u"最近的文件"_qs, false}));
+    EXPECT_EQ(entries.size(), 9U);
     Action(ID_FILE_MRU_FILE1).trigger();
     EXPECT_TRUE(TakeLog().empty());
 }

@@ -103,6 +103,8 @@ TEST(MenuTest, MainMenuHasThreeDropDownsWithTheirItemsAndFlags) {
 
     const std::vector<ExpectedItem> file{
         {ID_FILE_OPEN, u"打开(&O)...\tCtrl+O"_qs, 0},
+        {ID_FILE_SEARCH_TYPES, u"搜索的文件类型(&T)..."_qs, 0},
+        {0, {}, 0},
         {ID_FILE_SAVE, u"保存(&S)\tCtrl+S"_qs, 0},
         {ID_FILE_EXPORT, u"导出结果(&E)..."_qs, 0},
         {0, {}, 0},

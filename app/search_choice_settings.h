@@ -1,0 +1,17 @@
+#pragma once
+
+#include "results/search_choice.h"
+
+class QSettings;
+
+namespace kalvor::app {
+
+// The window's search choice in the settings section "Search": "Types", the type names
+// comma-separated as kalvor-scan's --types takes them, and "Match", "default" or "wide".
+
+// A stored type this build does not read is passed over (a later build may have written it);
+// when no type is left, or nothing was stored, Word 97-2003 documents alone.
+results::SearchChoice ReadSearchChoice(QSettings& settings);
+void WriteSearchChoice(QSettings& settings, const results::SearchChoice& choice);
+
+}  // namespace kalvor::app
