@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <string>
 
@@ -13,11 +14,21 @@ namespace {
 // The parts searched, all of them together, inflate to at most this. Word's text of thousands of
 // pages stays far below it; a zip bomb reaches it at once.
 constexpr std::uint64_t kMaxInflatedPerPackage = 512ull * 1024 * 1024;
-// A part may inflate to at most this many times the bytes it was inflated from, once it has grown
-// past kRatioFloor. Deflate reaches about 1030 to 1; Word's XML, however repetitive, stays below
-// 100 to 1. The floor lets tiny parts of long runs of one byte pass.
+// A part, and the parts of a package together, may inflate to at most this many times the bytes
+// read for them, once past kRatioFloor. Deflate reaches about 1030 to 1, Word's XML about 10 to 1;
+// the margin is for documents of one table repeated page after page. Below the floor, inflating
+// costs too little to matter.
 constexpr std::uint64_t kMaxInflateRatio = 200;
 constexpr std::uint64_t kRatioFloor = 8ull * 1024 * 1024;
+// What libzip may read to open a package: the search for the end record and the central
+// directory, whose entries it keeps in memory at a few hundred bytes each. Word writes well under
+// a thousand entries; this allows tens of thousands.
+constexpr std::uint64_t kMaxOpeningBytes = 4ull * 1024 * 1024;
+
+// Whether `inflated` bytes made from `consumed` have grown past what any real document inflates to.
+bool IsBomb(std::uint64_t inflated, std::uint64_t consumed) {
+    return inflated > kRatioFloor && inflated / kMaxInflateRatio > consumed;
+}
 
 }  // namespace
 
@@ -27,7 +38,9 @@ struct ZipPackage::Source {
     platform::ByteSource& file;
     std::uint64_t position = 0;
     std::uint64_t delivered = 0;
-    bool failedRead = false;  // the file could not give bytes it has: an I/O error
+    std::uint64_t limit = kMaxOpeningBytes;  // on what is delivered
+    bool failedRead = false;                 // the file could not give bytes it has: an I/O error
+    bool overLimit = false;
     zip_error_t error{};
 
     explicit Source(platform::ByteSource& f) : file(f) { zip_error_init(&error); }
@@ -41,6 +54,10 @@ struct ZipPackage::Source {
     zip_int64_t ReadInto(void* data, zip_uint64_t length) {
         const std::uint64_t size = file.Size();
         const std::uint64_t wanted = position < size ? std::min(length, size - position) : 0;
+        if (wanted > limit - delivered) {
+            overLimit = true;
+            return Fail(ZIP_ER_READ);
+        }
         const std::size_t got = file.ReadAt(
             position, {static_cast<std::uint8_t*>(data), static_cast<std::size_t>(wanted)});
         if (got < wanted) {
@@ -105,10 +122,12 @@ ZipPackage::ZipPackage(platform::ByteSource& file) : source_(std::make_unique<So
             zip_source_free(source);
         }
     }
-    if (archive_ == nullptr) {
-        openFailure_ = ReasonFor(zip_error_code_zip(&error));
-    }
+    const int zipError = zip_error_code_zip(&error);
     zip_error_fini(&error);
+    if (archive_ == nullptr) {
+        openFailure_ = ReasonFor(zipError);
+    }
+    source_->limit = std::numeric_limits<std::uint64_t>::max();
 }
 
 ZipPackage::~ZipPackage() {
@@ -126,6 +145,9 @@ NotExaminedReason ZipPackage::ReasonFor(int zipError) const {
         case ZIP_ER_MEMORY:
             throw std::bad_alloc();
         default:
+            if (source_->overLimit) {
+                return NotExaminedReason::PackageTooLarge;
+            }
             return source_->failedRead ? NotExaminedReason::Unreadable
                                        : NotExaminedReason::DamagedPackage;
     }
@@ -166,9 +188,8 @@ NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
         const auto length = static_cast<std::uint64_t>(got);
         inflatedHere += length;
         inflated_ += length;
-        const std::uint64_t consumed = source_->delivered - deliveredBefore;
-        if (inflated_ > kMaxInflatedPerPackage ||
-            (inflatedHere > kRatioFloor && inflatedHere / kMaxInflateRatio > consumed)) {
+        if (inflated_ > kMaxInflatedPerPackage || IsBomb(inflated_, source_->delivered) ||
+            IsBomb(inflatedHere, source_->delivered - deliveredBefore)) {
             tooLarge = true;
             break;
         }
