@@ -58,6 +58,12 @@ StreamView RootStreamReader::Read(platform::ByteSource& file, std::u16string_vie
     return ReadRootStreamWith(windowed, name, buffers_->reader);
 }
 
+bool RootStreamReader::Holds(platform::ByteSource& file, std::u16string_view name) {
+    WindowedFile windowed(file, buffers_->windows);
+    OpenedReader opened = Reader::Open(windowed, buffers_->reader);
+    return opened.reader && opened.reader->FindRootStream(name).has_value();
+}
+
 void RootStreamReader::ReleaseMemoryAbove(std::size_t bytes) {
     if (buffers_->MemoryHeld() > bytes) {
         *buffers_ = Buffers();

@@ -32,6 +32,10 @@ class RootStreamReader {
     // As ReadRootStream; the image lives until the next call.
     StreamView Read(platform::ByteSource& file, std::u16string_view name);
 
+    // Whether the root storage of the compound file in `file` holds a stream `name`; reads its
+    // directory, never the stream.
+    bool Holds(platform::ByteSource& file, std::u16string_view name);
+
     // Gives the memory back when it has grown past `bytes`, so one huge file does not pin its
     // memory for all the files after it.
     void ReleaseMemoryAbove(std::size_t bytes);

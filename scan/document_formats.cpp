@@ -4,6 +4,9 @@
 
 #include "scan/document_types.h"
 #include "scan/formats/word_document.h"
+#if KALVOR_WORD_PACKAGES
+#include "scan/formats/word_package.h"
+#endif
 
 namespace kalvor::scan {
 
@@ -15,8 +18,20 @@ const WordDocumentFormat kWordTemplate(".dot");
 // something else under the same name, which is worth telling apart from a damaged document.
 const WordDocumentFormat kWpsDocument(".wps", NotExaminedReason::OlderWorksFormat);
 
-constexpr std::array<const DocumentFormat*, 3> kFormats = {&kWordDocument, &kWordTemplate,
-                                                           &kWpsDocument};
+#if KALVOR_WORD_PACKAGES
+const WordPackageFormat kWordPackage(".docx");
+const WordPackageFormat kMacroEnabledPackage(".docm");
+const WordPackageFormat kTemplatePackage(".dotx");
+const WordPackageFormat kMacroEnabledTemplatePackage(".dotm");
+#endif
+
+// Every format this build reads, in the order lists and dialogs show them.
+constexpr auto kFormats = std::to_array<const DocumentFormat*>({
+    &kWordDocument, &kWordTemplate, &kWpsDocument,
+#if KALVOR_WORD_PACKAGES
+        &kWordPackage, &kMacroEnabledPackage, &kTemplatePackage, &kMacroEnabledTemplatePackage,
+#endif
+});
 static_assert(kFormats.size() <= DocumentTypes::kMaxTypes);
 
 }  // namespace

@@ -1,11 +1,7 @@
 #include "scan/marking_detector.h"
 
-#include <memory>
-#include <new>
-#include <stdexcept>
-
 #include "cfb/compound_file.h"
-#include "platform/exclusive_file.h"
+#include "scan/document_open.h"
 #include "scan/mark_pair.h"
 #include "scan/marking_rule.h"
 
@@ -16,28 +12,6 @@ namespace {
 // A walk keeps its reader's memory between documents; one huge stream should not pin its memory
 // for the rest of the walk.
 constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
-
-NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
-                                   const std::filesystem::path& path) {
-    switch (outcome) {
-        case platform::OpenOutcome::Opened:
-            return NotExaminedReason::None;
-        case platform::OpenOutcome::Missing:
-            return platform::IsPathTooLong(path) ? NotExaminedReason::PathTooLong
-                                                 : NotExaminedReason::Unreadable;
-        case platform::OpenOutcome::DanglingLink:
-            return NotExaminedReason::DanglingLink;
-        case platform::OpenOutcome::NotRegularFile:
-            return NotExaminedReason::NotRegularFile;
-        case platform::OpenOutcome::ReadOnly:
-            return NotExaminedReason::ReadOnly;
-        case platform::OpenOutcome::Locked:
-            return NotExaminedReason::Locked;
-        case platform::OpenOutcome::Unreadable:
-            return NotExaminedReason::Unreadable;
-    }
-    return NotExaminedReason::Unreadable;
-}
 
 NotExaminedReason ReasonForReadResult(cfb::StreamReadResult result) {
     switch (result) {
@@ -55,25 +29,15 @@ NotExaminedReason ReasonForReadResult(cfb::StreamReadResult result) {
     return NotExaminedReason::NotCompoundFile;
 }
 
-Examination NotExamined(NotExaminedReason reason) {
-    return {MarkingVerdict::NotExamined, reason};
+Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::MatchRule rule) {
+    const NotExaminedReason reason = ReasonForReadResult(read.status.result);
+    if (reason != NotExaminedReason::None) {
+        return NotExamined(reason);
+    }
+    return CheckStreamImage(read.image.data(), static_cast<std::uint32_t>(read.image.size()), rule);
 }
 
 }  // namespace
-
-WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
-                                          cfb::RootStreamReader& reader,
-                                          platform::ListedAs listed) {
-    if (listed == platform::ListedAs::StatusUnknown) {
-        return {.image = {}, .reason = NotExaminedReason::Unreadable};
-    }
-    const platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed);
-    if (opened.file == nullptr) {
-        return {.image = {}, .reason = ReasonForRefusal(opened.outcome, path)};
-    }
-    const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
-    return {.image = read.image, .reason = ReasonForReadResult(read.status.result)};
-}
 
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
                              marking::MatchRule rule) {
@@ -89,21 +53,23 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
+Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStreamReader& reader,
+                                      marking::MatchRule rule) {
+    return VerdictOnWordDocumentStream(reader.Read(file, u"WordDocument"), rule);
+}
+
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed, marking::MatchRule rule) {
-    Examination examination;
-    try {
-        const WordDocumentStream stream = ReadWordDocumentStream(path, reader, listed);
-        examination = stream.reason == NotExaminedReason::None
-                          ? CheckStreamImage(stream.image.data(),
-                                             static_cast<std::uint32_t>(stream.image.size()), rule)
-                          : NotExamined(stream.reason);
-    } catch (const std::bad_alloc&) {
-        examination = NotExamined(NotExaminedReason::OutOfMemory);
-    } catch (const std::length_error&) {
-        // A size beyond what a container can hold: memory that cannot be had either.
-        examination = NotExamined(NotExaminedReason::OutOfMemory);
-    }
+    const Examination examination = ExaminedWithinMemory([&] {
+        OpenedDocument opened = OpenDocument(path, listed);
+        if (opened.file == nullptr) {
+            return NotExamined(opened.reason);
+        }
+        const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
+        // The file is held, exclusively and locked, only while it is read.
+        opened.file.reset();
+        return VerdictOnWordDocumentStream(read, rule);
+    });
     // Also after a failure, so the memory gathered for the document goes back for the next ones.
     reader.ReleaseMemoryAbove(
         examination.reason == NotExaminedReason::OutOfMemory ? 0 : kMemoryKeptBetweenDocuments);

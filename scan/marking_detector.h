@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <span>
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
@@ -11,22 +10,15 @@
 
 namespace kalvor::scan {
 
-// The "WordDocument" stream of a document, or why it could not be read.
-struct WordDocumentStream {
-    std::span<const std::uint8_t> image;  // valid until the reader's next read
-    NotExaminedReason reason = NotExaminedReason::None;
-};
-
-// Reads the whole "WordDocument" stream of the compound file at `path` with `reader`, as long as
-// the stream's recorded size. The file is open, exclusively and locked, only while reading.
-WordDocumentStream ReadWordDocumentStream(const std::filesystem::path& path,
-                                          cfb::RootStreamReader& reader,
-                                          platform::ListedAs listed = platform::ListedAs::Unknown);
-
 // The verdict on a stream image already in memory: the version gate on byte 5, then the search
 // for a marking (秘, 机 or 绝, then any fillers `rule` accepts, then 密).
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
                              marking::MatchRule rule = marking::MatchRule::Default);
+
+// The verdict on the "WordDocument" stream of the compound file in `file`, read with `reader`, as
+// long as the stream's recorded size, under `rule`.
+Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStreamReader& reader,
+                                      marking::MatchRule rule);
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.

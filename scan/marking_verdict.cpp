@@ -41,6 +41,16 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"路径过长", "path-too-long"};
         case NotExaminedReason::OlderWorksFormat:
             return {"旧版文字处理软件的文件，不是 WPS 文字或 Word 文档", "older-works-format"};
+        case NotExaminedReason::NotPackage:
+            return {"不是 ZIP 包或复合文档格式的文件（如文本或已损坏）", "not-package"};
+        case NotExaminedReason::EncryptedPackage:
+            return {"已加密，需要密码才能打开", "encrypted-package"};
+        case NotExaminedReason::DamagedPackage:
+            return {"ZIP 包或其中的 XML 已损坏", "damaged-package"};
+        case NotExaminedReason::NoMainPart:
+            return {"ZIP 包中没有 Word 文档的正文部分", "no-main-part"};
+        case NotExaminedReason::PackageTooLarge:
+            return {"解压后过大或压缩比异常（疑似压缩炸弹）", "package-too-large"};
         case NotExaminedReason::FolderNotListed:
             return {"无法列出文件夹，其下内容均未搜索", "folder-not-listed"};
     }

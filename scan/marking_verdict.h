@@ -29,6 +29,11 @@ enum class NotExaminedReason {
     UnsupportedVersion,    // version byte other than 0x20, 0x40, 0x60
     PathTooLong,           // the path cannot be handed to the file system
     OlderWorksFormat,      // a .wps compound file of an older works processor, not WPS Writer
+    NotPackage,            // a Word 2007+ name, but neither a ZIP package nor a compound file
+    EncryptedPackage,      // password-protected: an encrypted package, or encrypted ZIP entries
+    DamagedPackage,        // truncated or damaged ZIP, bad checksum, malformed or refused XML
+    NoMainPart,            // a ZIP package without a Word main document part
+    PackageTooLarge,       // inflates beyond what any real document does: a zip bomb
     FolderNotListed,       // a folder, not a document: it could not be listed
 };
 

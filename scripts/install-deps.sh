@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config libzip-dev libexpat1-dev zlib1g-dev
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libx11-xcb-dev libxcb1-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev clang-format

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+#include "platform/exclusive_file.h"
+#include "scan/marking_verdict.h"
+
+namespace kalvor::scan {
+
+// A document opened for examination, or why it is passed over.
+struct OpenedDocument {
+    std::unique_ptr<platform::ExclusiveFile> file;  // exactly when `reason` is None
+    NotExaminedReason reason = NotExaminedReason::None;
+};
+
+// Opens a document the way every format opens it: exclusively and locked, refused with the same
+// reasons whatever the format. A name the listing could not tell about is never opened.
+OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed);
+
+inline Examination NotExamined(NotExaminedReason reason) {
+    return {MarkingVerdict::NotExamined, reason};
+}
+
+// What `examine` gives, or OutOfMemory when the memory it asked for could not be had.
+template <typename Examine>
+Examination ExaminedWithinMemory(Examine&& examine) {
+    try {
+        return examine();
+    } catch (const std::bad_alloc&) {
+        return NotExamined(NotExaminedReason::OutOfMemory);
+    } catch (const std::length_error&) {
+        // A size beyond what a container can hold: memory that cannot be had either.
+        return NotExamined(NotExaminedReason::OutOfMemory);
+    }
+}
+
+}  // namespace kalvor::scan

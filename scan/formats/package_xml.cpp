@@ -1,0 +1,207 @@
+#include "scan/formats/package_xml.h"
+
+#include <expat.h>
+
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+namespace kalvor::scan {
+
+namespace {
+
+// The most memory one parser may hold. Word's XML needs a few hundred kilobytes at most: character
+// data streams through without being kept, and no tag, attribute or nesting of a real document
+// comes near this.
+constexpr std::size_t kMaxParserMemory = 32 * 1024 * 1024;
+// How much inflated XML goes to the parser at a time.
+constexpr int kChunk = 64 * 1024;
+// Cannot occur in XML, so never inside a namespace name.
+constexpr XML_Char kNamespaceSeparator = '\x01';
+
+// Expat's allocator knows nothing of the reader it serves, so the reader names its counter for
+// the duration of each call into the parser, and every block remembers the counter it was
+// charged to.
+thread_local std::size_t* tCharged = nullptr;
+
+class ChargedTo {
+  public:
+    explicit ChargedTo(std::size_t& counter) : previous_(tCharged) { tCharged = &counter; }
+    ~ChargedTo() { tCharged = previous_; }
+    ChargedTo(const ChargedTo&) = delete;
+    ChargedTo& operator=(const ChargedTo&) = delete;
+
+  private:
+    std::size_t* previous_;
+};
+
+struct alignas(std::max_align_t) BlockHeader {
+    std::size_t size;
+    std::size_t* counter;
+};
+
+bool Affords(const std::size_t* counter, std::size_t more) {
+    return counter == nullptr || (more <= kMaxParserMemory && *counter <= kMaxParserMemory - more);
+}
+
+void* Allocate(std::size_t size) {
+    std::size_t* counter = tCharged;
+    if (!Affords(counter, size)) {
+        return nullptr;
+    }
+    auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
+    if (header == nullptr) {
+        return nullptr;
+    }
+    *header = {size, counter};
+    if (counter != nullptr) {
+        *counter += size;
+    }
+    return header + 1;
+}
+
+void Release(void* block) {
+    if (block == nullptr) {
+        return;
+    }
+    BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+    if (header->counter != nullptr) {
+        *header->counter -= header->size;
+    }
+    std::free(header);
+}
+
+void* Reallocate(void* block, std::size_t size) {
+    if (block == nullptr) {
+        return Allocate(size);
+    }
+    BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+    const BlockHeader old = *header;
+    if (size > old.size && !Affords(old.counter, size - old.size)) {
+        return nullptr;
+    }
+    auto* moved = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
+    if (moved == nullptr) {
+        return nullptr;
+    }
+    moved->size = size;
+    if (old.counter != nullptr) {
+        *old.counter = *old.counter - old.size + size;
+    }
+    return moved + 1;
+}
+
+const XML_Memory_Handling_Suite kCountedMemory = {Allocate, Reallocate, Release};
+
+// A name as expat gives it, "namespace" + separator + "local", split; no namespace when unbound.
+std::pair<std::string_view, std::string_view> SplitName(const char* name) {
+    const std::string_view qualified(name);
+    const std::size_t split = qualified.find(kNamespaceSeparator);
+    if (split == std::string_view::npos) {
+        return {{}, qualified};
+    }
+    return {qualified.substr(0, split), qualified.substr(split + 1)};
+}
+
+}  // namespace
+
+std::string_view AttributeValue(const char** attributes, std::string_view name) {
+    for (const char** pair = attributes; pair[0] != nullptr; pair += 2) {
+        if (name == pair[0]) {
+            return pair[1];
+        }
+    }
+    return {};
+}
+
+XmlReader::XmlReader() = default;
+
+XmlReader::~XmlReader() {
+    ReleaseMemoryAbove(0);
+}
+
+void XmlReader::Create() {
+    const ChargedTo charged(memoryHeld_);
+    parser_ = XML_ParserCreate_MM(nullptr, &kCountedMemory, &kNamespaceSeparator);
+    if (parser_ == nullptr) {
+        throw std::bad_alloc();
+    }
+}
+
+void XmlReader::Begin(XmlHandler& handler) {
+    if (end_ == XmlEnd::OverBudget) {
+        // A parser that ran out of memory half-way is not trusted to reset cleanly.
+        ReleaseMemoryAbove(0);
+    }
+    if (parser_ == nullptr) {
+        Create();
+    } else {
+        const ChargedTo charged(memoryHeld_);
+        XML_ParserReset(parser_, nullptr);
+    }
+    handler_ = &handler;
+    end_ = XmlEnd::Finished;
+    XML_SetUserData(parser_, this);
+    XML_SetElementHandler(parser_, &OnStart, &OnEnd);
+    XML_SetCharacterDataHandler(parser_, &OnText);
+    XML_SetStartDoctypeDeclHandler(parser_, &OnDoctype);
+    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+std::span<std::uint8_t> XmlReader::Room() {
+    const ChargedTo charged(memoryHeld_);
+    void* room = XML_GetBuffer(parser_, kChunk);
+    if (room == nullptr) {
+        end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
+                                                                : XmlEnd::Malformed;
+        return {};
+    }
+    return {static_cast<std::uint8_t*>(room), static_cast<std::size_t>(kChunk)};
+}
+
+bool XmlReader::Take(std::size_t length, bool last) {
+    const ChargedTo charged(memoryHeld_);
+    if (XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE) ==
+        XML_STATUS_ERROR) {
+        if (end_ == XmlEnd::Finished) {
+            end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
+                                                                    : XmlEnd::Malformed;
+        }
+        return false;
+    }
+    return !last;
+}
+
+void XmlReader::Finish(XmlEnd end) {
+    end_ = end;
+    XML_StopParser(parser_, XML_FALSE);
+}
+
+void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
+    if (parser_ != nullptr && memoryHeld_ > bytes) {
+        const ChargedTo charged(memoryHeld_);
+        XML_ParserFree(parser_);
+        parser_ = nullptr;
+    }
+}
+
+void XmlReader::OnStart(void* self, const char* name, const char** attributes) {
+    const auto [space, local] = SplitName(name);
+    static_cast<XmlReader*>(self)->handler_->StartElement(space, local, attributes);
+}
+
+void XmlReader::OnEnd(void* self, const char* name) {
+    const auto [space, local] = SplitName(name);
+    static_cast<XmlReader*>(self)->handler_->EndElement(space, local);
+}
+
+void XmlReader::OnText(void* self, const char* text, int length) {
+    static_cast<XmlReader*>(self)->handler_->Text({text, static_cast<std::size_t>(length)});
+}
+
+void XmlReader::OnDoctype(void* self, const char* /*name*/, const char* /*system*/,
+                          const char* /*publicId*/, int /*internalSubset*/) {
+    static_cast<XmlReader*>(self)->Finish(XmlEnd::Refused);
+}
+
+}  // namespace kalvor::scan

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "cfb/compound_file.h"
+#include "cfb/windowed_file.h"
+#include "platform/byte_source.h"
+#include "platform/exclusive_file.h"
+#include "scan/document_format.h"
+#include "scan/formats/package_xml.h"
+#include "scan/formats/word_text.h"
+#include "scan/marking_rule.h"
+#include "scan/marking_verdict.h"
+
+namespace kalvor::scan {
+
+// Word 2007+ documents (.docx, .docm, .dotx, .dotm): the text of the main document part and of
+// its headers, footers, footnotes, endnotes and comments, searched paragraph by paragraph. Only
+// those parts are inflated, straight into a streaming parser, and the file is read once.
+//
+// One per worker: the parser, the read windows and the compound-file reader are kept from one
+// document to the next, so a walk allocates little per file.
+class PackageExaminer final : public FormatMemory {
+  public:
+    // Opens the document as a .doc is opened, with the same refusals, and examines it.
+    Examination Examine(const std::filesystem::path& path, platform::ListedAs listed,
+                        marking::MatchRule rule);
+
+    // The verdict on a document's bytes: a ZIP package, or a compound file (an encrypted package,
+    // or a Word 97-2003 document under a Word 2007+ name).
+    Examination Examine(platform::ByteSource& file, marking::MatchRule rule);
+
+  private:
+    Examination ExamineBytes(platform::ByteSource& file, marking::MatchRule rule);
+    Examination ExamineCompoundFile(platform::ByteSource& file, marking::MatchRule rule);
+    Examination ExamineZip(platform::ByteSource& file, marking::MatchRule rule);
+    // Reads one part of `zip` through the parser into `handler`: None, or why it could not be.
+    NotExaminedReason ReadXmlPart(ZipPackage& zip, std::uint64_t entry, XmlHandler& handler);
+    // The verdict of one part's text: NotMarked while the search goes on.
+    Examination SearchText(ZipPackage& zip, std::uint64_t entry, WordText& text);
+    // Gives back what one document made the worker's memory grow past what it keeps.
+    Examination Settled(Examination examination);
+
+    cfb::WindowBuffers windows_;
+    cfb::RootStreamReader compoundReader_;
+    XmlReader xml_;
+};
+
+// Word 2007+ documents under one of their names: each worker examines them with a package
+// examiner of its own, made when it meets the first one.
+class WordPackageFormat final : public DocumentFormat {
+  public:
+    explicit constexpr WordPackageFormat(std::string_view extension) : extension_(extension) {}
+
+    std::string_view Extension() const override { return extension_; }
+    Examination Examine(const FoundDocument& document, WorkerMemory& memory,
+                        marking::MatchRule rule) const override;
+
+  private:
+    std::string_view extension_;
+};
+
+}  // namespace kalvor::scan

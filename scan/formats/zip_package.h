@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "platform/byte_source.h"
+#include "scan/marking_verdict.h"
+
+struct zip;
+
+namespace kalvor::scan {
+
+// Where the inflated bytes of a part go, a chunk at a time, so no part is ever held whole.
+class PartSink {
+  public:
+    virtual ~PartSink() = default;
+
+    // Room for the next chunk; empty when the sink can take no more.
+    virtual std::span<std::uint8_t> Room() = 0;
+
+    // The next `length` bytes are in Room(); `last` when the part ends with them. False to stop
+    // reading the part.
+    virtual bool Take(std::size_t length, bool last) = 0;
+};
+
+// The ZIP container of a Word 2007+ document, read through the file it was opened on and nothing
+// else: no copy, no temporary file. Inflation is bounded by what it really yields, never by what
+// the headers claim, so a zip bomb costs a few megabytes of work before it is turned away.
+class ZipPackage {
+  public:
+    explicit ZipPackage(platform::ByteSource& file);
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    // None when the central directory was read; otherwise why not.
+    NotExaminedReason OpenFailure() const { return openFailure_; }
+
+    // The entry holding part `name` (without its leading "/"), compared as part names are: ASCII
+    // case ignored.
+    std::optional<std::uint64_t> Find(std::string_view name);
+
+    // Inflates `entry` into `sink` until it ends or the sink stops. None then; otherwise why the
+    // part could not be read whole.
+    NotExaminedReason Read(std::uint64_t entry, PartSink& sink);
+
+  private:
+    struct Source;
+
+    NotExaminedReason ReasonFor(int zipError) const;
+
+    std::unique_ptr<Source> source_;
+    zip* archive_ = nullptr;
+    NotExaminedReason openFailure_ = NotExaminedReason::None;
+    std::uint64_t inflated_ = 0;  // by every part read so far
+};
+
+}  // namespace kalvor::scan

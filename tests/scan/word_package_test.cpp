@@ -1,0 +1,140 @@
+#include "scan/formats/word_package.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/compound_file_builder.h"
+#include "tests/support/package_writer.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/word_stream.h"
+
+namespace kalvor::scan {
+namespace {
+
+using marking::MatchRule;
+using testing::BuildZip;
+using testing::RelatedPart;
+using testing::WordPackageEntries;
+using testing::WordPartXml;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
+
+Examination NotExamined(NotExaminedReason reason) {
+    return {MarkingVerdict::NotExamined, reason};
+}
+
+Bytes Package(std::string_view bodyXml, const std::vector<RelatedPart>& related = {}) {
+    return BuildZip(WordPackageEntries(bodyXml, related));
+}
+
+// A paragraph of one run holding `text`, spaces kept.
+std::string Paragraph(std::string_view text) {
+    return "<w:p><w:r><w:t xml:space=\"preserve\">" + std::string(text) + "</w:t></w:r></w:p>";
+}
+
+Bytes Truncated(Bytes bytes, std::size_t dropped) {
+    bytes.resize(bytes.size() - dropped);
+    return bytes;
+}
+
+Bytes WithoutMainPart() {
+    std::vector<testing::ZipEntry> entries = WordPackageEntries(Paragraph("秘密"));
+    std::erase_if(entries, [](const auto& entry) { return entry.name == "word/document.xml"; });
+    return BuildZip(entries);
+}
+
+Bytes WithWrongChecksum() {
+    std::vector<testing::ZipEntry> entries = WordPackageEntries(Paragraph("无标志"));
+    entries[2].wrongChecksum = true;
+    return BuildZip(entries);
+}
+
+// A body that inflates past any real document's ratio: 64 MiB of spaces in one text element.
+Bytes ZipBomb() {
+    return Package("<w:p><w:r><w:t>" + std::string(64 * 1024 * 1024, ' ') + "</w:t></w:r></w:p>");
+}
+
+Bytes EncryptedPackage() {
+    return testing::BuildCompoundFile({.rootStreams = {{u"EncryptionInfo", Bytes(200, 4)},
+                                                       {u"EncryptedPackage", Bytes(5000, 9)}}});
+}
+
+struct PackageCase {
+    const char* name;
+    Bytes bytes;
+    MatchRule rule;
+    Examination expected;
+};
+
+TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheRest) {
+    const std::string header = WordPartXml("hdr", Paragraph("机 密"));
+    const std::vector<PackageCase> cases = {
+        {"one run", Package(Paragraph("文件绝密")), MatchRule::Default, kMarked},
+        {"across runs, markup between",
+         Package("<w:p><w:r><w:t>机</w:t></w:r><w:proofErr w:type=\"spellStart\"/>"
+                 "<w:bookmarkStart w:id=\"0\" w:name=\"a\"/><w:r><w:rPr><w:b/></w:rPr>"
+                 "<w:t>密</w:t></w:r></w:p>"),
+         MatchRule::Default, kMarked},
+        {"tab element and spaces between",
+         Package("<w:p><w:r><w:t xml:space=\"preserve\">秘 </w:t><w:tab/>"
+                 "<w:t xml:space=\"preserve\"> 密</w:t></w:r></w:p>"),
+         MatchRule::Default, kMarked},
+        {"character references", Package(Paragraph("&#x79D8;&#23494;")), MatchRule::Default,
+         kMarked},
+        {"in a header", Package(Paragraph("无"), {{"header", "header1.xml", header}}),
+         MatchRule::Default, kMarked},
+        {"in deleted text",
+         Package("<w:p><w:del w:id=\"1\" w:author=\"a\"><w:r><w:delText>绝密</w:delText></w:r>"
+                 "</w:del></w:p>"),
+         MatchRule::Default, kMarked},
+        {"across paragraphs", Package(Paragraph("秘") + Paragraph("密")), MatchRule::Default,
+         kNotMarked},
+        {"a line break between", Package("<w:p><w:r><w:t>秘</w:t><w:br/><w:t>密</w:t></w:r></w:p>"),
+         MatchRule::Default, kNotMarked},
+        {"a field's instructions are no text",
+         Package("<w:p><w:r><w:instrText>秘密</w:instrText></w:r></w:p>"), MatchRule::Default,
+         kNotMarked},
+        {"U+3000 between", Package(Paragraph("机\u3000密")), MatchRule::Default, kNotMarked},
+        {"U+3000 between, wide rule", Package(Paragraph("机\u3000密")), MatchRule::Wide, kMarked},
+        {"zip bomb", ZipBomb(), MatchRule::Default,
+         NotExamined(NotExaminedReason::PackageTooLarge)},
+        {"encrypted package", EncryptedPackage(), MatchRule::Default,
+         NotExamined(NotExaminedReason::EncryptedPackage)},
+        {"truncated zip", Truncated(Package(Paragraph("秘密")), 30), MatchRule::Default,
+         NotExamined(NotExaminedReason::DamagedPackage)},
+        {"wrong checksum", WithWrongChecksum(), MatchRule::Default,
+         NotExamined(NotExaminedReason::DamagedPackage)},
+        {"document type declaration",
+         BuildZip({{.name = "_rels/.rels", .data = WordPackageEntries("")[1].data},
+                   {.name = "word/document.xml",
+                    .data = "<!DOCTYPE d [<!ENTITY e \"秘密\">]>" + WordPartXml("document", "")}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"missing main part", WithoutMainPart(), MatchRule::Default,
+         NotExamined(NotExaminedReason::NoMainPart)},
+        {"renamed .doc", testing::WordDocumentWithText(u"秘密"), MatchRule::Default, kMarked},
+        {"plain text",
+         {'P', 'K', '?'},
+         MatchRule::Default,
+         NotExamined(NotExaminedReason::DamagedPackage)},
+        {"neither zip nor compound file",
+         {'{', '\\', 'r', 't', 'f'},
+         MatchRule::Default,
+         NotExamined(NotExaminedReason::NotPackage)},
+    };
+    const testing::TempDir dir;
+    PackageExaminer examiner;
+    for (const PackageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Examination got = examiner.Examine(dir.Write("document.docx", c.bytes),
+                                                 platform::ListedAs::Unknown, c.rule);
+        EXPECT_EQ(got.verdict, c.expected.verdict);
+        EXPECT_EQ(got.reason, c.expected.reason);
+    }
+}
+
+}  // namespace
+}  // namespace kalvor::scan
