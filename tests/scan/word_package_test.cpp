@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "scan/folder_search.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/package_writer.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/word_stream.h"
 
@@ -133,6 +138,40 @@ TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheR
                                                  platform::ListedAs::Unknown, c.rule);
         EXPECT_EQ(got.verdict, c.expected.verdict);
         EXPECT_EQ(got.reason, c.expected.reason);
+    }
+}
+
+// Documents a word processor wrote, not this writer: "marked-" ones carry a marking under either
+// rule, "wide-" ones under the wider rule only, "unmarked-" ones under neither.
+TEST(PackageExaminer, FindsWhatAWordProcessorWroteUnderEachRule) {
+    namespace fs = std::filesystem;
+    const testing::TempDir dir;
+    std::vector<std::string> marked;
+    std::vector<std::string> wide;
+    std::vector<std::string> unmarked;
+    for (const fs::directory_entry& entry : fs::directory_iterator(KALVOR_TEST_DATA_DIR)) {
+        const std::string name = entry.path().filename().string();
+        fs::copy_file(entry.path(), dir.Path() / name);
+        fs::permissions(dir.Path() / name, fs::perms::owner_write, fs::perm_options::add);
+        (name.starts_with("marked-") ? marked
+         : name.starts_with("wide-") ? wide
+                                     : unmarked)
+            .push_back(name);
+    }
+    ASSERT_FALSE(wide.empty());
+    ASSERT_FALSE(unmarked.empty());
+    std::sort(marked.begin(), marked.end());
+    std::vector<std::string> markedOrWide = marked;
+    markedOrWide.insert(markedOrWide.end(), wide.begin(), wide.end());
+    std::sort(markedOrWide.begin(), markedOrWide.end());
+    for (const auto& [rule, expected] :
+         {std::pair{MatchRule::Default, marked}, std::pair{MatchRule::Wide, markedOrWide}}) {
+        SearchSinkRecorder sink;
+        SearchFolder(dir.Path(), sink, {.jobs = 2, .types = DocumentTypes::All(), .match = rule});
+        std::vector<std::string> rows = sink.RowPaths(dir.Path());
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, expected);
+        EXPECT_EQ(sink.notExamined.size(), 0U);
     }
 }
 
