@@ -1,7 +1,8 @@
 // Writes a benchmark corpus: a nested tree of Word documents of realistic sizes, a few percent of
-// them marked, some `.doc` files that are not compound files, and many files of other kinds.
+// them marked, some that are not documents at all, and many files of other kinds. The documents
+// are Word 97-2003 `.doc` files, or with `docx` Word 2007+ packages holding as much text.
 //
-//   kalvor-bench-corpus FOLDER DOCUMENTS [SEED]
+//   kalvor-bench-corpus FOLDER DOCUMENTS [SEED] [docx]
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/compound_file_builder.h"
+#include "tests/support/package_writer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -25,14 +27,18 @@ constexpr std::size_t kFoldersPerFolder = 6;
 
 class CorpusWriter {
   public:
-    CorpusWriter(fs::path root, std::uint64_t seed) : root_(std::move(root)), random_(seed) {}
+    CorpusWriter(fs::path root, std::uint64_t seed, bool packages)
+        : root_(std::move(root)), random_(seed), packages_(packages) {}
 
     void WriteDocuments(std::size_t count) {
+        const char* extension = packages_ ? ".docx" : ".doc";
         for (std::size_t i = 0; i < count; ++i) {
             const fs::path folder = FolderFor(i);
             const std::size_t kind = Uniform(0, 99);
             if (kind < 3) {
-                Write(folder / Name(i, ".doc"), NotACompoundFile());
+                Write(folder / Name(i, extension), NotACompoundFile());
+            } else if (packages_) {
+                Write(folder / Name(i, extension), Package(kind < 7));
             } else {
                 Write(folder / Name(i, i % 7 == 0 ? ".DOC" : ".doc"), Document(kind < 7));
             }
@@ -136,6 +142,30 @@ class CorpusWriter {
         return BuildCompoundFile(spec);
     }
 
+    // The same amount of text as a document's stream, in paragraphs of a few runs each, as
+    // word processors write it; a marking, when there is one, may span two runs.
+    std::vector<std::uint8_t> Package(bool marked) {
+        const std::vector<std::uint8_t> utf16 = Text(StreamSize(), marked);
+        std::string body = "<w:p><w:r><w:t>";
+        for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
+            const char16_t unit = static_cast<char16_t>(utf16[i] | utf16[i + 1] << 8);
+            if (unit == u'\r') {
+                body += "</w:t></w:r></w:p><w:p><w:r><w:t>";
+            } else if (unit < 0x80) {
+                body += static_cast<char>(unit);
+            } else {
+                body += static_cast<char>(0xE0 | unit >> 12);
+                body += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+                body += static_cast<char>(0x80 | (unit & 0x3F));
+            }
+            if (Uniform(0, 199) == 0) {
+                body += "</w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>";
+            }
+        }
+        body += "</w:t></w:r></w:p>";
+        return kalvor::testing::BuildZip(kalvor::testing::WordPackageEntries(body));
+    }
+
     std::vector<std::uint8_t> NotACompoundFile() {
         const std::string rtf = "{\\rtf1\\ansi 秘密}";
         std::vector<std::uint8_t> bytes(rtf.begin(), rtf.end());
@@ -146,17 +176,19 @@ class CorpusWriter {
 
     fs::path root_;
     std::mt19937_64 random_;
+    bool packages_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::cerr << "usage: kalvor-bench-corpus FOLDER DOCUMENTS [SEED]\n";
+        std::cerr << "usage: kalvor-bench-corpus FOLDER DOCUMENTS [SEED] [docx]\n";
         return 2;
     }
     const std::size_t documents = std::strtoull(argv[2], nullptr, 10);
     const std::uint64_t seed = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
-    CorpusWriter(argv[1], seed).WriteDocuments(documents);
+    const bool packages = argc > 4 && std::string(argv[4]) == "docx";
+    CorpusWriter(argv[1], seed, packages).WriteDocuments(documents);
     return 0;
 }
