@@ -117,6 +117,10 @@ struct ColdReadCase {
     std::size_t pagesInMemory;  // of the file's first pages; all when more than it has
 };
 
+void PrintTo(const ColdReadCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
 // A read the page cache cannot answer at once must still give every byte, and be counted.
 class ReadingFromDisk : public ::testing::TestWithParam<ColdReadCase> {};
 
