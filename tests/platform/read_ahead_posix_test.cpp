@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -77,15 +79,33 @@ fs::path MakeFifo(const TempDir& dir) {
 
 class RequestingReadAhead : public ::testing::TestWithParam<AheadCase> {};
 
-TEST_P(RequestingReadAhead, AsksOnlyForARegularFileNotInMemoryAndNeverWaits) {
+// The time the name was last read, set two days back first, so that any read would renew it
+// (a relatime mount renews what is older than a day).
+std::optional<std::int64_t> AccessTimeSetBack(const fs::path& path) {
+    const timespec times[2] = {{.tv_sec = time(nullptr) - 2 * 24 * 3600, .tv_nsec = 0},
+                               {.tv_sec = 0, .tv_nsec = UTIME_OMIT}};
+    utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 ? std::optional(status.st_atim.tv_sec) : std::nullopt;
+}
+
+std::optional<std::int64_t> AccessTime(const fs::path& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 ? std::optional(status.st_atim.tv_sec) : std::nullopt;
+}
+
+TEST_P(RequestingReadAhead, AsksOnlyForARegularFileNotInMemoryNeverReadingNorWaiting) {
     const TempDir dir;
     const fs::path path = GetParam().make(dir);
     if (path.empty()) {
         GTEST_SKIP() << "the page cache keeps this file system's files";
     }
+    const std::optional<std::int64_t> accessed = AccessTimeSetBack(path);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RequestReadAhead(path, kAsked), GetParam().expected);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    // A document the examiner then refuses (read-only, held by another program) was not read.
+    EXPECT_EQ(AccessTime(path), accessed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
