@@ -31,6 +31,9 @@ OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentFormat& format)
     : format_(format),
       slots_(kWindowPerJob * std::max(jobs, 1U)),
       readsWaited_(platform::ReadsThatWaited()) {
+    // Room for the threads that read ahead is made here, so that starting them later, on an
+    // examiner's thread, can fail only for want of threads and never throws out of it.
+    readAheadThreads_.reserve(kReadAheadThreads);
     for (unsigned i = 1; i < jobs; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -170,6 +173,14 @@ OrderedExaminer::NextToReadAheadLocked() {
 }
 
 void OrderedExaminer::ReadAhead() {
+    try {
+        AskForReadsAhead();
+    } catch (const std::bad_alloc&) {
+        // Without memory to copy a name this thread stops: reads ahead only save time.
+    }
+}
+
+void OrderedExaminer::AskForReadsAhead() {
     std::unique_lock lock(mutex_);
     while (true) {
         std::optional<std::pair<std::uint64_t, std::filesystem::path>> next;

@@ -80,6 +80,7 @@ class OrderedExaminer {
     // The next queued document to ask a read ahead for, copied; the lock must be held.
     std::optional<std::pair<std::uint64_t, std::filesystem::path>> NextToReadAheadLocked();
     void ReadAhead();
+    void AskForReadsAhead();
 
     const DocumentFormat& format_;
     std::mutex mutex_;
