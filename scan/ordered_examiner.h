@@ -3,9 +3,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "scan/document_format.h"
@@ -34,6 +36,10 @@ struct FinishedEvent {
 // otherwise wait. Events come back in the order they were queued. At most a window of events is
 // queued at a time, so memory stays bounded however large the tree; each examiner reuses its
 // memory for all its documents. All calls come from one thread.
+//
+// Once a read has had to wait for the disk, threads of its own ask the system to read the first
+// bytes of the documents queued next, so that on a cold disk many reads are in flight while the
+// examiners stay one per core. On a warm page cache it starts no such thread and asks nothing.
 class OrderedExaminer {
   public:
     OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner);
@@ -66,6 +72,13 @@ class OrderedExaminer {
     // Examines the claimed document without the lock and records the outcome with it.
     void Examine(std::uint64_t sequence, WorkerMemory& memory, std::unique_lock<std::mutex>& lock);
     void Work();
+    // Notes that documents from `sequence` on will likely be read from the disk, starting the
+    // threads that ask for reads ahead the first time; the lock must be held.
+    void NoteColdLocked(std::uint64_t sequence);
+    // The next queued document to ask a read ahead for, copied; the lock must be held.
+    std::optional<std::pair<std::uint64_t, std::filesystem::path>> NextToReadAheadLocked();
+    void ReadAhead();
+    void AskForReadsAhead();
 
     const DocumentExaminer& examiner_;
     std::mutex mutex_;
@@ -78,6 +91,12 @@ class OrderedExaminer {
     bool stopping_ = false;
     WorkerMemory ownMemory_;
     std::vector<std::thread> workers_;
+    std::condition_variable readAheadWanted_;
+    std::uint64_t readAhead_ = 0;  // every document before this one is asked for or claimed
+    std::uint64_t coldUntil_ = 0;  // reads are asked ahead for documents before this one
+    std::uint64_t readsWaited_;    // platform::ReadsThatWaited() when last looked at
+    bool readAheadStarted_ = false;
+    std::vector<std::thread> readAheadThreads_;
 };
 
 }  // namespace kalvor::scan

@@ -5,9 +5,14 @@
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "platform/posix/unique_fd.h"
+#include "platform/read_ahead.h"
 #include "platform/write_permission.h"
 
 namespace kalvor::platform {
@@ -208,6 +213,51 @@ UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& sta
     return outcome == OpenOutcome::Opened ? std::move(file) : UniqueFd(-1);
 }
 
+// Whether the file systems met so far answer a read that must not wait; a read asked that way
+// of one that does not is refused, and asking again would double every read there.
+std::atomic<bool> readsWithoutWaiting{true};
+
+// What the page cache holds of the bytes from `offset` on, read without waiting for the disk:
+// the same single call as a plain read where the bytes are in memory, and otherwise a sign that
+// this search reads from a cold disk.
+std::size_t ReadCached(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+    iovec piece{.iov_base = out.data(), .iov_len = out.size()};
+    const ssize_t got = preadv2(fd, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    if (got >= 0) {
+        return static_cast<std::size_t>(got);
+    }
+    if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+        readsWithoutWaiting.store(false, std::memory_order_relaxed);
+    }
+    return 0;
+}
+
+// Where the system cannot be asked without waiting (network shares among them), a read that
+// took as long as a disk or a network takes stands for one the page cache could not answer:
+// memory gives a few gigabytes a second and answers at once.
+bool TookLikeADisk(std::chrono::steady_clock::duration took, std::size_t bytes) {
+    constexpr std::chrono::microseconds kFirstByte{200};
+    constexpr std::uint64_t kBytesPerMicrosecond = 1000;
+    return took > kFirstByte + std::chrono::microseconds(bytes / kBytesPerMicrosecond);
+}
+
+// Reads until `out` is full, the file ends or a read fails; how many bytes it gave.
+std::size_t ReadWaiting(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got =
+            pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 }  // namespace
 
 bool IsPathTooLong(const std::filesystem::path& path) {
@@ -243,17 +293,17 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 std::size_t ExclusiveFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t got =
-            pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR) {
-            continue;
+    if (readsWithoutWaiting.load(std::memory_order_relaxed)) {
+        const std::size_t cached = ReadCached(fd_, offset, out);
+        if (cached < out.size() && offset + cached < size_) {
+            NoteReadWaited();
         }
-        if (got <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
+        return cached + ReadWaiting(fd_, offset + cached, out.subspan(cached));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::size_t done = ReadWaiting(fd_, offset, out);
+    if (TookLikeADisk(std::chrono::steady_clock::now() - start, done)) {
+        NoteReadWaited();
     }
     return done;
 }

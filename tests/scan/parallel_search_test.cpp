@@ -2,7 +2,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "scan/document_format.h"
@@ -155,6 +158,35 @@ TEST(ParallelSearch, TellsTheSinkWhatASearchOfOneFileAtATimeTells) {
         }
     }
 }
+
+#ifndef _WIN32
+// Drops the files of the tree from the page cache, as far as the system lets a program do so, so
+// that reads wait for the disk and the search asks for reads ahead.
+void DropFromPageCache(const fs::path& root) {
+    sync();
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        const int fd = entry.is_regular_file() ? open(entry.path().c_str(), O_RDONLY) : -1;
+        if (fd >= 0) {
+            posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+            close(fd);
+        }
+    }
+}
+
+TEST(ParallelSearch, TellsTheSameFromAColdDiskAsFromMemory) {
+    const testing::TempDir dir;
+    GrowTree(dir, 6, 600);
+    const std::vector<std::pair<unsigned, StopAt>> searches = {
+        {2, {}}, {8, {}}, {2, {.rows = 7}}, {3, {.folders = 4}}};
+    for (const auto& [jobs, stop] : searches) {
+        SCOPED_TRACE(std::to_string(jobs) + " jobs, stop at " + std::to_string(stop.rows) +
+                     " rows, " + std::to_string(stop.folders) + " folders");
+        const Log fromMemory = Calls(dir.Path(), 1, stop);
+        DropFromPageCache(dir.Path());
+        EXPECT_EQ(Calls(dir.Path(), jobs, stop), fromMemory);
+    }
+}
+#endif
 
 TEST(ParallelSearch, StopsWhereASearchOfOneFileAtATimeStops) {
     const testing::TempDir dir;
