@@ -57,7 +57,10 @@ bool TakeOption(std::span<const std::string> args, std::size_t& i, std::string_v
 std::string KnownTypes() {
     std::string names;
     for (const std::string_view name : scan::DocumentTypes::Known()) {
-        names += (names.empty() ? "" : ",") + std::string(name);
+        if (!names.empty()) {
+            names += ',';
+        }
+        names += name;
     }
     return names;
 }
