@@ -26,7 +26,8 @@ void Fail(const char* problem) {
 // one examiner kept from input to input as a worker keeps it from document to document.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kalvor::scan::marking::MatchRule;
-    static kalvor::scan::PackageExaminer examiner;
+    static kalvor::cfb::RootStreamReader compound;
+    static kalvor::scan::PackageExaminer examiner(compound);
     kalvor::platform::MemoryByteSource source({data, size});
     const Examination plain = examiner.Examine(source, MatchRule::Default);
     const Examination wide = examiner.Examine(source, MatchRule::Wide);

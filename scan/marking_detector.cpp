@@ -70,10 +70,13 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
         opened.file.reset();
         return VerdictOnWordDocumentStream(read, rule);
     });
-    // Also after a failure, so the memory gathered for the document goes back for the next ones.
+    ReleaseMemoryAfter(examination, reader);
+    return examination;
+}
+
+void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
     reader.ReleaseMemoryAbove(
         examination.reason == NotExaminedReason::OutOfMemory ? 0 : kMemoryKeptBetweenDocuments);
-    return examination;
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cfb/layout.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
 #include "scan/formats/zip_package.h"
@@ -15,16 +16,13 @@ namespace kalvor::scan {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kCompoundFileSignature = {0xD0, 0xCF, 0x11, 0xE0,
-                                                                0xA1, 0xB1, 0x1A, 0xE1};
 // The parts beside the main one whose text a reader sees in the document.
 constexpr std::array<std::string_view, 5> kSearchedParts = {"header", "footer", "footnotes",
                                                             "endnotes", "comments"};
 constexpr std::array<std::string_view, 1> kMainPart = {kOfficeDocument};
 
-// What the worker keeps between documents; one huge document should not pin its memory for the
+// What the parser keeps between documents; one huge document should not pin its memory for the
 // rest of the walk.
-constexpr std::size_t kCompoundMemoryKept = 64 * 1024 * 1024;
 constexpr std::size_t kParserMemoryKept = 1024 * 1024;
 
 NotExaminedReason ReasonFor(XmlEnd end) {
@@ -62,7 +60,7 @@ Examination PackageExaminer::Examine(platform::ByteSource& file, marking::MatchR
 
 Examination PackageExaminer::Settled(Examination examination) {
     const bool outOfMemory = examination.reason == NotExaminedReason::OutOfMemory;
-    compoundReader_.ReleaseMemoryAbove(outOfMemory ? 0 : kCompoundMemoryKept);
+    ReleaseMemoryAfter(examination, compound_);
     xml_.ReleaseMemoryAbove(outOfMemory ? 0 : kParserMemoryKept);
     return examination;
 }
@@ -71,12 +69,12 @@ Examination PackageExaminer::ExamineBytes(platform::ByteSource& file, marking::M
     // Read through windows: the first brings in a small package whole, so libzip's reads of its
     // end, its directory and its parts cost one read of the file.
     cfb::WindowedFile windowed(file, windows_);
-    std::array<std::uint8_t, kCompoundFileSignature.size()> head{};
+    std::array<std::uint8_t, cfb::kSignature.size()> head{};
     const std::size_t got = windowed.ReadAt(0, head);
     if (got < std::min<std::uint64_t>(head.size(), file.Size())) {
         return NotExamined(NotExaminedReason::Unreadable);
     }
-    if (got == head.size() && head == kCompoundFileSignature) {
+    if (got == head.size() && head == cfb::kSignature) {
         return ExamineCompoundFile(windowed, rule);
     }
     if (got >= 2 && head[0] == 'P' && head[1] == 'K') {
@@ -87,9 +85,9 @@ Examination PackageExaminer::ExamineBytes(platform::ByteSource& file, marking::M
 
 Examination PackageExaminer::ExamineCompoundFile(platform::ByteSource& file,
                                                  marking::MatchRule rule) {
-    const Examination examination = ExamineWordDocumentStream(file, compoundReader_, rule);
+    const Examination examination = ExamineWordDocumentStream(file, compound_, rule);
     if (examination.reason == NotExaminedReason::NoWordDocumentStream &&
-        compoundReader_.Holds(file, u"EncryptedPackage")) {
+        compound_.Holds(file, u"EncryptedPackage")) {
         return NotExamined(NotExaminedReason::EncryptedPackage);
     }
     return examination;
@@ -168,7 +166,7 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
                                        marking::MatchRule rule) const {
     return ExaminedWithinMemory([&] {
         if (memory.package == nullptr) {
-            memory.package = std::make_unique<PackageExaminer>();
+            memory.package = std::make_unique<PackageExaminer>(memory.compound);
         }
         return static_cast<PackageExaminer&>(*memory.package)
             .Examine(document.path, document.Listed(), rule);

@@ -19,10 +19,13 @@ namespace kalvor::scan {
 // its headers, footers, footnotes, endnotes and comments, searched paragraph by paragraph. Only
 // those parts are inflated, straight into a streaming parser, and the file is read once.
 //
-// One per worker: the parser, the read windows and the compound-file reader are kept from one
-// document to the next, so a walk allocates little per file.
+// One per worker: the parser and the read windows are kept from one document to the next, and
+// compound files are read with the worker's own reader, so a walk allocates little per file.
 class PackageExaminer final : public FormatMemory {
   public:
+    // `compound` reads compound files under a package's name; it must outlive the examiner.
+    explicit PackageExaminer(cfb::RootStreamReader& compound) : compound_(compound) {}
+
     // Opens the document as a .doc is opened, with the same refusals, and examines it.
     Examination Examine(const std::filesystem::path& path, platform::ListedAs listed,
                         marking::MatchRule rule);
@@ -43,7 +46,7 @@ class PackageExaminer final : public FormatMemory {
     Examination Settled(Examination examination);
 
     cfb::WindowBuffers windows_;
-    cfb::RootStreamReader compoundReader_;
+    cfb::RootStreamReader& compound_;
     XmlReader xml_;
 };
 

@@ -131,7 +131,8 @@ TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheR
          NotExamined(NotExaminedReason::NotPackage)},
     };
     const testing::TempDir dir;
-    PackageExaminer examiner;
+    cfb::RootStreamReader compound;
+    PackageExaminer examiner(compound);
     for (const PackageCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Examination got = examiner.Examine(dir.Write("document.docx", c.bytes),
