@@ -44,8 +44,13 @@ scan::MarkingVerdict VerdictByteByByte(std::span<const std::uint8_t> stream,
         !scan::marking::IsAcceptedVersion(stream[scan::marking::kVersionByteOffset])) {
         return scan::MarkingVerdict::NotExamined;
     }
-    return MarkingByteByByte(stream, rule).has_value() ? scan::MarkingVerdict::Marked
-                                                       : scan::MarkingVerdict::NotMarked;
+    if (MarkingByteByByte(stream, rule).has_value()) {
+        return scan::MarkingVerdict::Marked;
+    }
+    // Unmarked as far as the bytes go, but a password hides the text: fEncrypted, the lowest bit
+    // of byte 11.
+    const bool encrypted = stream.size() >= 12 && (stream[11] & 0x01) != 0;
+    return encrypted ? scan::MarkingVerdict::NotExamined : scan::MarkingVerdict::NotMarked;
 }
 
 }  // namespace kalvor::reference

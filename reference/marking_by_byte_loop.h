@@ -23,7 +23,7 @@ std::optional<std::uint32_t> MarkingByteByByte(
     scan::marking::MatchRule rule = scan::marking::MatchRule::Default);
 
 // The version gate, then the search above: NotExamined for a stream too short for its version
-// byte or of another version.
+// byte or of another version, and for an unmarked one whose text a password hides.
 scan::MarkingVerdict VerdictByteByByte(
     std::span<const std::uint8_t> stream,
     scan::marking::MatchRule rule = scan::marking::MatchRule::Default);

@@ -2,6 +2,7 @@
 
 #include "cfb/compound_file.h"
 #include "scan/document_open.h"
+#include "scan/formats/word_fib.h"
 #include "scan/mark_pair.h"
 #include "scan/marking_rule.h"
 
@@ -49,6 +50,11 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
     }
     if (FindMarking(image, length, rule).has_value()) {
         return {MarkingVerdict::Marked, NotExaminedReason::None};
+    }
+    // The marking was looked for in cipher text, which says nothing of the document's own; a
+    // marking found there all the same still lists it, as the raw rule always has.
+    if (word::IsEncrypted(image, length)) {
+        return NotExamined(NotExaminedReason::Encrypted);
     }
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }

@@ -37,6 +37,8 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"WordDocument 流过短", "too-short"};
         case NotExaminedReason::UnsupportedVersion:
             return {"Word 文档的版本不受支持（只能处理 Word 97-2003）", "unsupported-version"};
+        case NotExaminedReason::Encrypted:
+            return {"已加密，需要密码才能打开", "encrypted"};
         case NotExaminedReason::PathTooLong:
             return {"路径过长", "path-too-long"};
         case NotExaminedReason::OlderWorksFormat:

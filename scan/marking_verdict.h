@@ -27,6 +27,7 @@ enum class NotExaminedReason {
     OutOfMemory,           // the memory to examine it could not be had
     TooShort,              // the stream ends before its version byte
     UnsupportedVersion,    // version byte other than 0x20, 0x40, 0x60
+    Encrypted,             // a Word 97-2003 document whose text needs a password
     PathTooLong,           // the path cannot be handed to the file system
     OlderWorksFormat,      // a .wps compound file of an older works processor, not WPS Writer
     NotPackage,            // a Word 2007+ name, but neither a ZIP package nor a compound file

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "platform/name_order.h"
+#include "platform/posix/open_keeping_access_time.h"
 
 namespace kalvor::platform {
 
@@ -104,11 +106,27 @@ std::optional<DirectoryEntry> UnaskableEntry(const dirent& item,
     return entry;
 }
 
+// Reading a folder sets its access time like reading a file.
+DIR* OpenFolder(const std::filesystem::path& folder) {
+    const int fd =
+        OpenKeepingAccessTime(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return dir;
+}
+
 }  // namespace
 
 std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
                                                          const FileNameFilter& wantedFiles) {
-    const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    const std::unique_ptr<DIR, DirCloser> dir(OpenFolder(folder));
     if (dir == nullptr) {
         return std::nullopt;
     }

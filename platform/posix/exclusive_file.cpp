@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/posix/open_keeping_access_time.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/read_ahead.h"
 #include "platform/write_permission.h"
@@ -162,9 +163,9 @@ OpenOutcome OutcomeOfStatus(const struct stat& status) {
 // file is opened by name and refused unless it is the same file.
 int Reopen(const UniqueFd& located, const std::filesystem::path& path, const struct stat& status,
            OpenOutcome& outcome) {
-    int fd = open(DescriptorPath(located.Get()).c_str(), kReadFlags);
+    int fd = OpenKeepingAccessTime(DescriptorPath(located.Get()).c_str(), kReadFlags);
     if (fd < 0 && errno == ENOENT) {
-        fd = open(path.c_str(), kReadFlags);
+        fd = OpenKeepingAccessTime(path.c_str(), kReadFlags);
     }
     if (fd < 0) {
         outcome = OutcomeOfOpenError(errno, path);
@@ -200,7 +201,7 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status
 // one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
 UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& status,
                              OpenOutcome& outcome) {
-    UniqueFd file(open(path.c_str(), kReadFlags | O_NOFOLLOW));
+    UniqueFd file(OpenKeepingAccessTime(path.c_str(), kReadFlags | O_NOFOLLOW));
     if (!file.Valid()) {
         const int error = errno;
         if (error == ELOOP) {

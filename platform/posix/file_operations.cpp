@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "platform/posix/open_keeping_access_time.h"
 #include "platform/posix/unique_fd.h"
 
 namespace kalvor::platform {
@@ -148,7 +149,8 @@ std::optional<FileFingerprint> FingerprintOf(const std::filesystem::path& path) 
 
 std::error_code ReplaceWithCopy(const std::filesystem::path& source,
                                 const std::filesystem::path& destination) {
-    const UniqueFd in(open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const UniqueFd in(
+        OpenKeepingAccessTime(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat status {};
     if (!in.Valid() || fstat(in.Get(), &status) != 0) {
         return LastError();

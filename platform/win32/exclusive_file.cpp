@@ -74,9 +74,16 @@ HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
+// The handle is told to leave the last-access time as it is, so that reading through it changes
+// no stamp a later forensic look relies on.
 HANDLE OpenWithoutSharing(const std::filesystem::path& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        const FILETIME keepAsItIs{0xFFFFFFFF, 0xFFFFFFFF};
+        SetFileTime(handle, nullptr, &keepAsItIs, nullptr);
+    }
+    return handle;
 }
 
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {

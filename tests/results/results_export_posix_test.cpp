@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -15,6 +14,7 @@
 #include "results/results_model.h"
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tmpfs_mount.h"
 
 namespace kalvor::results {
 namespace {
@@ -142,27 +142,6 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
     EXPECT_EQ(desktop.saveTitles.back(), "导出结果");
 }
 
-// A small file system of its own, mounted for the test and filled to the brim.
-class SmallFileSystem {
-  public:
-    explicit SmallFileSystem(const fs::path& where) : where_(where) {
-        mounted_ = mount("kalvor-test", where.c_str(), "tmpfs", 0, "size=256k") == 0;
-    }
-    ~SmallFileSystem() {
-        if (mounted_) {
-            umount2(where_.c_str(), MNT_DETACH);
-        }
-    }
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-
-    bool Mounted() const { return mounted_; }
-
-  private:
-    fs::path where_;
-    bool mounted_ = false;
-};
-
 std::set<fs::path> Entries(const fs::path& folder) {
     std::set<fs::path> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
@@ -175,7 +154,8 @@ std::set<fs::path> Entries(const fs::path& folder) {
 // to replace as it was and nothing beside it.
 TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOne) {
     const fs::path disk = temp.MakeDir("disk");
-    const SmallFileSystem small(disk);
+    // Filled to the brim by the many rows below.
+    const testing::TmpfsMount small(disk, 0, "size=256k");
     if (!small.Mounted()) {
         GTEST_SKIP() << "mounting a tmpfs needs root";
     }

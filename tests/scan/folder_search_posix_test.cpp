@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tmpfs_mount.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
 
@@ -128,6 +130,58 @@ TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {
         return text;
     });
     EXPECT_EQ(seen, "1 a.doc z.doc");
+}
+
+struct AccessTimeCase {
+    const char* name;
+    uid_t owner;           // of every file and folder searched
+    bool unprivileged;     // the search runs as "nobody"
+    bool keepsAccessTime;  // only an owner (or root) may read without renewing it
+};
+
+TEST_F(FolderSearchTest, ReadsWithoutRenewingAccessTimesWhereTheSystemAllows) {
+    constexpr uid_t kNobody = 65534;
+    constexpr time_t kLongAgo = 1'000'000'000;
+    for (const AccessTimeCase& c :
+         {AccessTimeCase{"root", 0, false, true}, AccessTimeCase{"owner", kNobody, true, true},
+          AccessTimeCase{"not the owner", 0, true, false}}) {
+        SCOPED_TRACE(c.name);
+        const fs::path mountPoint = dir_.MakeDir(c.name);
+        // Every read renews the access time on a strictatime mount.
+        const testing::TmpfsMount mounted(mountPoint, MS_STRICTATIME, "mode=0777");
+        if (!mounted.Mounted()) {
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        }
+        fs::create_directory(mountPoint / "sub");
+        testing::WriteBytes(mountPoint / "sub" / "marked.doc", kMarkedDocument);
+        testing::WriteBytes(mountPoint / "plain.doc", kPlainDocument);
+        const std::vector<fs::path> searched = {mountPoint, mountPoint / "sub",
+                                                mountPoint / "sub" / "marked.doc",
+                                                mountPoint / "plain.doc"};
+        for (const fs::path& path : searched) {
+            fs::permissions(path, fs::perms::all);
+            ASSERT_EQ(lchown(path.c_str(), c.owner, c.owner), 0);
+            const timespec times[2] = {{kLongAgo, 0}, {0, UTIME_OMIT}};
+            ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        }
+        const auto search = [&] {
+            SearchSinkRecorder sink;
+            SearchFolder(mountPoint, sink);
+            std::string rows;
+            for (const std::string& row : sink.RowPaths(mountPoint)) {
+                rows += row;
+            }
+            return rows;
+        };
+        const std::optional<std::string> rows =
+            c.unprivileged ? testing::RunUnprivileged(search) : search();
+        EXPECT_EQ(rows, "sub/marked.doc");
+        for (const fs::path& path : searched) {
+            struct stat status {};
+            ASSERT_EQ(stat(path.c_str(), &status), 0);
+            EXPECT_EQ(status.st_atim.tv_sec == kLongAgo, c.keepsAccessTime) << path;
+        }
+    }
 }
 
 TEST_F(FolderSearchTest, FillsTheCellsOfAMarkedDocument) {

@@ -82,6 +82,29 @@ TEST(ExamineDocument, ReadsTheWordDocumentStreamOfBothFormatVersions) {
     });
 }
 
+// The flags word of the file information block, bytes 10 and 11 of the stream.
+std::vector<std::uint8_t> StreamWithFlags(std::uint16_t flags, std::u16string_view text) {
+    return WordStream(
+        512,
+        {{10, {static_cast<std::uint8_t>(flags & 0xFF), static_cast<std::uint8_t>(flags >> 8)}},
+         {68, testing::Utf16Le(text)}});
+}
+
+TEST(ExamineDocument, DoesNotTakeADocumentAPasswordHidesForAnUnmarkedOne) {
+    const auto encrypted = NotExamined(NotExaminedReason::Encrypted);
+    ExpectExaminations({
+        {"encrypted", BuildWordDocument(StreamWithFlags(0x0100, u"保密协议")), encrypted},
+        {"obfuscated", BuildWordDocument(StreamWithFlags(0x8100, u"保密协议")), encrypted},
+        {"encrypted, other flags", BuildWordDocument(StreamWithFlags(0xFFFF, u"")), encrypted},
+        // A marking in the bytes lists it all the same, as the raw rule always has.
+        {"encrypted, marked", BuildWordDocument(StreamWithFlags(0x0100, u"绝密")), kMarked},
+        // Without fEncrypted the obfuscation bit counts for nothing: the text is in clear.
+        {"obfuscation bit alone", BuildWordDocument(StreamWithFlags(0x8000, u"保密协议")),
+         kNotMarked},
+        {"other flags", BuildWordDocument(StreamWithFlags(0xFEFF, u"保密协议")), kNotMarked},
+    });
+}
+
 TEST(ExamineDocument, DoesNotExamineWhatIsNotACompoundFile) {
     const auto notCompound = NotExamined(NotExaminedReason::NotCompoundFile);
     ExpectExaminations({

@@ -154,7 +154,12 @@ Examination ByteByByte(const std::vector<std::uint8_t>& stream) {
     if (stream[5] != 0x20 && stream[5] != 0x40 && stream[5] != 0x60) {
         return kUnsupported;
     }
-    return reference::MarkingByteByByte(stream).has_value() ? kMarked : kNotMarked;
+    if (reference::MarkingByteByByte(stream).has_value()) {
+        return kMarked;
+    }
+    const bool encrypted = stream.size() >= 12 && (stream[11] & 0x01) != 0;
+    return encrypted ? Examination{MarkingVerdict::NotExamined, NotExaminedReason::Encrypted}
+                     : kNotMarked;
 }
 
 TEST(CheckStreamImage, GivesTheVerdictOfTheSearchAsFirstWritten) {
