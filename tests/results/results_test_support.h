@@ -112,13 +112,14 @@ inline QString FolderText(const std::filesystem::path& folder) {
 
 // A row for `path` as a search would list it, with made-up size and times in its cells (the times
 // are 2008-03-05 09:07:02 and 2009-06-30 17:45:02 in Shanghai, where the tests run); it knows its
-// file as it is now, when there is one.
+// file and folder as they are now, when there are.
 inline scan::ResultRow RowFor(const std::filesystem::path& path) {
     return {.path = path,
             .size = 1536,
             .creationTime = 1204679222,
             .lastWriteTime = 1246355102,
-            .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{})};
+            .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{}),
+            .folderIdentity = platform::IdentityOf(path.parent_path())};
 }
 
 inline std::string FileContents(const std::filesystem::path& path) {
