@@ -5,12 +5,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 #include <QUrl>
 #include <utility>
 
 #include "platform/file_url.h"
 #include "results/folder_dialog.h"
+#include "results/warning_summary.h"
 
 namespace kalvor::results {
 
@@ -61,15 +61,12 @@ void ShowWarning(QWidget* parent, const QString& text, const QString& caption) {
         Hooks().showWarning(parent, text, caption);
         return;
     }
-    QStringList lines = text.split(u'\n');
-    QMessageBox box(QMessageBox::Warning, caption, {}, QMessageBox::Ok, parent);
+    const QString summary = WarningSummary(text, kLinesInWarning);
+    QMessageBox box(QMessageBox::Warning, caption, summary, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    if (lines.size() > kLinesInWarning) {
+    if (summary != text) {
         box.setDetailedText(text);
-        lines = lines.mid(0, kLinesInWarning);
-        lines << QStringLiteral("……（全部见详细信息）");
     }
-    box.setText(lines.join(u'\n'));
     box.exec();
 }
 
