@@ -80,6 +80,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.cpp
@@ -99,6 +100,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.h

@@ -17,6 +17,7 @@
 #include "results/action_error.h"
 #include "results/background_run.h"
 #include "results/context_menu.h"
+#include "results/copy_outcome.h"
 #include "results/copy_plan.h"
 #include "results/desktop_seams.h"
 #include "results/failure_report.h"
@@ -254,18 +255,8 @@ void CkalvorView::OnCopyTo() {
         [&] { return progress(copied.load(std::memory_order_relaxed)); },
         [&] { stop.store(true, std::memory_order_relaxed); });
 
-    QString text;
-    if (!report.failures.empty()) {
-        text = FailureReport(QStringLiteral("以下 %1 个文件未能复制："), report.failures, *model_);
-    }
-    if (!report.notCopied.empty()) {
-        text += QStringLiteral("%1复制已取消，另有 %2 个文件未复制。")
-                    .arg(text.isEmpty() ? QString() : QStringLiteral("\n\n"))
-                    .arg(report.notCopied.size());
-    }
-    std::vector<int> keep = RowsOf(report.failures);
-    keep.insert(keep.end(), report.notCopied.begin(), report.notCopied.end());
-    ReportFailures(text, QStringLiteral("复制到"), keep);
+    ReportFailures(CopyOutcomeText(report, *model_), QStringLiteral("复制到"),
+                   RowsNotCopied(report));
 }
 
 void CkalvorView::OnDeleteFile() {

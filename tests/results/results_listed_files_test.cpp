@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,6 +24,11 @@ using testing::TempDir;
 
 const QString kReplacesListed = QStringLiteral("目标文件夹中的同名文件也在列表中，不会覆盖它");
 const QString kChanged = QStringLiteral("搜索之后文件已被替换或修改");
+const QString kGone = QStringLiteral("文件已不存在或无法访问");
+
+std::size_t Index(int row) {
+    return static_cast<std::size_t>(row);
+}
 
 class ListedFilesTest : public ::testing::Test {
   protected:
@@ -104,9 +110,81 @@ TEST_F(ListedFilesTest, CopyOfSameNamedRowsNeverReplacesAListedDocument) {
         for (const int row : c.refused) {
             lines << Line(c.listed[static_cast<std::size_t>(row)], kReplacesListed);
         }
-        EXPECT_EQ(Warning().section(u'\n', 1), lines.join(u'\n'));
-        if (!c.refused.empty()) {
+        // A row that a lower one of its name superseded is named too, but not as refused.
+        if (c.refused.empty()) {
+            EXPECT_FALSE(Warning().contains(kReplacesListed));
+        } else {
+            EXPECT_EQ(Warning().section(u'\n', 1), lines.join(u'\n'));
             EXPECT_EQ(testing::SelectedRows(view), c.refused);
+        }
+    }
+}
+
+// Of selected files that share a name, the folder gets the lowest row's; the message names every
+// other one and the row that took its place.
+TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTookThePlaceOf) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> listed;              // all selected
+        std::function<void()> change;                 // after listing
+        std::string expectedThere;                    // what t/x.doc holds afterwards
+        std::vector<std::pair<int, int>> superseded;  // row, and the row that took its place
+        std::vector<int> gone;                        // rows whose files were deleted
+    };
+    const std::vector<Case> cases{
+        {"two", {"a/x.doc", "b/x.doc"}, [] {}, "b/x.doc", {{0, 1}}, {}},
+        {"three among others",
+         {"a/x.doc", "y.doc", "b/x.doc", "z.doc", "c/x.doc"},
+         [] {},
+         "c/x.doc",
+         {{0, 4}, {2, 4}},
+         {}},
+        {"the lowest gone",
+         {"a/x.doc", "b/x.doc", "c/x.doc"},
+         [this] { fs::remove(root / "c/x.doc"); },
+         "b/x.doc",
+         {{0, 1}},
+         {2}},
+        {"one file under two names",
+         {"a/x.doc"},
+         [this] {
+             fs::create_directories(root / "b");
+             fs::create_hard_link(root / "a/x.doc", root / "b/x.doc");
+             view.AddResultRow(RowFor(root / "b/x.doc"));
+         },
+         "a/x.doc",
+         {},
+         {}},
+        {"no two alike", {"a/x.doc", "y.doc"}, [] {}, "a/x.doc", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartCase(c.listed);
+        c.change();
+        view.selectAll();
+        CopySelectionInto("t");
+
+        EXPECT_EQ(Read("t/x.doc"), c.expectedThere);
+        QStringList paragraphs;
+        std::vector<int> notCopied = c.gone;
+        for (const int row : c.gone) {
+            paragraphs << "以下 1 个文件未能复制：\n" + Line(c.listed.at(Index(row)), kGone);
+        }
+        if (!c.superseded.empty()) {
+            QStringList lines{
+                QStringLiteral("以下 %1 个文件没有复制，因为下方选中的同名文件取代了它们：")
+                    .arg(c.superseded.size())};
+            for (const auto& [row, by] : c.superseded) {
+                lines << Line(c.listed.at(Index(row)),
+                              QStringLiteral("由第 %1 行的同名文件取代").arg(by + 1));
+                notCopied.push_back(row);
+            }
+            paragraphs << lines.join(u'\n');
+        }
+        EXPECT_EQ(Warning(), paragraphs.join("\n\n"));
+        if (!notCopied.empty()) {
+            std::sort(notCopied.begin(), notCopied.end());
+            EXPECT_EQ(testing::SelectedRows(view), notCopied);
         }
     }
 }
