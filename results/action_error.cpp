@@ -25,7 +25,7 @@ const ActionErrorCategory& Category() {
 QString OwnReason(ActionError error) {
     switch (error) {
         case ActionError::FileChanged:
-            return QStringLiteral("搜索之后文件已被替换或修改");
+            return QStringLiteral("搜索之后文件已被修改");
         case ActionError::FileGone:
             return QStringLiteral("文件已不存在或无法访问");
         case ActionError::ReplacesListedDocument:
@@ -33,7 +33,11 @@ QString OwnReason(ActionError error) {
         case ActionError::NoApplication:
             return QStringLiteral("没有可以打开它的程序");
         case ActionError::FolderGone:
-            return QStringLiteral("所在文件夹已不存在");
+            return QStringLiteral("文件夹不存在或无法访问");
+        case ActionError::FileReplaced:
+            return QStringLiteral("搜索之后该路径已指向另一个文件");
+        case ActionError::FolderReplaced:
+            return QStringLiteral("搜索之后该文件夹已被另一个取代");
     }
     return {};
 }

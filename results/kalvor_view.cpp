@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <filesystem>
 
 #include "commands/command_map.h"
 #include "res/resource.h"
@@ -193,8 +192,9 @@ void CkalvorView::OnSearchFolder() {
 void CkalvorView::OnShellOpen() {
     std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
+        // The document's program finds it by its path, so one edited since opens all the same.
         const scan::ResultRow& file = model_->RowAt(row);
-        std::error_code error = CheckListedFile(file);
+        std::error_code error = CheckSameFile(file);
         if (!error && !OpenWithShell(file.path)) {
             error = ActionError::NoApplication;
         }
@@ -209,11 +209,9 @@ void CkalvorView::OnShellOpen() {
 void CkalvorView::OnOpenFolder() {
     std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
-        const std::filesystem::path folder = model_->RowAt(row).path.parent_path();
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) {
-            error = ActionError::FolderGone;
-        } else if (!OpenWithShell(folder)) {
+        const scan::ResultRow& file = model_->RowAt(row);
+        std::error_code error = CheckListedFolder(file);
+        if (!error && !OpenWithShell(file.path.parent_path())) {
             error = ActionError::NoApplication;
         }
         if (error) {

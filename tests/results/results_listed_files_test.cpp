@@ -23,8 +23,11 @@ using testing::RowFor;
 using testing::TempDir;
 
 const QString kReplacesListed = QStringLiteral("目标文件夹中的同名文件也在列表中，不会覆盖它");
-const QString kChanged = QStringLiteral("搜索之后文件已被替换或修改");
+const QString kChanged = QStringLiteral("搜索之后文件已被修改");
+const QString kReplaced = QStringLiteral("搜索之后该路径已指向另一个文件");
 const QString kGone = QStringLiteral("文件已不存在或无法访问");
+const QString kFolderGone = QStringLiteral("文件夹不存在或无法访问");
+const QString kFolderReplaced = QStringLiteral("搜索之后该文件夹已被另一个取代");
 
 std::size_t Index(int row) {
     return static_cast<std::size_t>(row);
@@ -67,6 +70,44 @@ class ListedFilesTest : public ::testing::Test {
 
     QString Line(const std::string& relative, const QString& reason) const {
         return FolderText(root / relative) + QStringLiteral("：") + reason;
+    }
+
+    // Puts a link to another folder, which holds another x.doc, in the place of d.
+    void SwapFolderForLink() {
+        Write("elsewhere/x.doc", "another document");
+        fs::rename(root / "d", root / "d-moved");
+        fs::create_directory_symlink(root / "elsewhere", root / "d");
+    }
+
+    // A change made after the search to the second of the rows "ok.doc" and "d/x.doc", and why an
+    // action refuses that row then, "" when it goes ahead.
+    struct RowChange {
+        const char* name;
+        std::function<void()> make;
+        QString reason;
+    };
+
+    // Runs `command`, which opens what `opens` makes of each row's path, on both rows after each
+    // change; a refusal opens only the first and names the second under `heading`.
+    void ExpectOpenings(const std::vector<RowChange>& changes, unsigned command,
+                        const std::function<fs::path(const fs::path&)>& opens,
+                        const QString& heading) {
+        for (const RowChange& change : changes) {
+            SCOPED_TRACE(change.name);
+            StartCase({"ok.doc", "d/x.doc"});
+            const std::vector<fs::path> opened{opens(root / "ok.doc"), opens(root / "d/x.doc")};
+            change.make();
+            view.selectAll();
+            view.OnCommand(command);
+            if (change.reason.isEmpty()) {
+                EXPECT_EQ(desktop.opened, opened);
+                EXPECT_EQ(Warning(), "");
+                continue;
+            }
+            EXPECT_EQ(desktop.opened, std::vector<fs::path>{opened.front()});
+            EXPECT_EQ(Warning(), heading + u'\n' + Line("d/x.doc", change.reason));
+            EXPECT_EQ(testing::SelectedRows(view), std::vector<int>{1});
+        }
     }
 
     TempDir temp;
@@ -189,28 +230,22 @@ TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTook
     }
 }
 
-TEST_F(ListedFilesTest, ActionsRefuseARowWhosePathNowLeadsToAnotherFile) {
-    const std::vector<std::pair<const char*, std::function<void()>>> changes{
-        {"file replaced",
-         [this] { fs::rename(Write("d/x.doc.new", "d/x.doc"), root / "d/x.doc"); }},
-        {"folder swapped for a link",
-         [this] {
-             Write("elsewhere/x.doc", "another document");
-             fs::rename(root / "d", root / "d-moved");
-             fs::create_directory_symlink(root / "elsewhere", root / "d");
-         }},
-        {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }},
+TEST_F(ListedFilesTest, CopyAndDeleteRefuseARowWhoseFileIsNotTheOneListedAsItWas) {
+    const std::vector<RowChange> changes{
+        {"file replaced", [this] { fs::rename(Write("d/x.doc.new", "d/x.doc"), root / "d/x.doc"); },
+         kReplaced},
+        {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
+        {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }, kChanged},
     };
     const std::vector<std::pair<unsigned, const char*>> actions{
-        {ID_SHELL_OPEN, "以下 1 个文件未能打开："},
         {ID_COPY_TO, "以下 1 个文件未能复制："},
         {ID_DELETE_FILE, "以下 1 个文件未能删除："},
     };
-    for (const auto& [change, make] : changes) {
+    for (const RowChange& change : changes) {
         for (const auto& [action, heading] : actions) {
-            SCOPED_TRACE(std::string(change) + ", command " + std::to_string(action));
+            SCOPED_TRACE(std::string(change.name) + ", command " + std::to_string(action));
             StartCase({"ok.doc", "d/x.doc"});
-            make();
+            change.make();
             const std::string before = Read("d/x.doc");
             view.selectAll();
             if (action == ID_COPY_TO) {
@@ -222,15 +257,63 @@ TEST_F(ListedFilesTest, ActionsRefuseARowWhosePathNowLeadsToAnotherFile) {
             }
 
             EXPECT_EQ(Read("d/x.doc"), before);
-            EXPECT_EQ(Warning(), QString::fromUtf8(heading) + u'\n' + Line("d/x.doc", kChanged));
+            EXPECT_EQ(Warning(),
+                      QString::fromUtf8(heading) + u'\n' + Line("d/x.doc", change.reason));
             EXPECT_EQ(view.Results().RowAt(testing::SelectedRows(view).at(0)).path,
                       root / "d/x.doc");
             EXPECT_EQ(testing::SelectedRows(view).size(), 1U);
-            if (action == ID_SHELL_OPEN) {
-                EXPECT_EQ(desktop.opened, std::vector<fs::path>{root / "ok.doc"});
-            }
         }
     }
+}
+
+// The document's program finds it by its path: one the user edited since the search is still
+// the listed document, and opens.
+TEST_F(ListedFilesTest, OpenRefusesOnlyARowWhosePathLeadsToAnotherFileOrToNothing) {
+    ExpectOpenings(
+        {
+            {"untouched", [] {}, ""},
+            {"written since", [this] { Write("d/x.doc", "d/x.doc edited and saved again"); }, ""},
+            {"replaced", [this] { fs::rename(Write("d/x.doc.new", "new"), root / "d/x.doc"); },
+             kReplaced},
+            {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
+            {"deleted", [this] { fs::remove(root / "d/x.doc"); }, kGone},
+        },
+        ID_SHELL_OPEN, [](const fs::path& file) { return file; }, "以下 1 个文件未能打开：");
+}
+
+// The folder is known by its own identity, so it opens after its document left it, and another
+// folder under its name does not.
+TEST_F(ListedFilesTest, OpenFolderRefusesAFolderThatIsNotTheOneSearched) {
+    ExpectOpenings(
+        {
+            {"untouched", [] {}, ""},
+            {"document deleted", [this] { fs::remove(root / "d/x.doc"); }, ""},
+            {"document replaced",
+             [this] { fs::rename(Write("d/x.doc.new", "new"), root / "d/x.doc"); }, ""},
+            {"folder moved and linked back",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 fs::create_directory_symlink(root / "d-moved", root / "d");
+             },
+             ""},
+            {"folder made anew",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 Write("d/x.doc", "d/x.doc");
+             },
+             kFolderReplaced},
+            {"folder swapped for a link elsewhere", [this] { SwapFolderForLink(); },
+             kFolderReplaced},
+            {"folder now a file",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 Write("d", "a file by the folder's name");
+             },
+             kFolderReplaced},
+            {"folder gone", [this] { fs::remove_all(root / "d"); }, kFolderGone},
+        },
+        ID_OPEN_FOLDER, [](const fs::path& file) { return file.parent_path(); },
+        "以下 1 个文件所在的文件夹未能打开：");
 }
 
 TEST_F(ListedFilesTest, EveryActionNamesTheFilesThatFailedAndWhy) {
@@ -247,9 +330,9 @@ TEST_F(ListedFilesTest, EveryActionNamesTheFilesThatFailedAndWhy) {
          [this] { desktop.unopenable = {root / "b/two.doc"}; }, "以下 1 个文件未能打开：",
          "没有可以打开它的程序"},
         {"open folder that is gone", ID_OPEN_FOLDER, [this] { fs::remove_all(root / "b"); },
-         "以下 1 个文件所在的文件夹未能打开：", "所在文件夹已不存在"},
+         "以下 1 个文件所在的文件夹未能打开：", kFolderGone},
         {"copy of a file that is gone", ID_COPY_TO, [this] { fs::remove(root / "b/two.doc"); },
-         "以下 1 个文件未能复制：", "文件已不存在或无法访问"},
+         "以下 1 个文件未能复制：", kGone},
         {"copy onto a folder of its name", ID_COPY_TO,
          [this] { fs::create_directories(root / "t/two.doc"); }, "以下 1 个文件未能复制：",
          "不是文件"},
