@@ -24,7 +24,8 @@ struct RowFailure {
     std::error_code error;
 };
 
-// Why an action failed, in words for the user.
+// Why an action failed, in words for the user; never the system's own text, which is English on
+// most systems.
 QString ReasonText(const std::error_code& error);
 
 }  // namespace kalvor::results
