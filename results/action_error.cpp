@@ -38,6 +38,8 @@ QString OwnReason(ActionError error) {
             return QStringLiteral("搜索之后该路径已指向另一个文件");
         case ActionError::FolderReplaced:
             return QStringLiteral("搜索之后该文件夹已被另一个取代");
+        case ActionError::ClipboardUnavailable:
+            return QStringLiteral("剪贴板不可用，可能正被其他程序占用");
     }
     return {};
 }

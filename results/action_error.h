@@ -14,6 +14,7 @@ enum class ActionError {
     FolderGone,              // the folder is gone or cannot be reached
     FileReplaced,            // the path leads to another file than the search listed
     FolderReplaced,          // the path leads to another folder than the search found it in
+    ClipboardUnavailable,    // the clipboard did not take the text
 };
 
 std::error_code make_error_code(ActionError error);

@@ -1,7 +1,9 @@
 #include "results/desktop_seams.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -83,6 +85,16 @@ QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {
         return Hooks().popupMenu(menu, globalPosition);
     }
     return menu.exec(globalPosition);
+}
+
+bool CopyToClipboard(const QString& text) {
+    if (Hooks().copyToClipboard) {
+        return Hooks().copyToClipboard(text);
+    }
+    // Qt reports no failure; a clipboard that did not take the text still holds what it held.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text);
+    return clipboard->text() == text;
 }
 
 QString PickSaveFile(QWidget* parent, const QString& title, const QString& proposedPath) {

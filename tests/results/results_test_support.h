@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QString>
 #include <QStringList>
@@ -74,6 +76,13 @@ class FakeDesktop {
             saveTitles.push_back(title);
             return NextAnswer(saveAnswers);
         };
+        hooks.copyToClipboard = [this](const QString& text) {
+            if (clipboardHeld) {
+                return false;
+            }
+            QGuiApplication::clipboard()->setText(text);
+            return true;
+        };
         previous_ = results::InstallDesktopHooks(std::move(hooks));
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
@@ -84,6 +93,7 @@ class FakeDesktop {
     unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
     std::vector<std::filesystem::path> unopenable;  // paths the desktop has no program for
     std::deque<QString> saveAnswers;  // the file names the save dialog gives, then it cancels
+    bool clipboardHeld = false;       // another program holds the clipboard: it takes no text
 
     std::vector<Pick> picks;
     std::vector<Message> messages;
