@@ -80,6 +80,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.cpp
@@ -94,10 +95,12 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/warning_summary.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/action_error.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.h
@@ -114,7 +117,8 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_choice.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h)
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/warning_summary.h)
 kalvor_window_library(kalvor_results SOURCES ${KALVOR_RESULTS_SOURCES}
                       LINKS kalvor_res kalvor_commands kalvor_row_positions kalvor_core
                             kalvor_report Qt6::Widgets

@@ -75,17 +75,20 @@ CopyReport CarryOutCopies(const std::vector<CopyTarget>& targets,
         // A row above the one that wins would have replaced the listed document there too.
         const std::optional<platform::FileIdentity> kept =
             ListedDocumentAt(target.destination, listed);
-        bool done = false;
+        const CopySource* winner = nullptr;
         for (const CopySource& source : target.candidates) {
-            std::error_code error;
-            if (!done) {
-                error = CopyOne(source, target.destination, kept);
-                done = !error;
-            } else if (kept.has_value() && *kept != source.file.fingerprint.identity) {
-                error = ActionError::ReplacesListedDocument;
-            }
-            if (error) {
-                report.failures.push_back({source.row, error});
+            if (winner == nullptr) {
+                if (const std::error_code error = CopyOne(source, target.destination, kept)) {
+                    report.failures.push_back({source.row, error});
+                } else {
+                    winner = &source;
+                }
+            } else if (source.file.fingerprint.identity != winner->file.fingerprint.identity) {
+                if (kept.has_value()) {
+                    report.failures.push_back({source.row, ActionError::ReplacesListedDocument});
+                } else {
+                    report.superseded.push_back({source.row, winner->row});
+                }
             }
         }
         copied.fetch_add(1, std::memory_order_relaxed);

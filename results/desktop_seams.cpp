@@ -1,16 +1,18 @@
 #include "results/desktop_seams.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringList>
 #include <QUrl>
 #include <utility>
 
 #include "platform/file_url.h"
 #include "results/folder_dialog.h"
+#include "results/warning_summary.h"
 
 namespace kalvor::results {
 
@@ -61,15 +63,12 @@ void ShowWarning(QWidget* parent, const QString& text, const QString& caption) {
         Hooks().showWarning(parent, text, caption);
         return;
     }
-    QStringList lines = text.split(u'\n');
-    QMessageBox box(QMessageBox::Warning, caption, {}, QMessageBox::Ok, parent);
+    const QString summary = WarningSummary(text, kLinesInWarning);
+    QMessageBox box(QMessageBox::Warning, caption, summary, QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    if (lines.size() > kLinesInWarning) {
+    if (summary != text) {
         box.setDetailedText(text);
-        lines = lines.mid(0, kLinesInWarning);
-        lines << QStringLiteral("……（全部见详细信息）");
     }
-    box.setText(lines.join(u'\n'));
     box.exec();
 }
 
@@ -86,6 +85,16 @@ QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition) {
         return Hooks().popupMenu(menu, globalPosition);
     }
     return menu.exec(globalPosition);
+}
+
+bool CopyToClipboard(const QString& text) {
+    if (Hooks().copyToClipboard) {
+        return Hooks().copyToClipboard(text);
+    }
+    // Qt reports no failure; a clipboard that did not take the text still holds what it held.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(text);
+    return clipboard->text() == text;
 }
 
 QString PickSaveFile(QWidget* parent, const QString& title, const QString& proposedPath) {

@@ -23,6 +23,7 @@ struct DesktopHooks {
     std::function<void(QWidget* parent, const QString& text, const QString& caption)> showWarning;
     std::function<QString(QWidget* parent, const QString& title, const QString& proposedPath)>
         pickSaveFile;
+    std::function<bool(const QString& text)> copyToClipboard;
     // The frame's and document's own dialogs.
     std::function<QString(QWidget* owner, const QString& title, const QString& proposedName,
                           const QString& filter)>
@@ -54,6 +55,10 @@ bool OpenWithShell(const std::filesystem::path& path);
 
 // Shows `menu` at `globalPosition` and returns the chosen action, or nothing.
 QAction* PopupMenu(QMenu& menu, const QPoint& globalPosition);
+
+// Puts `text` on the clipboard. False when the clipboard did not take it (on Windows another
+// program may hold it open).
+bool CopyToClipboard(const QString& text);
 
 // A name for a new CSV file, asked for with `proposedPath` filled in; replacing an existing file
 // is confirmed first. Empty when the dialog was cancelled.

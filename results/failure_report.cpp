@@ -8,17 +8,24 @@
 
 namespace kalvor::results {
 
-QString FailureReport(const QString& heading, const std::vector<RowFailure>& failures,
-                      const ResultsModel& model) {
-    std::vector<RowFailure> ordered = failures;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const RowFailure& a, const RowFailure& b) { return a.row < b.row; });
-    QStringList lines{heading.arg(ordered.size())};
-    for (const RowFailure& failure : ordered) {
-        lines << QStringLiteral("%1：%2").arg(model.CellText(failure.row, kPathColumn),
-                                              ReasonText(failure.error));
+QString RowReport(const QString& heading, std::vector<RowNote> notes, const ResultsModel& model) {
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const RowNote& a, const RowNote& b) { return a.row < b.row; });
+    QStringList lines{heading.arg(notes.size())};
+    for (const RowNote& note : notes) {
+        lines << QStringLiteral("%1：%2").arg(model.CellText(note.row, kPathColumn), note.note);
     }
     return lines.join(u'\n');
+}
+
+QString FailureReport(const QString& heading, const std::vector<RowFailure>& failures,
+                      const ResultsModel& model) {
+    std::vector<RowNote> notes;
+    notes.reserve(failures.size());
+    for (const RowFailure& failure : failures) {
+        notes.push_back({failure.row, ReasonText(failure.error)});
+    }
+    return RowReport(heading, std::move(notes), model);
 }
 
 }  // namespace kalvor::results

@@ -1,5 +1,7 @@
 #include "results/file_actions.h"
 
+#include <optional>
+
 #include "platform/file_operations.h"
 #include "results/action_error.h"
 
@@ -16,14 +18,38 @@ bool Succeeded(const std::error_code& outcome, std::error_code* error) {
     return !outcome;
 }
 
-}  // namespace
+enum class Since { Replaced, Changed };
 
-std::error_code CheckListedFile(const scan::ResultRow& row) {
+std::error_code CheckFile(const scan::ResultRow& row, Since refused) {
     const std::optional<platform::FileFingerprint> now = platform::FingerprintOf(row.path);
     if (!now.has_value()) {
         return ActionError::FileGone;
     }
-    return *now == row.fingerprint ? std::error_code() : ActionError::FileChanged;
+    if (now->identity != row.fingerprint.identity) {
+        return ActionError::FileReplaced;
+    }
+    if (refused == Since::Changed && *now != row.fingerprint) {
+        return ActionError::FileChanged;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::error_code CheckListedFile(const scan::ResultRow& row) {
+    return CheckFile(row, Since::Changed);
+}
+
+std::error_code CheckSameFile(const scan::ResultRow& row) {
+    return CheckFile(row, Since::Replaced);
+}
+
+std::error_code CheckListedFolder(const scan::ResultRow& row) {
+    const std::optional<platform::FileIdentity> now = platform::IdentityOf(row.path.parent_path());
+    if (!now.has_value()) {
+        return ActionError::FolderGone;
+    }
+    return now == row.folderIdentity ? std::error_code() : ActionError::FolderReplaced;
 }
 
 bool CopyIntoFolder(const fs::path& source, const fs::path& folder, std::error_code* error) {

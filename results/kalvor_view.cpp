@@ -10,13 +10,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <filesystem>
 
 #include "commands/command_map.h"
 #include "res/resource.h"
 #include "results/action_error.h"
 #include "results/background_run.h"
 #include "results/context_menu.h"
+#include "results/copy_outcome.h"
 #include "results/copy_plan.h"
 #include "results/desktop_seams.h"
 #include "results/failure_report.h"
@@ -192,8 +192,9 @@ void CkalvorView::OnSearchFolder() {
 void CkalvorView::OnShellOpen() {
     std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
+        // The document's program finds it by its path, so one edited since opens all the same.
         const scan::ResultRow& file = model_->RowAt(row);
-        std::error_code error = CheckListedFile(file);
+        std::error_code error = CheckSameFile(file);
         if (!error && !OpenWithShell(file.path)) {
             error = ActionError::NoApplication;
         }
@@ -208,11 +209,9 @@ void CkalvorView::OnShellOpen() {
 void CkalvorView::OnOpenFolder() {
     std::vector<RowFailure> failures;
     for (const int row : SelectedRows()) {
-        const std::filesystem::path folder = model_->RowAt(row).path.parent_path();
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) {
-            error = ActionError::FolderGone;
-        } else if (!OpenWithShell(folder)) {
+        const scan::ResultRow& file = model_->RowAt(row);
+        std::error_code error = CheckListedFolder(file);
+        if (!error && !OpenWithShell(file.path.parent_path())) {
             error = ActionError::NoApplication;
         }
         if (error) {
@@ -254,18 +253,8 @@ void CkalvorView::OnCopyTo() {
         [&] { return progress(copied.load(std::memory_order_relaxed)); },
         [&] { stop.store(true, std::memory_order_relaxed); });
 
-    QString text;
-    if (!report.failures.empty()) {
-        text = FailureReport(QStringLiteral("以下 %1 个文件未能复制："), report.failures, *model_);
-    }
-    if (!report.notCopied.empty()) {
-        text += QStringLiteral("%1复制已取消，另有 %2 个文件未复制。")
-                    .arg(text.isEmpty() ? QString() : QStringLiteral("\n\n"))
-                    .arg(report.notCopied.size());
-    }
-    std::vector<int> keep = RowsOf(report.failures);
-    keep.insert(keep.end(), report.notCopied.begin(), report.notCopied.end());
-    ReportFailures(text, QStringLiteral("复制到"), keep);
+    ReportFailures(CopyOutcomeText(report, *model_), QStringLiteral("复制到"),
+                   RowsNotCopied(report));
 }
 
 void CkalvorView::OnDeleteFile() {

@@ -73,7 +73,8 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     void SelectOnly(const std::vector<int>& rows);
     // Removes `rows` (rising) and renumbers, keeping the scroll position and the current row.
     void RemoveRowsKeepingPlace(const std::vector<int>& rows);
-    // When `rows` failed: leaves just them selected and shows `text`.
+    // When the files of `rows` were left as they were: leaves just those rows selected and shows
+    // `text`.
     void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);
 
     ResultsModel* model_;

@@ -1,8 +1,6 @@
 #include "results/not_examined_dialog.h"
 
-#include <QClipboard>
 #include <QDialogButtonBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "results/action_error.h"
 #include "results/cell_tip_delegate.h"
 #include "results/desktop_seams.h"
 #include "results/path_text.h"
@@ -100,8 +99,14 @@ void NotExaminedDialog::OpenFolders(const std::vector<int>& rows) {
             continue;
         }
         folders.push_back(folder);
-        if (!OpenWithShell(folder)) {
-            failed << DisplayText(folder);
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) {
+            error = ActionError::FolderGone;
+        } else if (!OpenWithShell(folder)) {
+            error = ActionError::NoApplication;
+        }
+        if (error) {
+            failed << QStringLiteral("%1：%2").arg(DisplayText(folder), ReasonText(error));
         }
     }
     if (!failed.isEmpty()) {
@@ -115,7 +120,13 @@ void NotExaminedDialog::CopyPaths(const std::vector<int>& rows) {
     for (const int row : rows) {
         paths << DisplayText(files_[static_cast<std::size_t>(row)].path);
     }
-    QGuiApplication::clipboard()->setText(paths.join(u'\n'));
+    if (!CopyToClipboard(paths.join(u'\n'))) {
+        ShowWarning(this,
+                    QStringLiteral("未能复制 %1 个路径：%2")
+                        .arg(paths.size())
+                        .arg(ReasonText(ActionError::ClipboardUnavailable)),
+                    QStringLiteral("复制路径"));
+    }
 }
 
 }  // namespace kalvor::results

@@ -19,6 +19,7 @@ inline constexpr std::array<ResultColumn, 5> kResultColumns{{
     {u" 修改时间 ", Qt::AlignCenter, 140},
 }};
 
+inline constexpr int kNumberColumn = 0;
 inline constexpr int kPathColumn = 1;
 
 }  // namespace kalvor::results

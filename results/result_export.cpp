@@ -5,6 +5,7 @@
 
 #include "platform/file_operations.h"
 #include "report/csv_record.h"
+#include "results/action_error.h"
 #include "results/desktop_seams.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
@@ -27,6 +28,14 @@ std::string ColumnTitles() {
         titles[column] = Utf8(QString::fromUtf16(kResultColumns[column].header).trimmed());
     }
     return report::CsvRecord(titles);
+}
+
+// Writing makes the file, so a path that leads nowhere can only lack its folder.
+std::error_code WritingReason(const std::error_code& error) {
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+        return ActionError::FolderGone;
+    }
+    return error;
 }
 
 }  // namespace
@@ -64,11 +73,10 @@ void ExportResults(QWidget* owner, const ResultsModel& results,
     const std::error_code error =
         platform::ReplaceWithBytes(PathFromText(name), ExportText(results, notExamined));
     if (error) {
-        ShowMessage(
-            owner,
-            QStringLiteral("无法导出到“%1”：%2")
-                .arg(QDir::toNativeSeparators(name), QString::fromLocal8Bit(error.message())),
-            title);
+        ShowWarning(owner,
+                    QStringLiteral("无法导出到“%1”：%2")
+                        .arg(QDir::toNativeSeparators(name), ReasonText(WritingReason(error))),
+                    title);
     }
 }
 

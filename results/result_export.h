@@ -19,7 +19,7 @@ class ResultsModel;
 std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined);
 
-// Asks for a file and writes the report to it, whole or not at all; says why when it could not.
+// Asks for a file and writes the report to it, whole or not at all; warns why when it could not.
 void ExportResults(QWidget* owner, const ResultsModel& results,
                    const std::vector<NotExaminedFile>& notExamined);
 

@@ -23,7 +23,7 @@ class ParallelSearch final : public TreeVisitor {
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
     void FolderNotListed(const std::filesystem::path& folder) override {
-        Queue({.kind = WalkEvent::Kind::FolderNotListed, .document = {folder, {}}});
+        Queue({.kind = WalkEvent::Kind::FolderNotListed, .document = {folder, {}, nullptr, {}}});
     }
 
     void DocumentFound(FoundDocument document) override {

@@ -22,12 +22,17 @@ struct ResultRow {
     std::int64_t lastWriteTime = 0;
     // The file as the search saw it, so that an action can refuse a file that took its place.
     platform::FileFingerprint fingerprint;
+    // The folder that held it as the search saw it, so that opening the folder can refuse another
+    // folder put in its place; nothing when it could not be asked.
+    std::optional<platform::FileIdentity> folderIdentity;
 };
 
-// The row for the document at `path`, as its folder listing describes it. Where the listing tells
-// no identity for a file (Windows' finder tells it only for folders), the file is asked for its
-// own.
-ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry);
+// The row for the document at `path`, as its folder listing describes it, found in the folder
+// `folderIdentity`. Where the listing tells no identity for a file (Windows' finder tells it only
+// for folders), the file is asked for its own; where the walk could not tell the folder's, the
+// folder is asked.
+ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
+                        std::optional<platform::FileIdentity> folderIdentity);
 
 // The texts of a row's cells, made where the row is shown or written, the same in the window and
 // in every output format.

@@ -10,7 +10,8 @@ void DeliverExamination(FoundDocument document, const Examination& examination, 
     switch (examination.verdict) {
         case MarkingVerdict::Marked:
             ++progress.documentsMarked;
-            sink.AddResultRow(MakeResultRow(std::move(document.path), document.entry));
+            sink.AddResultRow(
+                MakeResultRow(std::move(document.path), document.entry, document.folderIdentity));
             break;
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;

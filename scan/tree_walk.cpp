@@ -29,7 +29,7 @@ class Walk {
         if (identity.has_value() && !entered_.insert(*identity).second) {
             return;
         }
-        if (WalkFolder()) {
+        if (WalkFolder(identity)) {
             return;
         }
         if (identity.has_value()) {
@@ -63,7 +63,7 @@ class Walk {
     };
 
     // False when the folder could not be listed.
-    bool WalkFolder() {
+    bool WalkFolder(const std::optional<platform::FileIdentity>& identity) {
         std::optional<std::vector<platform::DirectoryEntry>> entries = platform::ListDirectory(
             fs::path(path_),
             [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; });
@@ -87,7 +87,7 @@ class Walk {
             } else if (entry.isDirectory) {
                 Enter(entry.identity);
             } else {
-                visitor_.DocumentFound({fs::path(path_), std::move(entry), format});
+                visitor_.DocumentFound({fs::path(path_), std::move(entry), format, identity});
             }
         }
         return true;

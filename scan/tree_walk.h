@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
@@ -14,6 +15,8 @@ struct FoundDocument {
     std::filesystem::path path;  // the walked folder joined with the name, one separator between
     platform::DirectoryEntry entry;
     const DocumentFormat* format = nullptr;  // the chosen type its name ends in
+    // The folder it was found in, as the walk entered it; nothing when that could not be asked.
+    std::optional<platform::FileIdentity> folderIdentity;
 
     // How the listing saw it, which decides how it is opened.
     platform::ListedAs Listed() const;

@@ -5,8 +5,8 @@
 #include <QJsonDocument>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <set>
-#include <system_error>
 
 #include "res/resource.h"
 #include "results/kalvor_view.h"
@@ -15,6 +15,7 @@
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tmpfs_mount.h"
+#include "tests/support/unprivileged.h"
 
 namespace kalvor::results {
 namespace {
@@ -77,9 +78,9 @@ class ResultExportTest : public ::testing::Test {
 
     bool Export(const fs::path& file) {
         desktop.saveAnswers = {FolderText(file)};
-        const std::size_t messages = desktop.messages.size();
+        const std::size_t warnings = desktop.warnings.size();
         view.OnCommand(ID_FILE_EXPORT);
-        return desktop.messages.size() == messages;
+        return desktop.warnings.size() == warnings;
     }
 
     TempDir temp;
@@ -115,7 +116,7 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
         }
 
         const fs::path file = root / "报告.csv";
-        ASSERT_TRUE(Export(file)) << desktop.messages.back().text.toStdString();
+        ASSERT_TRUE(Export(file)) << desktop.warnings.back().text.toStdString();
         QJsonArray expected;
         QStringList titles;
         for (const ResultColumn& column : kResultColumns) {
@@ -150,9 +151,9 @@ std::set<fs::path> Entries(const fs::path& folder) {
     return names;
 }
 
-// An export that does not fit, or cannot be written at all, says why and leaves the file it was
-// to replace as it was and nothing beside it.
-TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOne) {
+// An export that does not fit, or cannot be written at all, says why in the window's words and
+// leaves the file it was to replace as it was and nothing beside it.
+TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOneAndSaysWhy) {
     const fs::path disk = temp.MakeDir("disk");
     // Filled to the brim by the many rows below.
     const testing::TmpfsMount small(disk, 0, "size=256k");
@@ -165,22 +166,39 @@ TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOne) {
     }
     Search({many, {}});
     testing::WriteBytes(disk / "old.csv", std::vector<std::uint8_t>{'o', 'l', 'd'});
-    const std::vector<std::pair<fs::path, std::errc>> cases = {
-        {disk / "old.csv", std::errc::no_space_on_device},
-        {disk / "new.csv", std::errc::no_space_on_device},
-        {disk / "missing" / "new.csv", std::errc::no_such_file_or_directory},
+    // Open to all but the folder kept from them.
+    fs::permissions(temp.Path(), fs::perms::all);
+    fs::permissions(disk, fs::perms::all);
+    const fs::path locked = temp.MakeDir("locked");
+    fs::permissions(locked, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+    struct Case {
+        fs::path file;
+        QString reason;
+        bool asAnotherUser;
     };
-    for (const auto& [file, error] : cases) {
-        SCOPED_TRACE(file.native());
-        EXPECT_FALSE(Export(file));
-        EXPECT_EQ(desktop.messages.back().text,
-                  QStringLiteral("无法导出到“%1”：%2")
-                      .arg(FolderText(file),
-                           QString::fromStdString(std::make_error_code(error).message())));
-        EXPECT_EQ(desktop.messages.back().caption, "导出结果");
+    const std::vector<Case> cases = {
+        {disk / "old.csv", "磁盘空间不足", false},
+        {disk / "new.csv", "磁盘空间不足", false},
+        {disk / "missing" / "new.csv", "文件夹不存在或无法访问", false},
+        {disk / "old.csv" / "new.csv", "文件夹不存在或无法访问", false},
+        {locked / "new.csv", "没有权限", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.native());
+        const auto warn = [&] {
+            return Export(c.file) ? std::string() : desktop.warnings.back().text.toStdString();
+        };
+        const std::optional<std::string> warning =
+            c.asAnotherUser ? testing::RunUnprivileged(warn) : warn();
+        ASSERT_TRUE(warning.has_value());
+        EXPECT_EQ(QString::fromStdString(*warning),
+                  QStringLiteral("无法导出到“%1”：%2").arg(FolderText(c.file), c.reason));
         EXPECT_EQ(testing::FileContents(disk / "old.csv"), "old");
         EXPECT_EQ(Entries(disk), std::set<fs::path>{"old.csv"});
+        EXPECT_TRUE(fs::is_empty(locked));
     }
+    EXPECT_EQ(desktop.warnings.back().caption, "导出结果");
 
     Search({{many.front()}, {}});
     EXPECT_TRUE(Export(disk / "old.csv"));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -22,7 +23,15 @@ using testing::RowFor;
 using testing::TempDir;
 
 const QString kReplacesListed = QStringLiteral("目标文件夹中的同名文件也在列表中，不会覆盖它");
-const QString kChanged = QStringLiteral("搜索之后文件已被替换或修改");
+const QString kChanged = QStringLiteral("搜索之后文件已被修改");
+const QString kReplaced = QStringLiteral("搜索之后该路径已指向另一个文件");
+const QString kGone = QStringLiteral("文件已不存在或无法访问");
+const QString kFolderGone = QStringLiteral("文件夹不存在或无法访问");
+const QString kFolderReplaced = QStringLiteral("搜索之后该文件夹已被另一个取代");
+
+std::size_t Index(int row) {
+    return static_cast<std::size_t>(row);
+}
 
 class ListedFilesTest : public ::testing::Test {
   protected:
@@ -61,6 +70,44 @@ class ListedFilesTest : public ::testing::Test {
 
     QString Line(const std::string& relative, const QString& reason) const {
         return FolderText(root / relative) + QStringLiteral("：") + reason;
+    }
+
+    // Puts a link to another folder, which holds another x.doc, in the place of d.
+    void SwapFolderForLink() {
+        Write("elsewhere/x.doc", "another document");
+        fs::rename(root / "d", root / "d-moved");
+        fs::create_directory_symlink(root / "elsewhere", root / "d");
+    }
+
+    // A change made after the search to the second of the rows "ok.doc" and "d/x.doc", and why an
+    // action refuses that row then, "" when it goes ahead.
+    struct RowChange {
+        const char* name;
+        std::function<void()> make;
+        QString reason;
+    };
+
+    // Runs `command`, which opens what `opens` makes of each row's path, on both rows after each
+    // change; a refusal opens only the first and names the second under `heading`.
+    void ExpectOpenings(const std::vector<RowChange>& changes, unsigned command,
+                        const std::function<fs::path(const fs::path&)>& opens,
+                        const QString& heading) {
+        for (const RowChange& change : changes) {
+            SCOPED_TRACE(change.name);
+            StartCase({"ok.doc", "d/x.doc"});
+            const std::vector<fs::path> opened{opens(root / "ok.doc"), opens(root / "d/x.doc")};
+            change.make();
+            view.selectAll();
+            view.OnCommand(command);
+            if (change.reason.isEmpty()) {
+                EXPECT_EQ(desktop.opened, opened);
+                EXPECT_EQ(Warning(), "");
+                continue;
+            }
+            EXPECT_EQ(desktop.opened, std::vector<fs::path>{opened.front()});
+            EXPECT_EQ(Warning(), heading + u'\n' + Line("d/x.doc", change.reason));
+            EXPECT_EQ(testing::SelectedRows(view), std::vector<int>{1});
+        }
     }
 
     TempDir temp;
@@ -104,35 +151,101 @@ TEST_F(ListedFilesTest, CopyOfSameNamedRowsNeverReplacesAListedDocument) {
         for (const int row : c.refused) {
             lines << Line(c.listed[static_cast<std::size_t>(row)], kReplacesListed);
         }
-        EXPECT_EQ(Warning().section(u'\n', 1), lines.join(u'\n'));
-        if (!c.refused.empty()) {
+        // A row that a lower one of its name superseded is named too, but not as refused.
+        if (c.refused.empty()) {
+            EXPECT_FALSE(Warning().contains(kReplacesListed));
+        } else {
+            EXPECT_EQ(Warning().section(u'\n', 1), lines.join(u'\n'));
             EXPECT_EQ(testing::SelectedRows(view), c.refused);
         }
     }
 }
 
-TEST_F(ListedFilesTest, ActionsRefuseARowWhosePathNowLeadsToAnotherFile) {
-    const std::vector<std::pair<const char*, std::function<void()>>> changes{
-        {"file replaced",
-         [this] { fs::rename(Write("d/x.doc.new", "d/x.doc"), root / "d/x.doc"); }},
-        {"folder swapped for a link",
+// Of selected files that share a name, the folder gets the lowest row's; the message names every
+// other one and the row that took its place.
+TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTookThePlaceOf) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> listed;              // all selected
+        std::function<void()> change;                 // after listing
+        std::string expectedThere;                    // what t/x.doc holds afterwards
+        std::vector<std::pair<int, int>> superseded;  // row, and the row that took its place
+        std::vector<int> gone;                        // rows whose files were deleted
+    };
+    const std::vector<Case> cases{
+        {"two", {"a/x.doc", "b/x.doc"}, [] {}, "b/x.doc", {{0, 1}}, {}},
+        {"three among others",
+         {"a/x.doc", "y.doc", "b/x.doc", "z.doc", "c/x.doc"},
+         [] {},
+         "c/x.doc",
+         {{0, 4}, {2, 4}},
+         {}},
+        {"the lowest gone",
+         {"a/x.doc", "b/x.doc", "c/x.doc"},
+         [this] { fs::remove(root / "c/x.doc"); },
+         "b/x.doc",
+         {{0, 1}},
+         {2}},
+        {"one file under two names",
+         {"a/x.doc"},
          [this] {
-             Write("elsewhere/x.doc", "another document");
-             fs::rename(root / "d", root / "d-moved");
-             fs::create_directory_symlink(root / "elsewhere", root / "d");
-         }},
-        {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }},
+             fs::create_directories(root / "b");
+             fs::create_hard_link(root / "a/x.doc", root / "b/x.doc");
+             view.AddResultRow(RowFor(root / "b/x.doc"));
+         },
+         "a/x.doc",
+         {},
+         {}},
+        {"no two alike", {"a/x.doc", "y.doc"}, [] {}, "a/x.doc", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartCase(c.listed);
+        c.change();
+        view.selectAll();
+        CopySelectionInto("t");
+
+        EXPECT_EQ(Read("t/x.doc"), c.expectedThere);
+        QStringList paragraphs;
+        std::vector<int> notCopied = c.gone;
+        for (const int row : c.gone) {
+            paragraphs << "以下 1 个文件未能复制：\n" + Line(c.listed.at(Index(row)), kGone);
+        }
+        if (!c.superseded.empty()) {
+            QStringList lines{
+                QStringLiteral("以下 %1 个文件没有复制，因为下方选中的同名文件取代了它们：")
+                    .arg(c.superseded.size())};
+            for (const auto& [row, by] : c.superseded) {
+                lines << Line(c.listed.at(Index(row)),
+                              QStringLiteral("由第 %1 行的同名文件取代").arg(by + 1));
+                notCopied.push_back(row);
+            }
+            paragraphs << lines.join(u'\n');
+        }
+        EXPECT_EQ(Warning(), paragraphs.join("\n\n"));
+        if (!notCopied.empty()) {
+            std::sort(notCopied.begin(), notCopied.end());
+            EXPECT_EQ(testing::SelectedRows(view), notCopied);
+        }
+    }
+}
+
+TEST_F(ListedFilesTest, CopyAndDeleteRefuseARowWhoseFileIsNotTheOneListedAsItWas) {
+    const std::vector<RowChange> changes{
+        {"file replaced", [this] { fs::rename(Write("d/x.doc.new", "d/x.doc"), root / "d/x.doc"); },
+         kReplaced},
+        {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
+        {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }, kChanged},
     };
     const std::vector<std::pair<unsigned, const char*>> actions{
-        {ID_SHELL_OPEN, "以下 1 个文件未能打开："},
         {ID_COPY_TO, "以下 1 个文件未能复制："},
         {ID_DELETE_FILE, "以下 1 个文件未能删除："},
     };
-    for (const auto& [change, make] : changes) {
+    for (const RowChange& change : changes) {
         for (const auto& [action, heading] : actions) {
-            SCOPED_TRACE(std::string(change) + ", command " + std::to_string(action));
+            SCOPED_TRACE(std::string(change.name) + ", command " + std::to_string(action));
             StartCase({"ok.doc", "d/x.doc"});
-            make();
+            change.make();
             const std::string before = Read("d/x.doc");
             view.selectAll();
             if (action == ID_COPY_TO) {
@@ -144,15 +257,63 @@ TEST_F(ListedFilesTest, ActionsRefuseARowWhosePathNowLeadsToAnotherFile) {
             }
 
             EXPECT_EQ(Read("d/x.doc"), before);
-            EXPECT_EQ(Warning(), QString::fromUtf8(heading) + u'\n' + Line("d/x.doc", kChanged));
+            EXPECT_EQ(Warning(),
+                      QString::fromUtf8(heading) + u'\n' + Line("d/x.doc", change.reason));
             EXPECT_EQ(view.Results().RowAt(testing::SelectedRows(view).at(0)).path,
                       root / "d/x.doc");
             EXPECT_EQ(testing::SelectedRows(view).size(), 1U);
-            if (action == ID_SHELL_OPEN) {
-                EXPECT_EQ(desktop.opened, std::vector<fs::path>{root / "ok.doc"});
-            }
         }
     }
+}
+
+// The document's program finds it by its path: one the user edited since the search is still
+// the listed document, and opens.
+TEST_F(ListedFilesTest, OpenRefusesOnlyARowWhosePathLeadsToAnotherFileOrToNothing) {
+    ExpectOpenings(
+        {
+            {"untouched", [] {}, ""},
+            {"written since", [this] { Write("d/x.doc", "d/x.doc edited and saved again"); }, ""},
+            {"replaced", [this] { fs::rename(Write("d/x.doc.new", "new"), root / "d/x.doc"); },
+             kReplaced},
+            {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
+            {"deleted", [this] { fs::remove(root / "d/x.doc"); }, kGone},
+        },
+        ID_SHELL_OPEN, [](const fs::path& file) { return file; }, "以下 1 个文件未能打开：");
+}
+
+// The folder is known by its own identity, so it opens after its document left it, and another
+// folder under its name does not.
+TEST_F(ListedFilesTest, OpenFolderRefusesAFolderThatIsNotTheOneSearched) {
+    ExpectOpenings(
+        {
+            {"untouched", [] {}, ""},
+            {"document deleted", [this] { fs::remove(root / "d/x.doc"); }, ""},
+            {"document replaced",
+             [this] { fs::rename(Write("d/x.doc.new", "new"), root / "d/x.doc"); }, ""},
+            {"folder moved and linked back",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 fs::create_directory_symlink(root / "d-moved", root / "d");
+             },
+             ""},
+            {"folder made anew",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 Write("d/x.doc", "d/x.doc");
+             },
+             kFolderReplaced},
+            {"folder swapped for a link elsewhere", [this] { SwapFolderForLink(); },
+             kFolderReplaced},
+            {"folder now a file",
+             [this] {
+                 fs::rename(root / "d", root / "d-moved");
+                 Write("d", "a file by the folder's name");
+             },
+             kFolderReplaced},
+            {"folder gone", [this] { fs::remove_all(root / "d"); }, kFolderGone},
+        },
+        ID_OPEN_FOLDER, [](const fs::path& file) { return file.parent_path(); },
+        "以下 1 个文件所在的文件夹未能打开：");
 }
 
 TEST_F(ListedFilesTest, EveryActionNamesTheFilesThatFailedAndWhy) {
@@ -169,9 +330,9 @@ TEST_F(ListedFilesTest, EveryActionNamesTheFilesThatFailedAndWhy) {
          [this] { desktop.unopenable = {root / "b/two.doc"}; }, "以下 1 个文件未能打开：",
          "没有可以打开它的程序"},
         {"open folder that is gone", ID_OPEN_FOLDER, [this] { fs::remove_all(root / "b"); },
-         "以下 1 个文件所在的文件夹未能打开：", "所在文件夹已不存在"},
+         "以下 1 个文件所在的文件夹未能打开：", kFolderGone},
         {"copy of a file that is gone", ID_COPY_TO, [this] { fs::remove(root / "b/two.doc"); },
-         "以下 1 个文件未能复制：", "文件已不存在或无法访问"},
+         "以下 1 个文件未能复制：", kGone},
         {"copy onto a folder of its name", ID_COPY_TO,
          [this] { fs::create_directories(root / "t/two.doc"); }, "以下 1 个文件未能复制：",
          "不是文件"},

@@ -4,14 +4,19 @@
 #include <QGuiApplication>
 #include <QTableWidget>
 #include <QTest>
+#include <filesystem>
+#include <functional>
 
 #include "results/not_examined_dialog.h"
 #include "results/not_examined_indicator.h"
+#include "results/path_text.h"
 #include "tests/results/results_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvor::results {
 namespace {
 
+namespace fs = std::filesystem;
 using scan::NotExaminedReason;
 
 TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
@@ -103,30 +108,65 @@ TEST(NotExaminedIndicatorTest, NoNoteAfterAFullyExaminedSearchNorWhileANewOneRun
     EXPECT_EQ(window.findChild<NotExaminedDialog*>(), nullptr);
 }
 
-TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPaths) {
+TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPathsAndSayWhyTheyFailed) {
     testing::FakeDesktop desktop;
-    NotExaminedDialog dialog({{"/d/a.doc", NotExaminedReason::Locked},
-                              {"/d/b.doc", NotExaminedReason::TooShort},
-                              {"/e/closed", NotExaminedReason::FolderNotListed}},
+    const testing::TempDir temp;
+    const fs::path d = temp.MakeDir("d");
+    const fs::path e = temp.MakeDir("e");
+    const fs::path gone = temp.Path() / "gone";
+    NotExaminedDialog dialog({{d / "a.doc", NotExaminedReason::Locked},
+                              {d / "b.doc", NotExaminedReason::TooShort},
+                              {e / "closed", NotExaminedReason::FolderNotListed},
+                              {gone / "c.doc", NotExaminedReason::Locked}},
                              nullptr);
     dialog.OnRightClick(QPoint(5, 5));
     EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";
 
+    const auto line = [](const fs::path& folder, const char* reason) {
+        return DisplayText(folder) + QStringLiteral("：") + QString::fromUtf8(reason);
+    };
     struct Case {
         const char* name;
         std::vector<int> rows;
         unsigned choice;
-        std::vector<std::filesystem::path> opened;
+        std::function<void()> arrange;
+        std::vector<fs::path> opened;
         QString clipboard;
+        QString warning;  // "" for none
     };
     const std::vector<Case> cases{
-        {"open folders, each once", {0, 1, 2}, 1, {"/d", "/e"}, ""},
-        {"copy paths", {0, 2}, 2, {}, "/d/a.doc\n/e/closed"},
-        {"menu closed", {0}, 0, {}, ""},
+        {"open folders, each once", {0, 1, 2}, 1, [] {}, {d, e}, "", ""},
+        {"open folders, one gone and one without a program",
+         {0, 2, 3},
+         1,
+         [&] { desktop.unopenable = {e}; },
+         {d, e},
+         "",
+         "以下 2 个文件夹未能打开：\n" + line(e, "没有可以打开它的程序") + u'\n' +
+             line(gone, "文件夹不存在或无法访问")},
+        {"copy paths",
+         {0, 2},
+         2,
+         [] {},
+         {},
+         DisplayText(d / "a.doc") + u'\n' + DisplayText(e / "closed"),
+         ""},
+        {"copy paths while the clipboard is held",
+         {0, 2},
+         2,
+         [&] { desktop.clipboardHeld = true; },
+         {},
+         "",
+         "未能复制 2 个路径：剪贴板不可用，可能正被其他程序占用"},
+        {"menu closed", {0}, 0, [] {}, {}, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         desktop.opened.clear();
+        desktop.warnings.clear();
+        desktop.unopenable.clear();
+        desktop.clipboardHeld = false;
+        c.arrange();
         desktop.menuChoice = c.choice;
         QGuiApplication::clipboard()->clear();
         const QTableWidget& table = dialog.Table();
@@ -140,6 +180,13 @@ TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPaths) {
                                             {1, "打开所在文件夹"}, {2, "复制路径"}}));
         EXPECT_EQ(desktop.opened, c.opened);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), c.clipboard);
+        if (c.warning.isEmpty()) {
+            EXPECT_TRUE(desktop.warnings.empty());
+        } else {
+            ASSERT_EQ(desktop.warnings.size(), 1U);
+            EXPECT_EQ(desktop.warnings.back().text, c.warning);
+            EXPECT_EQ(desktop.warnings.back().parent, &dialog);
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QString>
 #include <QStringList>
@@ -74,6 +76,13 @@ class FakeDesktop {
             saveTitles.push_back(title);
             return NextAnswer(saveAnswers);
         };
+        hooks.copyToClipboard = [this](const QString& text) {
+            if (clipboardHeld) {
+                return false;
+            }
+            QGuiApplication::clipboard()->setText(text);
+            return true;
+        };
         previous_ = results::InstallDesktopHooks(std::move(hooks));
     }
     ~FakeDesktop() { results::InstallDesktopHooks(std::move(previous_)); }
@@ -84,6 +93,7 @@ class FakeDesktop {
     unsigned menuChoice = 0;  // the command a shown menu returns; 0 closes it without a choice
     std::vector<std::filesystem::path> unopenable;  // paths the desktop has no program for
     std::deque<QString> saveAnswers;  // the file names the save dialog gives, then it cancels
+    bool clipboardHeld = false;       // another program holds the clipboard: it takes no text
 
     std::vector<Pick> picks;
     std::vector<Message> messages;
@@ -112,13 +122,14 @@ inline QString FolderText(const std::filesystem::path& folder) {
 
 // A row for `path` as a search would list it, with made-up size and times in its cells (the times
 // are 2008-03-05 09:07:02 and 2009-06-30 17:45:02 in Shanghai, where the tests run); it knows its
-// file as it is now, when there is one.
+// file and folder as they are now, when there are.
 inline scan::ResultRow RowFor(const std::filesystem::path& path) {
     return {.path = path,
             .size = 1536,
             .creationTime = 1204679222,
             .lastWriteTime = 1246355102,
-            .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{})};
+            .fingerprint = platform::FingerprintOf(path).value_or(platform::FileFingerprint{}),
+            .folderIdentity = platform::IdentityOf(path.parent_path())};
 }
 
 inline std::string FileContents(const std::filesystem::path& path) {

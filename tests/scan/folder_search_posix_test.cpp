@@ -70,6 +70,10 @@ TEST_F(FolderSearchTest, DeliversRowsInWalkOrderDepthFirst) {
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), (Paths{"a.doc", "s/b.doc", "z.doc"}));
     EXPECT_EQ(sink_.rows[1].path, dir_.Path() / "s" / "b.doc");
     EXPECT_EQ(platform::PathText(sink_.rows[1].path), (dir_.Path() / "s" / "b.doc").native());
+    for (const ResultRow& row : sink_.rows) {
+        EXPECT_EQ(row.folderIdentity, platform::IdentityOf(row.path.parent_path())) << row.path;
+    }
+    EXPECT_NE(sink_.rows[0].folderIdentity, sink_.rows[1].folderIdentity);
     EXPECT_EQ(progress.foldersListed, 2u);
     EXPECT_EQ(progress.documentsExamined, 4u);
     EXPECT_EQ(progress.documentsMarked, 3u);
