@@ -60,7 +60,9 @@ class PrintingSink final : public scan::SearchSink {
         if (rowsShareTheTerminal_) {
             progressLine_.Erase();
         }
-        out_ << RowLine(++rowsPrinted_, row, format_);
+        // Held in a buffer, a row would reach a reader that stops at the first only once the whole
+        // tree is walked, and would be lost to a signal that ends the program.
+        out_ << RowLine(++rowsPrinted_, row, format_) << std::flush;
         output_.Healthy();
     }
 

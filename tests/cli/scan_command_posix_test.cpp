@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/scan_command.h"
@@ -177,6 +179,71 @@ TEST_F(ScanCommandTest, KeepsTheRowsFoundWhenTheSearchStopsEarly) {
     EXPECT_EQ(err.str(),
               "kalvor-scan: the search stopped early: std::bad_alloc; what was printed is what it "
               "found until then\n");
+}
+
+// Holds what is written until it is flushed, as standard output does when it is a pipe or a file.
+class HoldingBuffer final : public std::streambuf {
+  public:
+    const std::string& Held() const { return held_; }
+    const std::string& Delivered() const { return delivered_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            held_ += traits_type::to_char_type(c);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        held_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override {
+        delivered_ += std::exchange(held_, {});
+        return 0;
+    }
+
+  private:
+    std::string held_;
+    std::string delivered_;
+};
+
+// Each row reaches standard output before the search goes on: a reader that stops at the first
+// does not wait for the whole tree, and a program ended meanwhile has lost none.
+TEST_F(ScanCommandTest, WritesEachRowOutBeforeTheSearchGoesOn) {
+    const fs::path folder = dir_.MakeDir("tree");
+    const std::vector<scan::ResultRow> found = {
+        {.path = folder / "a.doc",
+         .size = 1536,
+         .creationTime = {},
+         .lastWriteTime = kModified,
+         .fingerprint = {}},
+        {.path = folder / "b.doc",
+         .size = 2048,
+         .creationTime = {},
+         .lastWriteTime = kModified,
+         .fingerprint = {}},
+    };
+    for (const std::string format : {"text", "json", "csv"}) {
+        SCOPED_TRACE(format);
+        HoldingBuffer buffer;
+        std::ostream out(&buffer);
+        std::ostringstream err;
+        std::vector<std::string> heldAfterRows;
+        const ScanEnvironment environment{
+            .search = [&](const fs::path&, scan::SearchSink& sink, const scan::SearchOptions&) {
+                for (const scan::ResultRow& row : found) {
+                    sink.AddResultRow(row);
+                    heldAfterRows.push_back(buffer.Held());
+                }
+                return scan::SearchProgress{
+                    .foldersListed = 1, .documentsExamined = 2, .documentsMarked = 2};
+            }};
+        const std::vector<std::string> args = {"--format", format, folder.native()};
+        EXPECT_EQ(RunScanCommand(args, out, err, environment), 0);
+        EXPECT_EQ(heldAfterRows, std::vector<std::string>(found.size()));
+        EXPECT_GE(Lines(buffer.Delivered()).size(), found.size());
+    }
 }
 
 // What kalvor-scan wrote and how it ended, run by the shell with `redirections`.
