@@ -189,7 +189,9 @@ const std::string_view kHelp =
     "\n"
     "Exit status: 0 when at least one marked document was found, 1 when none was, 2 when the\n"
     "command line is wrong, FOLDER is not a folder that can be read, the output could not be\n"
-    "written, or the search stopped early (the documents printed are those found until then).\n"
+    "written, or the search stopped early (the documents printed are those found until then);\n"
+    "129, 130 or 143 (128 plus the signal) when SIGHUP, SIGINT (Ctrl+C) or SIGTERM stopped it,\n"
+    "the documents found until then all printed.\n"
     "\n"
     "More in the manual page: man kalvor-scan\n";
 

@@ -18,6 +18,8 @@ namespace {
 constexpr int kExitFound = 0;
 constexpr int kExitNoneFound = 1;
 constexpr int kExitTrouble = 2;
+// Plus the signal, as a shell reports a command that a signal ended.
+constexpr int kExitSignalled = 128;
 
 // Remembers why `out` first failed; errno still holds the reason right after the failed write.
 class OutputCheck {
@@ -41,8 +43,8 @@ class OutputCheck {
 
 // Prints each marked document as it is found, and each document not examined and each folder not
 // listed when asked to; counts the folders not listed, keeps the status line and notes whether
-// the output failed or the search stopped early. A failed output ends the search: nothing more
-// could be told.
+// the output failed, the search stopped early or a signal stopped it. A failed output ends the
+// search: nothing more could be told.
 class PrintingSink final : public scan::SearchSink {
   public:
     PrintingSink(std::ostream& out, std::ostream& err, OutputCheck& output,
@@ -54,13 +56,16 @@ class PrintingSink final : public scan::SearchSink {
                         DocumentsCountedAs(arguments.types)),
           listNotExamined_(arguments.listNotExamined),
           rowsShareTheTerminal_(environment.outputIsTerminal),
-          format_(arguments.format) {}
+          format_(arguments.format),
+          stopSignal_(environment.stopSignal) {}
 
     void AddResultRow(const scan::ResultRow& row) override {
         if (rowsShareTheTerminal_) {
             progressLine_.Erase();
         }
-        out_ << RowLine(++rowsPrinted_, row, format_);
+        // Held in a buffer, a row would reach a reader that stops at the first only once the whole
+        // tree is walked, and would be lost to a signal that ends the program.
+        out_ << RowLine(++rowsPrinted_, row, format_) << std::flush;
         output_.Healthy();
     }
 
@@ -85,10 +90,22 @@ class PrintingSink final : public scan::SearchSink {
 
     void NoteSearchFailed(const std::string& what) override { searchFailure_ = what; }
 
-    bool StopRequested() override { return !output_.Healthy(); }
+    // A signal counts once the search has been asked to stop for it: everything told before is
+    // what it found until then, and one that comes after the last question stops nothing.
+    bool StopRequested() override {
+        if (!output_.Healthy()) {
+            return true;
+        }
+        if (stoppedBy_ == 0) {
+            stoppedBy_ = stopSignal_();
+        }
+        return stoppedBy_ != 0;
+    }
 
     std::size_t FoldersNotListed() const { return foldersNotListed_; }
     const std::optional<std::string>& SearchFailure() const { return searchFailure_; }
+    // The signal that stopped the search, 0 when none did.
+    int StoppedBy() const { return stoppedBy_; }
     void EraseProgress() { progressLine_.Erase(); }
 
   private:
@@ -99,6 +116,8 @@ class PrintingSink final : public scan::SearchSink {
     bool listNotExamined_;
     bool rowsShareTheTerminal_;
     OutputFormat format_;
+    const std::function<int()>& stopSignal_;
+    int stoppedBy_ = 0;
     std::size_t rowsPrinted_ = 0;
     std::size_t foldersNotListed_ = 0;
     std::optional<std::string> searchFailure_;
@@ -127,7 +146,12 @@ int CheckedStatus(std::ostream& out, std::ostream& err, OutputCheck& output, int
 
 void PrintSummary(std::ostream& err, const scan::SearchProgress& progress, const PrintingSink& sink,
                   const scan::DocumentTypes& types) {
-    err << "一共找到 " << progress.documentsMarked << " 个符合要求的文件！\n";
+    // "一共" (in all) would claim a complete search; a stopped one says so, as the window does.
+    if (sink.StoppedBy() != 0) {
+        err << "搜索已取消，已找到 " << progress.documentsMarked << " 个符合要求的文件。\n";
+    } else {
+        err << "一共找到 " << progress.documentsMarked << " 个符合要求的文件！\n";
+    }
     if (progress.documentsNotExamined > 0) {
         err << "另有 " << progress.documentsNotExamined
             << (types == scan::DocumentTypes()
@@ -175,6 +199,9 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     }
     if (!arguments.quiet) {
         PrintSummary(err, progress, sink, arguments.types);
+    }
+    if (sink.StoppedBy() != 0) {
+        return kExitSignalled + sink.StoppedBy();
     }
     return progress.documentsMarked > 0 ? kExitFound : kExitNoneFound;
 }

@@ -1,18 +1,26 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/scan_command.h"
 #include "kalvor/version.h"
+#include "platform/posix/unique_fd.h"
 #include "tests/support/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -179,6 +187,73 @@ TEST_F(ScanCommandTest, KeepsTheRowsFoundWhenTheSearchStopsEarly) {
               "found until then\n");
 }
 
+// Holds what is written until it is flushed, as standard output does when it is a pipe or a file.
+class HoldingBuffer final : public std::streambuf {
+  public:
+    const std::string& Held() const { return held_; }
+    const std::string& Delivered() const { return delivered_; }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            held_ += traits_type::to_char_type(c);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        held_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override {
+        delivered_ += std::exchange(held_, {});
+        return 0;
+    }
+
+  private:
+    std::string held_;
+    std::string delivered_;
+};
+
+// Each row reaches standard output before the search goes on: a reader that stops at the first
+// does not wait for the whole tree, and a program ended meanwhile has lost none.
+TEST_F(ScanCommandTest, WritesEachRowOutBeforeTheSearchGoesOn) {
+    const fs::path folder = dir_.MakeDir("tree");
+    const std::vector<scan::ResultRow> found = {
+        {.path = folder / "a.doc",
+         .size = 1536,
+         .creationTime = {},
+         .lastWriteTime = kModified,
+         .fingerprint = {},
+         .folderIdentity = {}},
+        {.path = folder / "b.doc",
+         .size = 2048,
+         .creationTime = {},
+         .lastWriteTime = kModified,
+         .fingerprint = {},
+         .folderIdentity = {}},
+    };
+    for (const std::string format : {"text", "json", "csv"}) {
+        SCOPED_TRACE(format);
+        HoldingBuffer buffer;
+        std::ostream out(&buffer);
+        std::ostringstream err;
+        std::vector<std::string> heldAfterRows;
+        const ScanEnvironment environment{
+            .search = [&](const fs::path&, scan::SearchSink& sink, const scan::SearchOptions&) {
+                for (const scan::ResultRow& row : found) {
+                    sink.AddResultRow(row);
+                    heldAfterRows.push_back(buffer.Held());
+                }
+                return scan::SearchProgress{
+                    .foldersListed = 1, .documentsExamined = 2, .documentsMarked = 2};
+            }};
+        const std::vector<std::string> args = {"--format", format, folder.native()};
+        EXPECT_EQ(RunScanCommand(args, out, err, environment), 0);
+        EXPECT_EQ(heldAfterRows, std::vector<std::string>(found.size()));
+        EXPECT_GE(Lines(buffer.Delivered()).size(), found.size());
+    }
+}
+
 // What kalvor-scan wrote and how it ended, run by the shell with `redirections`.
 struct ShellRun {
     int status = -1;
@@ -243,6 +318,154 @@ TEST_F(ScanCommandTest, KeepsAStatusLineOnlyWhereAskedFor) {
         } else {
             EXPECT_EQ(run.err, expected);
         }
+    }
+}
+
+// The ends of a pipe, closed when they go.
+struct Pipe {
+    platform::UniqueFd read;
+    platform::UniqueFd write;
+};
+
+Pipe MakePipe() {
+    std::array<int, 2> ends{-1, -1};
+    EXPECT_EQ(pipe2(ends.data(), O_CLOEXEC), 0);
+    return {platform::UniqueFd(ends[0]), platform::UniqueFd(ends[1])};
+}
+
+// Reads from `fd` up to the end of `lines` lines, or fewer when nothing comes for half a minute,
+// so that a command that writes none while it waits for its other output cannot hang the test.
+std::string ReadLines(int fd, std::size_t lines) {
+    std::string text;
+    pollfd readable{.fd = fd, .events = POLLIN, .revents = 0};
+    char byte = 0;
+    while (lines > 0 && poll(&readable, 1, 30'000) == 1 && read(fd, &byte, 1) == 1) {
+        text += byte;
+        lines -= byte == '\n' ? 1 : 0;
+    }
+    return text;
+}
+
+std::string ReadToTheEnd(int fd) {
+    std::string text;
+    std::array<char, 4096> chunk;
+    for (ssize_t got; (got = read(fd, chunk.data(), chunk.size())) > 0;) {
+        text.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+// Starts kalvor-scan with `arguments`, writing to `out` and `err`, with the stop signals at their
+// default action whatever this test inherited (a shell running it in the background ignores
+// SIGINT). Returns its process id, or -1.
+pid_t StartExecutable(const std::vector<std::string>& arguments, int out, int err) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaddset(&signals, stop);
+    }
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    std::vector<std::string> words{KALVOR_SCAN_EXECUTABLE};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned =
+        posix_spawn(&pid, KALVOR_SCAN_EXECUTABLE, &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? pid : -1;
+}
+
+// A signal stops the search, which keeps what it found. Standard error is a pipe of one page that
+// is read only after the signal, and the files that cannot be examined, walked after the marked
+// ones, say more than fits into it: so the search is still running when the signal comes,
+// however fast it is.
+TEST_F(ScanCommandTest, KeepsWhatItFoundWhenASignalStopsIt) {
+    constexpr std::size_t kMarked = 5;
+    for (std::size_t i = 0; i < kMarked; ++i) {
+        WriteMarked("tree/m" + std::to_string(i) + ".doc");
+    }
+    const int pageSize = static_cast<int>(sysconf(_SC_PAGESIZE));
+    // Every line about a file not examined is longer than 32 bytes.
+    const std::size_t unreadable = 2 * static_cast<std::size_t>(pageSize) / 32;
+    for (std::size_t i = 0; i < unreadable; ++i) {
+        dir_.WriteText(
+            "tree/n" + std::string(5 - std::to_string(i).size(), '0') + std::to_string(i) + ".doc",
+            "not a compound file");
+    }
+    const std::string tree = (dir_.Path() / "tree").native();
+    struct Case {
+        int signal;
+        std::vector<std::string> options;
+        std::size_t headerLines;
+    };
+    const std::vector<Case> cases = {
+        {SIGINT, {"--jobs", "1"}, 0},
+        {SIGTERM, {"--jobs", "4", "--format", "json"}, 0},
+        {SIGHUP, {"--format", "csv", "--progress"}, 1},
+    };
+    for (const auto& [signal, options, headerLines] : cases) {
+        SCOPED_TRACE(signal);
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"--not-examined", tree});
+        Pipe out = MakePipe();
+        Pipe err = MakePipe();
+        ASSERT_EQ(fcntl(err.read.Get(), F_SETPIPE_SZ, pageSize), pageSize);
+        const pid_t pid = StartExecutable(arguments, out.write.Get(), err.write.Get());
+        ASSERT_GT(pid, 0);
+        out.write = platform::UniqueFd();
+        err.write = platform::UniqueFd();
+
+        std::string outText = ReadLines(out.read.Get(), headerLines + 1);
+        EXPECT_EQ(Lines(outText).size(), headerLines + 1) << "no row came while the search ran";
+        kill(pid, signal);
+        const std::string errText = ReadToTheEnd(err.read.Get());
+        outText += ReadToTheEnd(out.read.Get());
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+
+        // Every row found until then, in order, each whole.
+        ASSERT_TRUE(outText.ends_with('\n')) << outText;
+        const std::vector<std::string> lines = Lines(outText);
+        const std::size_t rows = lines.size() - headerLines;
+        for (std::size_t row = 1; row <= rows; ++row) {
+            const std::string& line = lines[headerLines + row - 1];
+            const std::size_t number = line.find_first_of("0123456789");
+            ASSERT_NE(number, std::string::npos) << line;
+            EXPECT_EQ(std::stoul(line.substr(number)), row) << line;
+        }
+        // Every file not examined until then, told and counted; the search did not go on to the
+        // end.
+        const std::vector<std::string> errLines = Lines(errText);
+        const auto notExamined = static_cast<std::size_t>(
+            std::count_if(errLines.begin(), errLines.end(), [](const std::string& line) {
+                return line.find("not-examined") != std::string::npos;
+            }));
+        EXPECT_LT(notExamined, unreadable);
+        std::string summary =
+            "搜索已取消，已找到 " + std::to_string(rows) + " 个符合要求的文件。\n";
+        if (notExamined > 0) {
+            summary += "另有 " + std::to_string(notExamined) +
+                       " 个 .doc 文件无法检查（只读、被锁定、不是 Word 97-2003 文档等）。\n";
+        }
+        ASSERT_TRUE(errText.ends_with(summary)) << errText;
+        // On a line of its own, any status line blanked out before it.
+        const std::string before = errText.substr(0, errText.size() - summary.size());
+        EXPECT_TRUE(before.empty() || before.ends_with('\n') || before.ends_with('\r')) << before;
     }
 }
 
