@@ -17,10 +17,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cm
 cmake --build "$build" -j "$(nproc)"
 
 scratch=$(mktemp -d)
+# wineserver -k only asks the server to end; it may still be writing into the prefix until -w
+# sees it gone. A scratch folder left behind is no failed test.
 cleanup() {
     WINEPREFIX="$scratch/prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$scratch/prefix" wineserver -w 2>/dev/null || true
     chmod -R u+w "$scratch" 2>/dev/null || true
-    rm -rf "$scratch"
+    rm -rf "$scratch" || echo "note: could not remove $scratch" >&2
 }
 trap cleanup EXIT
 
