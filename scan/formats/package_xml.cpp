@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <utility>
@@ -14,8 +15,13 @@ namespace {
 // data streams through without being kept, and no tag, attribute or nesting of a real document
 // comes near this.
 constexpr std::size_t kMaxParserMemory = 32 * 1024 * 1024;
-// How much inflated XML goes to the parser at a time.
-constexpr int kChunk = 64 * 1024;
+// How much inflated XML goes to the parser at a time, unless it holds a token unfinished: expat
+// scans an unfinished token again from its start whenever more bytes come, so a token of megabytes
+// fed a fixed chunk at a time costs time that grows with its square (seconds for a package of a
+// hundred kilobytes). Chunks a quarter as long as what came since the parser last told anything
+// make that linear, and leave the longest token the parser can hold as it was.
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kLargestChunk = kMaxParserMemory / 4;
 // Cannot occur in XML, so never inside a namespace name.
 constexpr XML_Char kNamespaceSeparator = '\x01';
 
@@ -141,6 +147,7 @@ void XmlReader::Begin(XmlHandler& handler) {
     }
     handler_ = &handler;
     end_ = XmlEnd::Finished;
+    unreported_ = 0;
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &OnStart, &OnEnd);
     XML_SetCharacterDataHandler(parser_, &OnText);
@@ -150,17 +157,19 @@ void XmlReader::Begin(XmlHandler& handler) {
 
 std::span<std::uint8_t> XmlReader::Room() {
     const ChargedTo charged(memoryHeld_);
-    void* room = XML_GetBuffer(parser_, kChunk);
+    const std::size_t chunk = std::clamp(unreported_ / 4, kChunk, kLargestChunk);
+    void* room = XML_GetBuffer(parser_, static_cast<int>(chunk));
     if (room == nullptr) {
         end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
                                                                 : XmlEnd::Malformed;
         return {};
     }
-    return {static_cast<std::uint8_t*>(room), static_cast<std::size_t>(kChunk)};
+    return {static_cast<std::uint8_t*>(room), chunk};
 }
 
 bool XmlReader::Take(std::size_t length, bool last) {
     const ChargedTo charged(memoryHeld_);
+    unreported_ += length;
     if (XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE) ==
         XML_STATUS_ERROR) {
         if (end_ == XmlEnd::Finished) {
@@ -187,16 +196,22 @@ void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
 
 void XmlReader::OnStart(void* self, const char* name, const char** attributes) {
     const auto [space, local] = SplitName(name);
-    static_cast<XmlReader*>(self)->handler_->StartElement(space, local, attributes);
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->StartElement(space, local, attributes);
 }
 
 void XmlReader::OnEnd(void* self, const char* name) {
     const auto [space, local] = SplitName(name);
-    static_cast<XmlReader*>(self)->handler_->EndElement(space, local);
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->EndElement(space, local);
 }
 
 void XmlReader::OnText(void* self, const char* text, int length) {
-    static_cast<XmlReader*>(self)->handler_->Text({text, static_cast<std::size_t>(length)});
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->Text({text, static_cast<std::size_t>(length)});
 }
 
 void XmlReader::OnDoctype(void* self, const char* /*name*/, const char* /*system*/,

@@ -76,6 +76,7 @@ class XmlReader final : public PartSink {
     XML_ParserStruct* parser_ = nullptr;
     XmlHandler* handler_ = nullptr;
     std::size_t memoryHeld_ = 0;  // by the parser, counted by its allocator
+    std::size_t unreported_ = 0;  // bytes taken since the parser last told the handler anything
     XmlEnd end_ = XmlEnd::Finished;
 };
 
