@@ -1,6 +1,7 @@
 #include "scan/marking_detector.h"
 
 #include "cfb/compound_file.h"
+#include "platform/memory_budget.h"
 #include "scan/document_open.h"
 #include "scan/mark_pair.h"
 #include "scan/marking_rule.h"
@@ -75,8 +76,9 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
 }
 
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
-    reader.ReleaseMemoryAbove(
-        examination.reason == NotExaminedReason::OutOfMemory ? 0 : kMemoryKeptBetweenDocuments);
+    const bool keepNothing =
+        examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+    reader.ReleaseMemoryAbove(keepNothing ? 0 : kMemoryKeptBetweenDocuments);
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {

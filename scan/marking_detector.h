@@ -28,8 +28,8 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             marking::MatchRule rule = marking::MatchRule::Default);
 
 // Gives back what examining one document made `reader` grow past what a walk keeps from one
-// document to the next; all of it after OutOfMemory. Also after a failure, so the memory goes back
-// for the next documents.
+// document to the next; all of it after OutOfMemory, or while the examination's memory budget is
+// tight. Also after a failure, so the memory goes back for the next documents.
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);

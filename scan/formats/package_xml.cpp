@@ -7,6 +7,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/memory_budget.h"
+
 namespace kalvor::scan {
 
 namespace {
@@ -25,43 +27,65 @@ constexpr std::size_t kLargestChunk = kMaxParserMemory / 4;
 // Cannot occur in XML, so never inside a namespace name.
 constexpr XML_Char kNamespaceSeparator = '\x01';
 
-// Expat's allocator knows nothing of the reader it serves, so the reader names its counter for
-// the duration of each call into the parser, and every block remembers the counter it was
-// charged to.
-thread_local std::size_t* tCharged = nullptr;
+// Expat's allocator knows nothing of the reader it serves, so the reader names its account for
+// the duration of each call into the parser, and every block remembers the account and the
+// examination's budget it was charged to.
+thread_local ParserMemory* tCharged = nullptr;
 
 class ChargedTo {
   public:
-    explicit ChargedTo(std::size_t& counter) : previous_(tCharged) { tCharged = &counter; }
+    explicit ChargedTo(ParserMemory& account) : previous_(tCharged) { tCharged = &account; }
     ~ChargedTo() { tCharged = previous_; }
     ChargedTo(const ChargedTo&) = delete;
     ChargedTo& operator=(const ChargedTo&) = delete;
 
   private:
-    std::size_t* previous_;
+    ParserMemory* previous_;
 };
 
 struct alignas(std::max_align_t) BlockHeader {
     std::size_t size;
-    std::size_t* counter;
+    ParserMemory* account;
+    platform::MemoryBudget* budget;
 };
 
-bool Affords(const std::size_t* counter, std::size_t more) {
-    return counter == nullptr || (more <= kMaxParserMemory && *counter <= kMaxParserMemory - more);
+bool WithinParserLimit(const ParserMemory* account, std::size_t more) {
+    return account == nullptr ||
+           (more <= kMaxParserMemory && account->held <= kMaxParserMemory - more);
+}
+
+// Charges `size` to the examination's budget. Expat is C, so a refusal cannot be thrown through
+// it: it is noted in the account, for the reader to throw once expat has returned.
+bool ChargeBudget(ParserMemory* account, std::size_t size, platform::MemoryBudget*& budget) {
+    if (platform::MemoryBudget::TryCharge(size, budget)) {
+        return true;
+    }
+    if (account != nullptr) {
+        account->refused = true;
+    }
+    return false;
+}
+
+void GiveBack(platform::MemoryBudget* budget, std::size_t size) {
+    if (budget != nullptr) {
+        budget->Give(size);
+    }
 }
 
 void* Allocate(std::size_t size) {
-    std::size_t* counter = tCharged;
-    if (!Affords(counter, size)) {
+    ParserMemory* account = tCharged;
+    platform::MemoryBudget* budget = nullptr;
+    if (!WithinParserLimit(account, size) || !ChargeBudget(account, size, budget)) {
         return nullptr;
     }
     auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (header == nullptr) {
+        GiveBack(budget, size);
         return nullptr;
     }
-    *header = {size, counter};
-    if (counter != nullptr) {
-        *counter += size;
+    *header = {size, account, budget};
+    if (account != nullptr) {
+        account->held += size;
     }
     return header + 1;
 }
@@ -71,9 +95,10 @@ void Release(void* block) {
         return;
     }
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
-    if (header->counter != nullptr) {
-        *header->counter -= header->size;
+    if (header->account != nullptr) {
+        header->account->held -= header->size;
     }
+    GiveBack(header->budget, header->size);
     std::free(header);
 }
 
@@ -83,17 +108,24 @@ void* Reallocate(void* block, std::size_t size) {
     }
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
     const BlockHeader old = *header;
-    if (size > old.size && !Affords(old.counter, size - old.size)) {
+    if (size > old.size && !WithinParserLimit(old.account, size - old.size)) {
+        return nullptr;
+    }
+    // The new size is charged whole before the old one is given back: the block may be copied.
+    platform::MemoryBudget* budget = nullptr;
+    if (!ChargeBudget(old.account, size, budget)) {
         return nullptr;
     }
     auto* moved = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
     if (moved == nullptr) {
+        GiveBack(budget, size);
         return nullptr;
     }
-    moved->size = size;
-    if (old.counter != nullptr) {
-        *old.counter = *old.counter - old.size + size;
+    *moved = {size, old.account, budget};
+    if (old.account != nullptr) {
+        old.account->held = old.account->held - old.size + size;
     }
+    GiveBack(old.budget, old.size);
     return moved + 1;
 }
 
@@ -127,7 +159,7 @@ XmlReader::~XmlReader() {
 }
 
 void XmlReader::Create() {
-    const ChargedTo charged(memoryHeld_);
+    const ChargedTo charged(memory_);
     parser_ = XML_ParserCreate_MM(nullptr, &kCountedMemory, &kNamespaceSeparator);
     if (parser_ == nullptr) {
         throw std::bad_alloc();
@@ -142,11 +174,12 @@ void XmlReader::Begin(XmlHandler& handler) {
     if (parser_ == nullptr) {
         Create();
     } else {
-        const ChargedTo charged(memoryHeld_);
+        const ChargedTo charged(memory_);
         XML_ParserReset(parser_, nullptr);
     }
     handler_ = &handler;
     end_ = XmlEnd::Finished;
+    memory_.refused = false;
     unreported_ = 0;
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &OnStart, &OnEnd);
@@ -156,29 +189,38 @@ void XmlReader::Begin(XmlHandler& handler) {
 }
 
 std::span<std::uint8_t> XmlReader::Room() {
-    const ChargedTo charged(memoryHeld_);
+    const ChargedTo charged(memory_);
     const std::size_t chunk = std::clamp(unreported_ / 4, kChunk, kLargestChunk);
     void* room = XML_GetBuffer(parser_, static_cast<int>(chunk));
     if (room == nullptr) {
-        end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
-                                                                : XmlEnd::Malformed;
+        end_ = Failed();
         return {};
     }
     return {static_cast<std::uint8_t*>(room), chunk};
 }
 
 bool XmlReader::Take(std::size_t length, bool last) {
-    const ChargedTo charged(memoryHeld_);
+    const ChargedTo charged(memory_);
     unreported_ += length;
     if (XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE) ==
         XML_STATUS_ERROR) {
         if (end_ == XmlEnd::Finished) {
-            end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
-                                                                    : XmlEnd::Malformed;
+            end_ = Failed();
         }
         return false;
     }
     return !last;
+}
+
+XmlEnd XmlReader::Failed() {
+    if (XML_GetErrorCode(parser_) != XML_ERROR_NO_MEMORY) {
+        return XmlEnd::Malformed;
+    }
+    if (memory_.refused) {
+        end_ = XmlEnd::OverBudget;
+        throw platform::BudgetExhausted();
+    }
+    return XmlEnd::OverBudget;
 }
 
 void XmlReader::Finish(XmlEnd end) {
@@ -187,8 +229,8 @@ void XmlReader::Finish(XmlEnd end) {
 }
 
 void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
-    if (parser_ != nullptr && memoryHeld_ > bytes) {
-        const ChargedTo charged(memoryHeld_);
+    if (parser_ != nullptr && memory_.held > bytes) {
+        const ChargedTo charged(memory_);
         XML_ParserFree(parser_);
         parser_ = nullptr;
     }

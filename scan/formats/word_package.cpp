@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cfb/layout.h"
+#include "platform/memory_budget.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
 #include "scan/formats/zip_package.h"
@@ -87,9 +88,13 @@ Examination PackageExaminer::Examine(platform::ByteSource& file, marking::MatchR
 }
 
 Examination PackageExaminer::Settled(Examination examination) {
-    const bool outOfMemory = examination.reason == NotExaminedReason::OutOfMemory;
+    const bool keepNothing =
+        examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
     ReleaseMemoryAfter(examination, compound_);
-    xml_.ReleaseMemoryAbove(outOfMemory ? 0 : kParserMemoryKept);
+    xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
+    if (keepNothing) {
+        windows_ = {};
+    }
     return examination;
 }
 
@@ -187,12 +192,14 @@ Examination PackageExaminer::ExamineZip(platform::ByteSource& file, marking::Mat
 
 Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
                                        marking::MatchRule rule) const {
-    return ExaminedWithinMemory([&] {
-        if (memory.package == nullptr) {
-            memory.package = std::make_unique<PackageExaminer>(memory.compound);
-        }
-        return static_cast<PackageExaminer&>(*memory.package)
-            .Examine(document.path, document.Listed(), rule);
+    return ExaminedWithinBudget(*memory.budget, [&] {
+        return ExaminedWithinMemory([&] {
+            if (memory.package == nullptr) {
+                memory.package = std::make_unique<PackageExaminer>(memory.compound);
+            }
+            return static_cast<PackageExaminer&>(*memory.package)
+                .Examine(document.path, document.Listed(), rule);
+        });
     });
 }
 

@@ -29,10 +29,11 @@ std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t at, 
     return value;
 }
 
-// The ZIP64 end record that the locator at `locator` in the file names, checked.
+// The ZIP64 end record that the locator at `locator` in the file names, checked; its directory's
+// size in `directoryBytes`.
 NotExaminedReason CheckZip64EndRecord(platform::ByteSource& file,
                                       std::span<const std::uint8_t> locatorBytes,
-                                      std::uint64_t locator) {
+                                      std::uint64_t locator, std::uint64_t& directoryBytes) {
     const std::uint64_t record = LittleEndian(locatorBytes, 8, 8);
     if (record > locator || locator - record < kZip64EndSize) {
         return NotExaminedReason::DamagedPackage;
@@ -45,7 +46,7 @@ NotExaminedReason CheckZip64EndRecord(platform::ByteSource& file,
         return NotExaminedReason::DamagedPackage;
     }
     const std::uint64_t entries = std::max(LittleEndian(bytes, 24, 8), LittleEndian(bytes, 32, 8));
-    const std::uint64_t directoryBytes = LittleEndian(bytes, 40, 8);
+    directoryBytes = LittleEndian(bytes, 40, 8);
     const std::uint64_t offset = LittleEndian(bytes, 48, 8);
     if (offset > record || record - offset < directoryBytes ||
         entries > directoryBytes / kSmallestDirectoryEntry) {
@@ -57,7 +58,7 @@ NotExaminedReason CheckZip64EndRecord(platform::ByteSource& file,
 
 }  // namespace
 
-NotExaminedReason CheckEndRecords(platform::ByteSource& file) {
+EndRecords CheckEndRecords(platform::ByteSource& file) {
     const std::uint64_t size = file.Size();
     const std::uint64_t tailStart = size - std::min(size, kSearchedTail);
     const auto tailSize = static_cast<std::size_t>(size - tailStart);
@@ -66,26 +67,34 @@ NotExaminedReason CheckEndRecords(platform::ByteSource& file) {
     if (tail.empty() && tailSize > 0) {
         read.resize(tailSize);
         if (file.ReadAt(tailStart, read) < read.size()) {
-            return NotExaminedReason::Unreadable;
+            return {.refusal = NotExaminedReason::Unreadable};
         }
         tail = read;
     }
-    // libzip tries every end record in the tail, so every one with a locator before it is checked.
+    // libzip tries every end record in the tail.
+    EndRecords end;
     const std::string_view text(reinterpret_cast<const char*>(tail.data()), tail.size());
-    for (std::size_t at = text.find(kEndSignature, kZip64LocatorSize);
-         at != std::string_view::npos && at + kEndSize <= tail.size();
+    for (std::size_t at = text.find(kEndSignature); at != std::string_view::npos;
          at = text.find(kEndSignature, at + 1)) {
-        const std::size_t locator = at - kZip64LocatorSize;
-        if (LittleEndian(tail, locator, 4) != kZip64LocatorSignature) {
-            continue;
+        if (at + kEndSize > tail.size()) {
+            break;
         }
-        const NotExaminedReason reason = CheckZip64EndRecord(
-            file, tail.subspan(locator, kZip64LocatorSize), tailStart + locator);
-        if (reason != NotExaminedReason::None) {
-            return reason;
+        std::uint64_t directoryBytes = LittleEndian(tail, at + 12, 4);
+        if (at >= kZip64LocatorSize &&
+            LittleEndian(tail, at - kZip64LocatorSize, 4) == kZip64LocatorSignature) {
+            end.refusal =
+                CheckZip64EndRecord(file, tail.subspan(at - kZip64LocatorSize, kZip64LocatorSize),
+                                    tailStart + at - kZip64LocatorSize, directoryBytes);
+            if (end.refusal != NotExaminedReason::None) {
+                return end;
+            }
+        } else if (LittleEndian(tail, at + 16, 4) + directoryBytes > tailStart + at) {
+            continue;  // libzip passes over an end record whose directory does not end before it
         }
+        end.directoryBytes =
+            std::max(end.directoryBytes, std::min({directoryBytes, kMaxCentralDirectory, size}));
     }
-    return NotExaminedReason::None;
+    return end;
 }
 
 }  // namespace kalvor::scan

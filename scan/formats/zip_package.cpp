@@ -26,6 +26,10 @@ constexpr std::uint64_t kRatioFloor = 8ull * 1024 * 1024;
 // and the central directory.
 constexpr std::uint64_t kMaxOpeningBytes = kMaxCentralDirectory;
 
+// The memory libzip and the list of parts take for a central directory, per byte of it: a few
+// hundred bytes for each entry of at least 46.
+constexpr std::uint64_t kDirectoryMemoryPerByte = 10;
+
 // A part name as part names are compared: ASCII letters in lower case, nothing else changed.
 std::string PartKey(std::string_view name) {
     std::string key(name);
@@ -125,10 +129,12 @@ struct ZipPackage::Source {
 };
 
 ZipPackage::ZipPackage(platform::ByteSource& file) : source_(std::make_unique<Source>(file)) {
-    openFailure_ = CheckEndRecords(file);
+    const EndRecords end = CheckEndRecords(file);
+    openFailure_ = end.refusal;
     if (openFailure_ != NotExaminedReason::None) {
         return;
     }
+    directoryCharge_.Add(static_cast<std::size_t>(kDirectoryMemoryPerByte * end.directoryBytes));
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_function_create(&Source::Callback, source_.get(), &error);

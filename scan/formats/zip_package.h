@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/byte_source.h"
+#include "platform/memory_budget.h"
 #include "scan/marking_verdict.h"
 
 struct zip;
@@ -59,6 +60,8 @@ class ZipPackage {
     // Lists the part names of the entries; DamagedPackage when two are the same.
     NotExaminedReason ListParts();
 
+    // What libzip and the list of parts hold for the directory, as far as the file can make them.
+    platform::BudgetCharge directoryCharge_;
     std::unique_ptr<Source> source_;
     zip* archive_ = nullptr;
     NotExaminedReason openFailure_ = NotExaminedReason::None;
