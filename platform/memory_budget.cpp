@@ -36,7 +36,6 @@ bool MemoryBudget::TryCharge(std::size_t bytes, MemoryBudget*& charged) {
     const std::uint64_t held = charged->held_;
     const std::uint64_t kept = tExamination->alone ? std::min(held, tExamination->kept) : 0;
     if (bytes > charged->total_ || held - kept > charged->total_ - bytes) {
-        tExamination->refused = true;
         return false;
     }
     charged->held_ += bytes;

@@ -21,12 +21,12 @@ class BudgetExhausted final : public std::bad_alloc {
 // it is freed, whenever that is: memory an examiner keeps for its next document stays charged.
 //
 // A charge that does not fit is refused at once, never waited for, since whoever asks may hold
-// memory that others would wait for. An examination refused gives back what it holds and runs
-// again alone (LoneExamination), once the others are done, with the whole budget beside what the
-// others keep; refused then, it cannot be done within the budget. Examiners keep memory only while
-// less than half the budget is held (Tight), so all of them together never hold more than one and
-// a half times the budget, and whether a document can be examined never depends on what was
-// examined beside it.
+// memory that others would wait for. An examination that could not have its memory gives back
+// what it holds and runs again alone (LoneExamination), once the others are done, with the whole
+// budget beside what the others keep; refused then, it cannot be done. Examiners keep memory
+// only while less than half the budget is held (Tight), so all of them together never hold more
+// than one and a half times the budget, and whether a document can be examined never depends on
+// what was examined beside it.
 class MemoryBudget {
   public:
     explicit MemoryBudget(std::uint64_t bytes) : total_(bytes) {}
@@ -68,7 +68,6 @@ struct ExaminationCharges {
     MemoryBudget* budget = nullptr;
     bool alone = false;
     std::uint64_t kept = 0;  // alone: what the budget held when it began, kept by examiners
-    bool refused = false;    // a charge did not fit
 };
 
 // An examination on the calling thread under `budget`, beside any others. Waits while an
@@ -80,9 +79,6 @@ class SharedExamination {
     ~SharedExamination();
     SharedExamination(const SharedExamination&) = delete;
     SharedExamination& operator=(const SharedExamination&) = delete;
-
-    // Whether a charge was refused: the examination may fit when run alone.
-    bool Refused() const { return charges_.refused; }
 
   private:
     MemoryBudget& budget_;

@@ -39,15 +39,15 @@ Examination ExaminedWithinMemory(Examine&& examine) {
 }
 
 // What `examine` (which gives OutOfMemory for memory it cannot have) gives with the memory it
-// allocates charged to `budget`. One refused memory runs again alone, once the others are done,
-// so what was examined beside a document never decides its verdict; refused alone, it is
-// OutOfMemory.
+// allocates charged to `budget`. One that could not have its memory, from the budget or from the
+// system, runs again alone once the others are done, so what was examined beside a document
+// never decides its verdict; only one that cannot have it alone is OutOfMemory.
 template <typename Examine>
 Examination ExaminedWithinBudget(platform::MemoryBudget& budget, Examine&& examine) {
     {
         const platform::SharedExamination shared(budget);
         const Examination examination = examine();
-        if (examination.reason != NotExaminedReason::OutOfMemory || !shared.Refused()) {
+        if (examination.reason != NotExaminedReason::OutOfMemory) {
             return examination;
         }
     }

@@ -54,15 +54,20 @@ bool WithinParserLimit(const ParserMemory* account, std::size_t more) {
            (more <= kMaxParserMemory && account->held <= kMaxParserMemory - more);
 }
 
-// Charges `size` to the examination's budget. Expat is C, so a refusal cannot be thrown through
-// it: it is noted in the account, for the reader to throw once expat has returned.
+// Expat is C, so memory that cannot be had cannot be thrown through it: it is noted in the
+// account, for the reader to throw once expat has returned.
+void NoteUnavailable(ParserMemory* account) {
+    if (account != nullptr) {
+        account->unavailable = true;
+    }
+}
+
+// Charges `size` to the examination's budget.
 bool ChargeBudget(ParserMemory* account, std::size_t size, platform::MemoryBudget*& budget) {
     if (platform::MemoryBudget::TryCharge(size, budget)) {
         return true;
     }
-    if (account != nullptr) {
-        account->refused = true;
-    }
+    NoteUnavailable(account);
     return false;
 }
 
@@ -81,6 +86,7 @@ void* Allocate(std::size_t size) {
     auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (header == nullptr) {
         GiveBack(budget, size);
+        NoteUnavailable(account);
         return nullptr;
     }
     *header = {size, account, budget};
@@ -119,6 +125,7 @@ void* Reallocate(void* block, std::size_t size) {
     auto* moved = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
     if (moved == nullptr) {
         GiveBack(budget, size);
+        NoteUnavailable(old.account);
         return nullptr;
     }
     *moved = {size, old.account, budget};
@@ -179,7 +186,7 @@ void XmlReader::Begin(XmlHandler& handler) {
     }
     handler_ = &handler;
     end_ = XmlEnd::Finished;
-    memory_.refused = false;
+    memory_.unavailable = false;
     unreported_ = 0;
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &OnStart, &OnEnd);
@@ -216,9 +223,9 @@ XmlEnd XmlReader::Failed() {
     if (XML_GetErrorCode(parser_) != XML_ERROR_NO_MEMORY) {
         return XmlEnd::Malformed;
     }
-    if (memory_.refused) {
+    if (memory_.unavailable) {
         end_ = XmlEnd::OverBudget;
-        throw platform::BudgetExhausted();
+        throw std::bad_alloc();
     }
     return XmlEnd::OverBudget;
 }

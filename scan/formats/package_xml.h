@@ -30,7 +30,7 @@ std::string_view AttributeValue(const char** attributes, std::string_view name);
 // What a parser holds, counted by its allocator.
 struct ParserMemory {
     std::size_t held = 0;
-    bool refused = false;  // the examination's memory budget refused it more
+    bool unavailable = false;  // more could not be had, from the examination's budget or the system
 };
 
 // How a part's XML ended.
@@ -45,8 +45,8 @@ enum class XmlEnd {
 // A streaming XML parser (expat) the inflated bytes of a part go straight into, kept from one
 // part and one document to the next. Its memory is counted and capped, so a token or a nesting
 // built to grow the parser's buffers ends the part instead of exhausting the worker, and charged
-// to the examination's memory budget: memory the budget refuses is thrown as
-// platform::BudgetExhausted.
+// to the examination's memory budget: memory the budget or the system cannot give is thrown as
+// std::bad_alloc.
 class XmlReader final : public PartSink {
   public:
     XmlReader();
@@ -74,7 +74,8 @@ class XmlReader final : public PartSink {
   private:
     void Create();
     void Finish(XmlEnd end);
-    // How the document ends after expat gave an error; throws when the budget refused memory.
+    // How the document ends after expat gave an error; throws std::bad_alloc for memory that
+    // could not be had, as against memory beyond what a parser may hold.
     XmlEnd Failed();
 
     static void OnStart(void* self, const char* name, const char** attributes);
