@@ -75,10 +75,12 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
     return examination;
 }
 
+bool KeepsNoMemoryAfter(const Examination& examination) {
+    return examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+}
+
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
-    const bool keepNothing =
-        examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
-    reader.ReleaseMemoryAbove(keepNothing ? 0 : kMemoryKeptBetweenDocuments);
+    reader.ReleaseMemoryAbove(KeepsNoMemoryAfter(examination) ? 0 : kMemoryKeptBetweenDocuments);
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {

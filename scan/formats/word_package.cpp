@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "cfb/layout.h"
-#include "platform/memory_budget.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
 #include "scan/formats/zip_package.h"
@@ -88,8 +87,7 @@ Examination PackageExaminer::Examine(platform::ByteSource& file, marking::MatchR
 }
 
 Examination PackageExaminer::Settled(Examination examination) {
-    const bool keepNothing =
-        examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+    const bool keepNothing = KeepsNoMemoryAfter(examination);
     ReleaseMemoryAfter(examination, compound_);
     xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
     if (keepNothing) {
