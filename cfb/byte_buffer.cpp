@@ -21,17 +21,22 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
         // Nothing changes until the memory is had: a buffer that could not grow stays as it was.
         const std::size_t capacity = 2 * std::bit_ceil(size);
         const std::align_val_t alignment{capacity >= kHugePage ? kHugePage : 64};
+        platform::BudgetCharge charge;
+        charge.Add(size);
         bytes_ = {static_cast<std::uint8_t*>(::operator new[](capacity, alignment)),
                   Release{alignment}};
+        charge_ = std::move(charge);
         capacity_ = capacity;
         // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead
         // of one per 4 KiB, a noticeable part of a search of a few thousand documents.
         if (capacity_ >= kHugePage) {
             platform::AdviseHugePages(bytes_.get(), capacity_);
         }
-        used_ = 0;
+        used_ = size;
+    } else if (size > used_) {
+        charge_.Add(size - used_);
+        used_ = size;
     }
-    used_ = std::max(used_, size);
     return {bytes_.get(), size};
 }
 

@@ -6,10 +6,13 @@
 #include <new>
 #include <span>
 
+#include "platform/memory_budget.h"
+
 namespace kalvor::cfb {
 
 // Memory for bytes that are always written before they are read: it grows without copying or
-// clearing what it held, since nothing of it is kept from one use to the next.
+// clearing what it held, since nothing of it is kept from one use to the next. What it holds is
+// charged to the budget of the examination under way as it is taken.
 class ByteBuffer {
   public:
     // The first `size` bytes, with whatever they held before.
@@ -27,6 +30,7 @@ class ByteBuffer {
     std::unique_ptr<std::uint8_t[], Release> bytes_{nullptr, Release{std::align_val_t{1}}};
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;
+    platform::BudgetCharge charge_;  // for used_
 };
 
 }  // namespace kalvor::cfb

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "cfb/layout.h"
+#include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
 
@@ -38,8 +38,8 @@ class Directory {
     // as absent, so a tree that links back into itself or elsewhere ends instead of looping.
     // `pending` is working memory. Returns false when `visit` stopped the walk.
     template <typename Visit>
-    bool WalkSiblings(std::uint32_t top, std::vector<bool>& seen,
-                      std::vector<std::uint32_t>& pending, Visit&& visit) const {
+    bool WalkSiblings(std::uint32_t top, platform::ChargedVector<bool>& seen,
+                      platform::ChargedVector<std::uint32_t>& pending, Visit&& visit) const {
         pending.clear();
         const auto descend = [&](std::uint32_t id) {
             for (; id < Count() && !seen[id]; id = Link(id, offsetof(RawEntry, left))) {

@@ -13,21 +13,22 @@
 #include "cfb/layout.h"
 #include "cfb/stream_read.h"
 #include "platform/byte_source.h"
+#include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
 
 // Memory a reader keeps from one file to the next: once it has grown to fit the largest file
-// met, reading another allocates nothing.
+// met, reading another allocates nothing. All of it is charged to the examination's budget.
 struct ReaderBuffers {
-    std::vector<std::uint32_t> fatSectors;
-    std::vector<std::uint32_t> fat;
-    std::vector<ulittle32_t> difatSector;
-    std::vector<std::uint8_t> directory;
-    std::vector<std::uint32_t> miniFat;
-    std::vector<std::uint32_t> miniStreamSectors;
-    std::vector<std::uint32_t> chain;
-    std::vector<std::uint32_t> pending;
-    std::vector<bool> seen;
+    platform::ChargedVector<std::uint32_t> fatSectors;
+    platform::ChargedVector<std::uint32_t> fat;
+    platform::ChargedVector<ulittle32_t> difatSector;
+    platform::ChargedVector<std::uint8_t> directory;
+    platform::ChargedVector<std::uint32_t> miniFat;
+    platform::ChargedVector<std::uint32_t> miniStreamSectors;
+    platform::ChargedVector<std::uint32_t> chain;
+    platform::ChargedVector<std::uint32_t> pending;
+    platform::ChargedVector<bool> seen;
     ByteBuffer image;
 
     std::size_t MemoryHeld() const;
@@ -68,9 +69,10 @@ class Reader {
 
     std::uint64_t SectorOffset(std::uint32_t sector) const;
     void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
-                     std::uint64_t limit, std::vector<std::uint32_t>& chain);
+                     std::uint64_t limit, platform::ChargedVector<std::uint32_t>& chain);
     std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out);
-    void ReadIdTable(std::span<const std::uint32_t> sectors, std::vector<std::uint32_t>& ids);
+    void ReadIdTable(std::span<const std::uint32_t> sectors,
+                     platform::ChargedVector<std::uint32_t>& ids);
     std::size_t ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                 std::span<std::uint8_t> out);
     // The stream of `size` bytes in the sectors of buffers_.chain, where the file holds it in

@@ -2,7 +2,8 @@
 // of the formats in use. Compound files: both versions, mini and regular streams, storages, DIFAT
 // sectors, chains running backwards, and markings that the detector must find or reject. Word
 // 2007+ packages: stored and deflated parts, related parts, runs, tabs, breaks, deleted text,
-// character references, the strict namespace, and the compound files a package name may hold.
+// character references, the strict namespace, ZIP64 end records, a part named in several
+// spellings beside one that is missing, and the compound files a package name may hold.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -78,6 +79,11 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> PackageSeeds() {
                      "<w:footnote w:id=\"1\"><w:p><w:r><w:t>注</w:t></w:r></w:p>"
                      "</w:footnote>")},
         {"comments", "comments.xml", WordPartXml("comments", "")}};
+    std::vector<kalvor::testing::ZipEntry> spellings = WordPackageEntries(unmarked, related);
+    spellings.back().data = kalvor::testing::RelationshipsXml({{"header", "header1.xml"},
+                                                               {"header", "HEADER1.xml"},
+                                                               {"header", "%68eader1.xml"},
+                                                               {"footnotes", "missing.xml"}});
     std::vector<kalvor::testing::ZipEntry> strict = WordPackageEntries(runs);
     for (kalvor::testing::ZipEntry& entry : strict) {
         for (const auto& [from, to] :
@@ -97,6 +103,8 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> PackageSeeds() {
         {"unmarked-body.docx", Package(WordPackageEntries(unmarked), true)},
         {"related-parts.docx", Package(WordPackageEntries(unmarked, related), true)},
         {"strict.docx", Package(strict, false)},
+        {"zip64.docx", kalvor::testing::BuildZip64(WordPackageEntries(unmarked, related))},
+        {"spellings-and-missing-part.docx", Package(spellings, true)},
         {"renamed.doc.docx", kalvor::testing::WordDocumentWithText(u"秘密")},
         {"encrypted.docx",
          kalvor::testing::BuildCompoundFile({.rootStreams = {{u"EncryptionInfo", Filler(200)},

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/exclusive_file.h"
+#include "platform/memory_budget.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -35,6 +36,23 @@ Examination ExaminedWithinMemory(Examine&& examine) {
         // A size beyond what a container can hold: memory that cannot be had either.
         return NotExamined(NotExaminedReason::OutOfMemory);
     }
+}
+
+// What `examine` (which gives OutOfMemory for memory it cannot have) gives with the memory it
+// allocates charged to `budget`. One that could not have its memory, from the budget or from the
+// system, runs again alone once the others are done, so what was examined beside a document
+// never decides its verdict; only one that cannot have it alone is OutOfMemory.
+template <typename Examine>
+Examination ExaminedWithinBudget(platform::MemoryBudget& budget, Examine&& examine) {
+    {
+        const platform::SharedExamination shared(budget);
+        const Examination examination = examine();
+        if (examination.reason != NotExaminedReason::OutOfMemory) {
+            return examination;
+        }
+    }
+    const platform::LoneExamination alone(budget);
+    return examine();
 }
 
 }  // namespace kalvor::scan

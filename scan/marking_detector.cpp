@@ -1,6 +1,7 @@
 #include "scan/marking_detector.h"
 
 #include "cfb/compound_file.h"
+#include "platform/memory_budget.h"
 #include "scan/document_open.h"
 #include "scan/formats/word_fib.h"
 #include "scan/mark_pair.h"
@@ -80,9 +81,12 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
     return examination;
 }
 
+bool KeepsNoMemoryAfter(const Examination& examination) {
+    return examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+}
+
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
-    reader.ReleaseMemoryAbove(
-        examination.reason == NotExaminedReason::OutOfMemory ? 0 : kMemoryKeptBetweenDocuments);
+    reader.ReleaseMemoryAbove(KeepsNoMemoryAfter(examination) ? 0 : kMemoryKeptBetweenDocuments);
 }
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {

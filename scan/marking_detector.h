@@ -27,9 +27,13 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             platform::ListedAs listed = platform::ListedAs::Unknown,
                             marking::MatchRule rule = marking::MatchRule::Default);
 
+// Whether an examiner should keep no memory at all after `examination`: it ran out of memory, or
+// the examination's memory budget is tight.
+bool KeepsNoMemoryAfter(const Examination& examination);
+
 // Gives back what examining one document made `reader` grow past what a walk keeps from one
-// document to the next; all of it after OutOfMemory. Also after a failure, so the memory goes back
-// for the next documents.
+// document to the next; all of it when KeepsNoMemoryAfter. Also after a failure, so the memory
+// goes back for the next documents.
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader);
 
 MarkingVerdict CheckMarking(std::filesystem::path path);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cfb/compound_file.h"
+#include "platform/memory_budget.h"
 
 namespace kalvor::scan {
 
@@ -15,6 +16,9 @@ class FormatMemory {
 // What one examiner keeps from one document to the next, so that a walk allocates next to
 // nothing per document. Each examining thread has its own.
 struct WorkerMemory {
+    // What its examinations are charged to: the process's, so that all examiners together stay
+    // within one budget however many there are.
+    platform::MemoryBudget* budget = &platform::MemoryBudget::Process();
     cfb::RootStreamReader compound;
     // Word 2007+ packages; made by their format on first use, so a search of .doc files only
     // never pays for it.

@@ -2,9 +2,12 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 #include <utility>
+
+#include "platform/memory_budget.h"
 
 namespace kalvor::scan {
 
@@ -14,48 +17,81 @@ namespace {
 // data streams through without being kept, and no tag, attribute or nesting of a real document
 // comes near this.
 constexpr std::size_t kMaxParserMemory = 32 * 1024 * 1024;
-// How much inflated XML goes to the parser at a time.
-constexpr int kChunk = 64 * 1024;
+// How much inflated XML goes to the parser at a time, unless it holds a token unfinished: expat
+// scans an unfinished token again from its start whenever more bytes come, so a token of megabytes
+// fed a fixed chunk at a time costs time that grows with its square (seconds for a package of a
+// hundred kilobytes). Chunks a quarter as long as what came since the parser last told anything
+// make that linear, and leave the longest token the parser can hold as it was.
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kLargestChunk = kMaxParserMemory / 4;
 // Cannot occur in XML, so never inside a namespace name.
 constexpr XML_Char kNamespaceSeparator = '\x01';
 
-// Expat's allocator knows nothing of the reader it serves, so the reader names its counter for
-// the duration of each call into the parser, and every block remembers the counter it was
-// charged to.
-thread_local std::size_t* tCharged = nullptr;
+// Expat's allocator knows nothing of the reader it serves, so the reader names its account for
+// the duration of each call into the parser, and every block remembers the account and the
+// examination's budget it was charged to.
+thread_local ParserMemory* tCharged = nullptr;
 
 class ChargedTo {
   public:
-    explicit ChargedTo(std::size_t& counter) : previous_(tCharged) { tCharged = &counter; }
+    explicit ChargedTo(ParserMemory& account) : previous_(tCharged) { tCharged = &account; }
     ~ChargedTo() { tCharged = previous_; }
     ChargedTo(const ChargedTo&) = delete;
     ChargedTo& operator=(const ChargedTo&) = delete;
 
   private:
-    std::size_t* previous_;
+    ParserMemory* previous_;
 };
 
 struct alignas(std::max_align_t) BlockHeader {
     std::size_t size;
-    std::size_t* counter;
+    ParserMemory* account;
+    platform::MemoryBudget* budget;
 };
 
-bool Affords(const std::size_t* counter, std::size_t more) {
-    return counter == nullptr || (more <= kMaxParserMemory && *counter <= kMaxParserMemory - more);
+bool WithinParserLimit(const ParserMemory* account, std::size_t more) {
+    return account == nullptr ||
+           (more <= kMaxParserMemory && account->held <= kMaxParserMemory - more);
+}
+
+// Expat is C, so memory that cannot be had cannot be thrown through it: it is noted in the
+// account, for the reader to throw once expat has returned.
+void NoteUnavailable(ParserMemory* account) {
+    if (account != nullptr) {
+        account->unavailable = true;
+    }
+}
+
+// Charges `size` to the examination's budget.
+bool ChargeBudget(ParserMemory* account, std::size_t size, platform::MemoryBudget*& budget) {
+    if (platform::MemoryBudget::TryCharge(size, budget)) {
+        return true;
+    }
+    NoteUnavailable(account);
+    return false;
+}
+
+void GiveBack(platform::MemoryBudget* budget, std::size_t size) {
+    if (budget != nullptr) {
+        budget->Give(size);
+    }
 }
 
 void* Allocate(std::size_t size) {
-    std::size_t* counter = tCharged;
-    if (!Affords(counter, size)) {
+    ParserMemory* account = tCharged;
+    platform::MemoryBudget* budget = nullptr;
+    if (!WithinParserLimit(account, size) || !ChargeBudget(account, size, budget)) {
         return nullptr;
     }
     auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
     if (header == nullptr) {
+        GiveBack(budget, size);
+        NoteUnavailable(account);
         return nullptr;
     }
-    *header = {size, counter};
-    if (counter != nullptr) {
-        *counter += size;
+    *header = {size, account, budget};
+    if (account != nullptr) {
+        account->held += size;
     }
     return header + 1;
 }
@@ -65,9 +101,10 @@ void Release(void* block) {
         return;
     }
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
-    if (header->counter != nullptr) {
-        *header->counter -= header->size;
+    if (header->account != nullptr) {
+        header->account->held -= header->size;
     }
+    GiveBack(header->budget, header->size);
     std::free(header);
 }
 
@@ -77,17 +114,25 @@ void* Reallocate(void* block, std::size_t size) {
     }
     BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
     const BlockHeader old = *header;
-    if (size > old.size && !Affords(old.counter, size - old.size)) {
+    if (size > old.size && !WithinParserLimit(old.account, size - old.size)) {
+        return nullptr;
+    }
+    // The new size is charged whole before the old one is given back: the block may be copied.
+    platform::MemoryBudget* budget = nullptr;
+    if (!ChargeBudget(old.account, size, budget)) {
         return nullptr;
     }
     auto* moved = static_cast<BlockHeader*>(std::realloc(header, sizeof(BlockHeader) + size));
     if (moved == nullptr) {
+        GiveBack(budget, size);
+        NoteUnavailable(old.account);
         return nullptr;
     }
-    moved->size = size;
-    if (old.counter != nullptr) {
-        *old.counter = *old.counter - old.size + size;
+    *moved = {size, old.account, budget};
+    if (old.account != nullptr) {
+        old.account->held = old.account->held - old.size + size;
     }
+    GiveBack(old.budget, old.size);
     return moved + 1;
 }
 
@@ -121,7 +166,7 @@ XmlReader::~XmlReader() {
 }
 
 void XmlReader::Create() {
-    const ChargedTo charged(memoryHeld_);
+    const ChargedTo charged(memory_);
     parser_ = XML_ParserCreate_MM(nullptr, &kCountedMemory, &kNamespaceSeparator);
     if (parser_ == nullptr) {
         throw std::bad_alloc();
@@ -136,11 +181,13 @@ void XmlReader::Begin(XmlHandler& handler) {
     if (parser_ == nullptr) {
         Create();
     } else {
-        const ChargedTo charged(memoryHeld_);
+        const ChargedTo charged(memory_);
         XML_ParserReset(parser_, nullptr);
     }
     handler_ = &handler;
     end_ = XmlEnd::Finished;
+    memory_.unavailable = false;
+    unreported_ = 0;
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &OnStart, &OnEnd);
     XML_SetCharacterDataHandler(parser_, &OnText);
@@ -149,27 +196,38 @@ void XmlReader::Begin(XmlHandler& handler) {
 }
 
 std::span<std::uint8_t> XmlReader::Room() {
-    const ChargedTo charged(memoryHeld_);
-    void* room = XML_GetBuffer(parser_, kChunk);
+    const ChargedTo charged(memory_);
+    const std::size_t chunk = std::clamp(unreported_ / 4, kChunk, kLargestChunk);
+    void* room = XML_GetBuffer(parser_, static_cast<int>(chunk));
     if (room == nullptr) {
-        end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
-                                                                : XmlEnd::Malformed;
+        end_ = Failed();
         return {};
     }
-    return {static_cast<std::uint8_t*>(room), static_cast<std::size_t>(kChunk)};
+    return {static_cast<std::uint8_t*>(room), chunk};
 }
 
 bool XmlReader::Take(std::size_t length, bool last) {
-    const ChargedTo charged(memoryHeld_);
+    const ChargedTo charged(memory_);
+    unreported_ += length;
     if (XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE) ==
         XML_STATUS_ERROR) {
         if (end_ == XmlEnd::Finished) {
-            end_ = XML_GetErrorCode(parser_) == XML_ERROR_NO_MEMORY ? XmlEnd::OverBudget
-                                                                    : XmlEnd::Malformed;
+            end_ = Failed();
         }
         return false;
     }
     return !last;
+}
+
+XmlEnd XmlReader::Failed() {
+    if (XML_GetErrorCode(parser_) != XML_ERROR_NO_MEMORY) {
+        return XmlEnd::Malformed;
+    }
+    if (memory_.unavailable) {
+        end_ = XmlEnd::OverBudget;
+        throw std::bad_alloc();
+    }
+    return XmlEnd::OverBudget;
 }
 
 void XmlReader::Finish(XmlEnd end) {
@@ -178,8 +236,8 @@ void XmlReader::Finish(XmlEnd end) {
 }
 
 void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
-    if (parser_ != nullptr && memoryHeld_ > bytes) {
-        const ChargedTo charged(memoryHeld_);
+    if (parser_ != nullptr && memory_.held > bytes) {
+        const ChargedTo charged(memory_);
         XML_ParserFree(parser_);
         parser_ = nullptr;
     }
@@ -187,16 +245,22 @@ void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
 
 void XmlReader::OnStart(void* self, const char* name, const char** attributes) {
     const auto [space, local] = SplitName(name);
-    static_cast<XmlReader*>(self)->handler_->StartElement(space, local, attributes);
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->StartElement(space, local, attributes);
 }
 
 void XmlReader::OnEnd(void* self, const char* name) {
     const auto [space, local] = SplitName(name);
-    static_cast<XmlReader*>(self)->handler_->EndElement(space, local);
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->EndElement(space, local);
 }
 
 void XmlReader::OnText(void* self, const char* text, int length) {
-    static_cast<XmlReader*>(self)->handler_->Text({text, static_cast<std::size_t>(length)});
+    auto* reader = static_cast<XmlReader*>(self);
+    reader->unreported_ = 0;
+    reader->handler_->Text({text, static_cast<std::size_t>(length)});
 }
 
 void XmlReader::OnDoctype(void* self, const char* /*name*/, const char* /*system*/,

@@ -27,6 +27,12 @@ class XmlHandler {
 // it is not there.
 std::string_view AttributeValue(const char** attributes, std::string_view name);
 
+// What a parser holds, counted by its allocator.
+struct ParserMemory {
+    std::size_t held = 0;
+    bool unavailable = false;  // more could not be had, from the examination's budget or the system
+};
+
 // How a part's XML ended.
 enum class XmlEnd {
     Finished,    // the document was read to its end
@@ -38,7 +44,9 @@ enum class XmlEnd {
 
 // A streaming XML parser (expat) the inflated bytes of a part go straight into, kept from one
 // part and one document to the next. Its memory is counted and capped, so a token or a nesting
-// built to grow the parser's buffers ends the part instead of exhausting the worker.
+// built to grow the parser's buffers ends the part instead of exhausting the worker, and charged
+// to the examination's memory budget: memory the budget or the system cannot give is thrown as
+// std::bad_alloc.
 class XmlReader final : public PartSink {
   public:
     XmlReader();
@@ -66,6 +74,9 @@ class XmlReader final : public PartSink {
   private:
     void Create();
     void Finish(XmlEnd end);
+    // How the document ends after expat gave an error; throws std::bad_alloc for memory that
+    // could not be had, as against memory beyond what a parser may hold.
+    XmlEnd Failed();
 
     static void OnStart(void* self, const char* name, const char** attributes);
     static void OnEnd(void* self, const char* name);
@@ -75,7 +86,8 @@ class XmlReader final : public PartSink {
 
     XML_ParserStruct* parser_ = nullptr;
     XmlHandler* handler_ = nullptr;
-    std::size_t memoryHeld_ = 0;  // by the parser, counted by its allocator
+    ParserMemory memory_;
+    std::size_t unreported_ = 0;  // bytes taken since the parser last told the handler anything
     XmlEnd end_ = XmlEnd::Finished;
 };
 

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "cfb/layout.h"
 #include "scan/document_open.h"
@@ -39,6 +42,31 @@ NotExaminedReason ReasonFor(XmlEnd end) {
     return NotExaminedReason::DamagedPackage;
 }
 
+// The parts a relationships part names, as entries of the package.
+struct RelatedEntries {
+    std::vector<std::uint64_t> entries;  // each once, in the order they lie in the package
+    bool missing = false;                // a target no entry holds
+};
+
+// The entries holding `targets`, leaving out `read`. Names that differ in case only, or that name
+// a part read already, would otherwise have a part inflated and parsed again and again.
+RelatedEntries FindRelated(const ZipPackage& zip, const std::set<std::string>& targets,
+                           std::initializer_list<std::uint64_t> read) {
+    RelatedEntries related;
+    for (const std::string& target : targets) {
+        const std::optional<std::uint64_t> entry = zip.Find(target);
+        if (!entry.has_value()) {
+            related.missing = true;
+        } else if (std::find(read.begin(), read.end(), *entry) == read.end()) {
+            related.entries.push_back(*entry);
+        }
+    }
+    std::vector<std::uint64_t>& entries = related.entries;
+    std::sort(entries.begin(), entries.end());
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+    return related;
+}
+
 Examination Verdict(bool marked) {
     return {marked ? MarkingVerdict::Marked : MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
@@ -59,9 +87,12 @@ Examination PackageExaminer::Examine(platform::ByteSource& file, marking::MatchR
 }
 
 Examination PackageExaminer::Settled(Examination examination) {
-    const bool outOfMemory = examination.reason == NotExaminedReason::OutOfMemory;
+    const bool keepNothing = KeepsNoMemoryAfter(examination);
     ReleaseMemoryAfter(examination, compound_);
-    xml_.ReleaseMemoryAbove(outOfMemory ? 0 : kParserMemoryKept);
+    xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
+    if (keepNothing) {
+        windows_ = {};
+    }
     return examination;
 }
 
@@ -100,76 +131,73 @@ NotExaminedReason PackageExaminer::ReadXmlPart(ZipPackage& zip, std::uint64_t en
     return reason != NotExaminedReason::None ? reason : ReasonFor(xml_.End());
 }
 
-Examination PackageExaminer::SearchText(ZipPackage& zip, std::uint64_t entry, WordText& text) {
-    const NotExaminedReason reason = ReadXmlPart(zip, entry, text);
-    if (text.Found()) {
-        return Verdict(true);
-    }
-    return reason == NotExaminedReason::None ? Verdict(false) : NotExamined(reason);
-}
-
 Examination PackageExaminer::ExamineZip(platform::ByteSource& file, marking::MatchRule rule) {
     ZipPackage zip(file);
     if (zip.OpenFailure() != NotExaminedReason::None) {
         return NotExamined(zip.OpenFailure());
     }
+    // A part that cannot be read hides nothing the others hold: the first reason stands only when
+    // no part holds a marking.
+    NotExaminedReason failure = NotExaminedReason::None;
+    const auto note = [&](NotExaminedReason reason) {
+        if (failure == NotExaminedReason::None) {
+            failure = reason;
+        }
+    };
 
     const std::optional<std::uint64_t> packageRels = zip.Find(RelationshipsPartOf(""));
     if (!packageRels.has_value()) {
         return NotExamined(NotExaminedReason::NoMainPart);
     }
     Relationships package(xml_, "", kMainPart);
-    if (const NotExaminedReason reason = ReadXmlPart(zip, *packageRels, package);
-        reason != NotExaminedReason::None) {
-        return NotExamined(reason);
-    }
+    note(ReadXmlPart(zip, *packageRels, package));
     const std::optional<std::uint64_t> main =
         package.Targets().empty() ? std::nullopt : zip.Find(*package.Targets().begin());
     if (!main.has_value()) {
-        return NotExamined(NotExaminedReason::NoMainPart);
+        return NotExamined(failure != NotExaminedReason::None ? failure
+                                                              : NotExaminedReason::NoMainPart);
     }
     const std::string& mainName = *package.Targets().begin();
     WordText body(xml_, rule, /*main=*/true);
-    if (const Examination examination = SearchText(zip, *main, body);
-        examination.verdict != MarkingVerdict::NotMarked) {
-        return examination;
+    note(ReadXmlPart(zip, *main, body));
+    if (body.Found()) {
+        return Verdict(true);
     }
     if (body.NotWordDocument()) {
         return NotExamined(NotExaminedReason::NoMainPart);
     }
 
     const std::optional<std::uint64_t> mainRels = zip.Find(RelationshipsPartOf(mainName));
-    if (!mainRels.has_value()) {
-        return Verdict(false);
-    }
-    Relationships related(xml_, mainName, kSearchedParts);
-    if (const NotExaminedReason reason = ReadXmlPart(zip, *mainRels, related);
-        reason != NotExaminedReason::None) {
-        return NotExamined(reason);
-    }
-    for (const std::string& name : related.Targets()) {
-        const std::optional<std::uint64_t> entry = zip.Find(name);
-        if (!entry.has_value()) {
+    if (mainRels.has_value()) {
+        Relationships related(xml_, mainName, kSearchedParts);
+        note(ReadXmlPart(zip, *mainRels, related));
+        const RelatedEntries parts =
+            FindRelated(zip, related.Targets(), {*packageRels, *main, *mainRels});
+        if (parts.missing) {
             // Word calls a document whose header or note part is missing unreadable.
-            return NotExamined(NotExaminedReason::DamagedPackage);
+            note(NotExaminedReason::DamagedPackage);
         }
-        WordText text(xml_, rule, /*main=*/false);
-        if (const Examination examination = SearchText(zip, *entry, text);
-            examination.verdict != MarkingVerdict::NotMarked) {
-            return examination;
+        for (const std::uint64_t entry : parts.entries) {
+            WordText text(xml_, rule, /*main=*/false);
+            note(ReadXmlPart(zip, entry, text));
+            if (text.Found()) {
+                return Verdict(true);
+            }
         }
     }
-    return Verdict(false);
+    return failure == NotExaminedReason::None ? Verdict(false) : NotExamined(failure);
 }
 
 Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
                                        marking::MatchRule rule) const {
-    return ExaminedWithinMemory([&] {
-        if (memory.package == nullptr) {
-            memory.package = std::make_unique<PackageExaminer>(memory.compound);
-        }
-        return static_cast<PackageExaminer&>(*memory.package)
-            .Examine(document.path, document.Listed(), rule);
+    return ExaminedWithinBudget(*memory.budget, [&] {
+        return ExaminedWithinMemory([&] {
+            if (memory.package == nullptr) {
+                memory.package = std::make_unique<PackageExaminer>(memory.compound);
+            }
+            return static_cast<PackageExaminer&>(*memory.package)
+                .Examine(document.path, document.Listed(), rule);
+        });
     });
 }
 

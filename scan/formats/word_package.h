@@ -40,8 +40,6 @@ class PackageExaminer final : public FormatMemory {
     Examination ExamineZip(platform::ByteSource& file, marking::MatchRule rule);
     // Reads one part of `zip` through the parser into `handler`: None, or why it could not be.
     NotExaminedReason ReadXmlPart(ZipPackage& zip, std::uint64_t entry, XmlHandler& handler);
-    // The verdict of one part's text: NotMarked while the search goes on.
-    Examination SearchText(ZipPackage& zip, std::uint64_t entry, WordText& text);
     // Gives back what one document made the worker's memory grow past what it keeps.
     Examination Settled(Examination examination);
 

@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 
+#include "scan/formats/zip_end_records.h"
+
 namespace kalvor::scan {
 
 namespace {
@@ -20,10 +22,24 @@ constexpr std::uint64_t kMaxInflatedPerPackage = 512ull * 1024 * 1024;
 // costs too little to matter.
 constexpr std::uint64_t kMaxInflateRatio = 200;
 constexpr std::uint64_t kRatioFloor = 8ull * 1024 * 1024;
-// What libzip may read to open a package: the search for the end record and the central
-// directory, whose entries it keeps in memory at a few hundred bytes each. Word writes well under
-// a thousand entries; this allows tens of thousands.
-constexpr std::uint64_t kMaxOpeningBytes = 4ull * 1024 * 1024;
+// What libzip may read to open a package: the end of the file, where it looks for the end record,
+// and the central directory.
+constexpr std::uint64_t kMaxOpeningBytes = kMaxCentralDirectory;
+
+// The memory libzip and the list of parts take for a central directory, per byte of it: a few
+// hundred bytes for each entry of at least 46.
+constexpr std::uint64_t kDirectoryMemoryPerByte = 10;
+
+// A part name as part names are compared: ASCII letters in lower case, nothing else changed.
+std::string PartKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
 
 // Whether `inflated` bytes made from `consumed` have grown past what any real document inflates to.
 bool IsBomb(std::uint64_t inflated, std::uint64_t consumed) {
@@ -113,6 +129,12 @@ struct ZipPackage::Source {
 };
 
 ZipPackage::ZipPackage(platform::ByteSource& file) : source_(std::make_unique<Source>(file)) {
+    const EndRecords end = CheckEndRecords(file);
+    openFailure_ = end.refusal;
+    if (openFailure_ != NotExaminedReason::None) {
+        return;
+    }
+    directoryCharge_.Add(static_cast<std::size_t>(kDirectoryMemoryPerByte * end.directoryBytes));
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_function_create(&Source::Callback, source_.get(), &error);
@@ -124,9 +146,7 @@ ZipPackage::ZipPackage(platform::ByteSource& file) : source_(std::make_unique<So
     }
     const int zipError = zip_error_code_zip(&error);
     zip_error_fini(&error);
-    if (archive_ == nullptr) {
-        openFailure_ = ReasonFor(zipError);
-    }
+    openFailure_ = archive_ == nullptr ? ReasonFor(zipError) : ListParts();
     source_->limit = std::numeric_limits<std::uint64_t>::max();
 }
 
@@ -153,21 +173,38 @@ NotExaminedReason ZipPackage::ReasonFor(int zipError) const {
     }
 }
 
-std::optional<std::uint64_t> ZipPackage::Find(std::string_view name) {
-    const std::string terminated(name);
-    // The exact name first: libzip looks that up in a table, while ignoring case walks every entry.
-    zip_int64_t entry = zip_name_locate(archive_, terminated.c_str(), 0);
-    if (entry < 0) {
-        entry = zip_name_locate(archive_, terminated.c_str(), ZIP_FL_NOCASE);
+NotExaminedReason ZipPackage::ListParts() {
+    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    parts_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
+    for (zip_int64_t entry = 0; entry < count; ++entry) {
+        const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(entry), 0);
+        if (name == nullptr) {
+            return ReasonFor(zip_error_code_zip(zip_get_error(archive_)));
+        }
+        parts_.emplace_back(PartKey(name), static_cast<std::uint64_t>(entry));
     }
-    if (entry < 0) {
+    std::sort(parts_.begin(), parts_.end());
+    const bool repeated =
+        std::adjacent_find(parts_.begin(), parts_.end(), [](const auto& a, const auto& b) {
+            return a.first == b.first;
+        }) != parts_.end();
+    return repeated ? NotExaminedReason::DamagedPackage : NotExaminedReason::None;
+}
+
+std::optional<std::uint64_t> ZipPackage::Find(std::string_view name) const {
+    const std::string key = PartKey(name);
+    const auto found = std::lower_bound(
+        parts_.begin(), parts_.end(), key,
+        [](const auto& part, const std::string& wanted) { return part.first < wanted; });
+    if (found == parts_.end() || found->first != key) {
         return std::nullopt;
     }
-    return static_cast<std::uint64_t>(entry);
+    return found->second;
 }
 
 NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
-    zip_file_t* part = zip_fopen_index(archive_, entry, 0);
+    const std::unique_ptr<zip_file_t, decltype(&zip_fclose)> part(
+        zip_fopen_index(archive_, entry, 0), &zip_fclose);
     if (part == nullptr) {
         return ReasonFor(zip_error_code_zip(zip_get_error(archive_)));
     }
@@ -180,9 +217,9 @@ NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
         if (room.empty()) {
             break;
         }
-        const zip_int64_t got = zip_fread(part, room.data(), room.size());
+        const zip_int64_t got = zip_fread(part.get(), room.data(), room.size());
         if (got < 0) {
-            zipError = zip_error_code_zip(zip_file_get_error(part));
+            zipError = zip_error_code_zip(zip_file_get_error(part.get()));
             break;
         }
         const auto length = static_cast<std::uint64_t>(got);
@@ -197,7 +234,6 @@ NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
             break;
         }
     }
-    zip_fclose(part);
     if (tooLarge) {
         return NotExaminedReason::PackageTooLarge;
     }

@@ -5,9 +5,13 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/byte_source.h"
+#include "platform/memory_budget.h"
 #include "scan/marking_verdict.h"
 
 struct zip;
@@ -37,12 +41,13 @@ class ZipPackage {
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
-    // None when the central directory was read; otherwise why not.
+    // None when the central directory was read; otherwise why not. Two entries whose names are
+    // the same part name make the package damaged: which of them holds the part is anyone's guess.
     NotExaminedReason OpenFailure() const { return openFailure_; }
 
     // The entry holding part `name` (without its leading "/"), compared as part names are: ASCII
     // case ignored.
-    std::optional<std::uint64_t> Find(std::string_view name);
+    std::optional<std::uint64_t> Find(std::string_view name) const;
 
     // Inflates `entry` into `sink` until it ends or the sink stops. None then; otherwise why the
     // part could not be read whole.
@@ -52,11 +57,17 @@ class ZipPackage {
     struct Source;
 
     NotExaminedReason ReasonFor(int zipError) const;
+    // Lists the part names of the entries; DamagedPackage when two are the same.
+    NotExaminedReason ListParts();
 
+    // What libzip and the list of parts hold for the directory, as far as the file can make them.
+    platform::BudgetCharge directoryCharge_;
     std::unique_ptr<Source> source_;
     zip* archive_ = nullptr;
     NotExaminedReason openFailure_ = NotExaminedReason::None;
     std::uint64_t inflated_ = 0;  // by every part read so far
+    // Each entry's name with ASCII letters in lower case, and the entry; sorted by name.
+    std::vector<std::pair<std::string, std::uint64_t>> parts_;
 };
 
 }  // namespace kalvor::scan

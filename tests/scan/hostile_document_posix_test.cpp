@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,10 @@
 #include "scan/marking_detector.h"
 #include "scan/tree_walk.h"
 #include "tests/support/compound_file_builder.h"
+#if defined(KALVOR_WORD_PACKAGES)
+#include "scan/formats/word_package.h"
+#include "tests/support/package_writer.h"
+#endif
 #include "tests/support/scan_command_runner.h"
 #include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -69,6 +74,48 @@ class PeakMemoryGrowth {
   private:
     std::uint64_t start_ = 0;
 };
+
+// What a child process made of some work: the text it gave back, and the processor time it spent.
+struct ChildOutcome {
+    std::string text;
+    double cpuSeconds = 0;
+};
+
+// Runs `work` in a child process, so that it can be given limits of its own and measured alone.
+ChildOutcome RunInChild(const std::function<std::string()>& work) {
+    int channel[2];
+    if (pipe(channel) != 0) {
+        return {"no pipe"};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        const std::string text = work();
+        const bool written =
+            write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        _exit(written ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t got; (got = read(channel[0], buffer, sizeof(buffer))) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(channel[0]);
+    int status = -1;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status)) {
+        return {"the child did not finish: status " + std::to_string(status)};
+    }
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return {text, seconds(usage.ru_utime) + seconds(usage.ru_stime)};
+}
+
+// Limits the address space of this process to what it holds now and `more` bytes.
+bool LimitMemoryTo(std::uint64_t more) {
+    const rlimit limit{MemoryFigure("VmSize") + more, RLIM_INFINITY};
+    return setrlimit(RLIMIT_AS, &limit) == 0;
+}
 
 class HostileDocumentTest : public ::testing::Test {
   protected:
@@ -267,20 +314,16 @@ TEST_F(HostileDocumentTest, ReportsADocumentWhoseMemoryCannotBeHadAndGoesOn) {
     const fs::path huge = dir_.Write("a-huge.doc", built.bytes);
     fs::resize_file(huge, size);
     dir_.Write("b-marked.doc", MarkedFile().bytes);
-    const pid_t child = fork();
-    if (child == 0) {
-        const rlimit limit{MemoryFigure("VmSize") + (32 << 20), RLIM_INFINITY};
+    const ChildOutcome outcome = RunInChild([&] {
         SearchSinkRecorder sink;
         const bool asExpected =
-            setrlimit(RLIMIT_AS, &limit) == 0 && (SearchFolder(dir_.Path(), sink), true) &&
+            LimitMemoryTo(32 << 20) && (SearchFolder(dir_.Path(), sink), true) &&
             sink.RowPaths(dir_.Path()) == std::vector<std::string>{"b-marked.doc"} &&
             sink.notExamined.size() == 1 &&
             sink.notExamined[0] == std::pair{huge, NotExaminedReason::OutOfMemory};
-        _exit(asExpected ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        return std::string(asExpected ? "as expected" : "not as expected");
+    });
+    EXPECT_EQ(outcome.text, "as expected");
 }
 
 using Patch = std::function<void(Bytes&, const testing::CompoundFileLayout&)>;
@@ -444,6 +487,199 @@ TEST_F(HostileDocumentTest, ExaminesWhatIsThereWhenAFileChangesAfterTheListing) 
     };
     EXPECT_EQ(visitor.verdicts, expected);
 }
+
+#if defined(KALVOR_WORD_PACKAGES)
+
+std::string PackageParagraph(std::string_view text) {
+    return "<w:p><w:r><w:t>" + std::string(text) + "</w:t></w:r></w:p>";
+}
+
+// A Word package, written with holes: `head` at the start and `end` at the end of `size` bytes.
+struct SparsePackage {
+    Bytes head;
+    Bytes end;
+    std::uint64_t size = 0;
+};
+
+// A marked package whose ZIP64 end records, at the end of a file of `size` bytes (its own size
+// when 0), hold what `claim` makes of the directory's real size and place, and a locator that
+// places the record `misplaced` bytes after where it is.
+SparsePackage WithZip64Claim(
+    const std::function<testing::DirectoryClaim(const testing::DirectoryClaim&)>& claim,
+    std::uint64_t size = 0, std::uint64_t misplaced = 0) {
+    testing::ZipBody body =
+        testing::BuildZipBody(testing::WordPackageEntries(PackageParagraph("秘密")));
+    const std::uint64_t end =
+        std::max<std::uint64_t>(size, body.bytes.size() + testing::kZip64EndRecordsSize);
+    const std::uint64_t at = end - testing::kZip64EndRecordsSize;
+    return {std::move(body.bytes), testing::Zip64EndRecords(at + misplaced, claim(body.directory)),
+            end};
+}
+
+struct Zip64ClaimCase {
+    std::string name;
+    SparsePackage package;
+    std::string expected;  // what becomes of the package: "marked", or why it is not examined
+};
+
+TEST_F(HostileDocumentTest, GivesPackagesWhoseZip64EndRecordsClaimTooMuchAVerdictInLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than any limit leaves";
+#endif
+    using Claim = testing::DirectoryClaim;
+    const std::vector<Zip64ClaimCase> cases = {
+        {"as written", WithZip64Claim([](const Claim& real) { return real; }), "marked"},
+        {"a directory of 8 GiB filling a sparse file",
+         WithZip64Claim(
+             [](const Claim&) {
+                 return Claim{(8 * kGiB) / 46, 8 * kGiB, 0};
+             },
+             8 * kGiB + 4096),
+         "package-too-large"},
+        {"more entries than the directory has room for", WithZip64Claim([](const Claim& real) {
+             return Claim{1ull << 40, real.size, real.offset};
+         }),
+         "damaged-package"},
+        {"a directory running past the end record", WithZip64Claim([](const Claim& real) {
+             return Claim{real.entries, real.size + kGiB, real.offset};
+         }),
+         "damaged-package"},
+        {"a locator placing the end record after itself",
+         WithZip64Claim([](const Claim& real) { return real; }, 0, 4096), "damaged-package"},
+    };
+    dir_.Write("b-marked.docx",
+               testing::BuildZip(testing::WordPackageEntries(PackageParagraph("机密"))));
+    for (const Zip64ClaimCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path hostile = dir_.Write("a-hostile.docx", c.package.head);
+        fs::resize_file(hostile, c.package.size);
+        std::fstream(hostile, std::ios::in | std::ios::out | std::ios::binary)
+            .seekp(static_cast<std::streamoff>(c.package.size - c.package.end.size()))
+            .write(reinterpret_cast<const char*>(c.package.end.data()),
+                   static_cast<std::streamsize>(c.package.end.size()));
+        const ChildOutcome outcome = RunInChild([&] {
+            if (!LimitMemoryTo(512 << 20)) {
+                return std::string("no limit");
+            }
+            SearchSinkRecorder sink;
+            SearchFolder(dir_.Path(), sink, {.jobs = 2, .types = DocumentTypes::All()});
+            std::vector<std::string> rows = sink.RowPaths(dir_.Path());
+            if (std::erase(rows, "b-marked.docx") != 1) {
+                return std::string("the marked document beside it is not listed");
+            }
+            if (rows == std::vector<std::string>{"a-hostile.docx"}) {
+                return std::string("marked");
+            }
+            return sink.notExamined.size() == 1
+                       ? std::string(ReasonToken(sink.notExamined[0].second))
+                       : std::string("neither marked nor not examined");
+        });
+        EXPECT_EQ(outcome.text, c.expected);
+    }
+}
+
+// `name` spelled `count` ways that all name the same part: letters in either case, capitals
+// written as %XX escapes or not, chosen by the bits of a counter.
+std::vector<std::string> SpellingsOf(std::string_view name, bool escapes, int count) {
+    std::vector<std::string> spellings;
+    for (int bits = 0; static_cast<int>(spellings.size()) < count; ++bits) {
+        std::string spelling;
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            const bool capital = (bits >> (i % 31)) & 1 && name[i] >= 'a' && name[i] <= 'z';
+            const char c = capital ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+            if (escapes && capital) {
+                constexpr char kHex[] = "0123456789ABCDEF";
+                spelling += {'%', kHex[(c >> 4) & 0xF], kHex[c & 0xF]};
+            } else {
+                spelling += c;
+            }
+        }
+        if (std::find(spellings.begin(), spellings.end(), spelling) == spellings.end()) {
+            spellings.push_back(spelling);
+        }
+    }
+    return spellings;
+}
+
+// About a megabyte of text without a marking, which does not compress far.
+std::string LongUnmarkedText() {
+    std::string xml;
+    for (int i = 0; xml.size() < (1 << 20); ++i) {
+        xml += PackageParagraph("第" + std::to_string(i * 7919 % 100003) + "段");
+    }
+    return xml;
+}
+
+// A package relating `targets` as headers of its main part, both the main part and its one header
+// holding about a megabyte of text without a marking.
+Bytes RelatingHeaders(const std::vector<std::string>& targets) {
+    const std::string text = LongUnmarkedText();
+    std::vector<testing::ZipEntry> entries = testing::WordPackageEntries(
+        text, {{"header", "header1.xml", testing::WordPartXml("hdr", text)}});
+    std::vector<std::pair<std::string, std::string>> relationships;
+    for (const std::string& target : targets) {
+        relationships.emplace_back("header", target);
+    }
+    entries.back().data = testing::RelationshipsXml(relationships);
+    return testing::BuildZip(entries);
+}
+
+// A paragraph with an attribute of `bytes` bytes, one start tag long: "x" but for one letter in
+// 256, so that it compresses well, yet not as far as a zip bomb.
+std::string LongTag(std::size_t bytes) {
+    std::string value(bytes, 'x');
+    for (std::size_t i = 255; i < bytes; i += 256) {
+        value[i] = static_cast<char>('a' + (i * 7919 / 256) % 16);
+    }
+    return "<w:p w:rsidR=\"" + value + "\"/>" + PackageParagraph("无");
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr double kSanitizerSlowdown = 10;
+#else
+constexpr double kSanitizerSlowdown = 1;
+#endif
+
+struct CostlyPackageCase {
+    std::string name;
+    Bytes bytes;  // a package without a marking
+};
+
+TEST_F(HostileDocumentTest, ReadsPackagesBuiltToCostTimeInTimeThatGrowsWithTheirSize) {
+    const std::vector<CostlyPackageCase> cases = {
+        {"a header named 504 ways in letter case",
+         RelatingHeaders(SpellingsOf("header1.xml", false, 504))},
+        {"a header named 504 ways with capitals escaped",
+         RelatingHeaders(SpellingsOf("header1.xml", true, 504))},
+        {"the main part named as a header 504 ways",
+         RelatingHeaders(SpellingsOf("document.xml", false, 504))},
+        {"start tags of 11 MiB in four parts",
+         testing::BuildZip(testing::WordPackageEntries(
+             LongTag(11 << 20),
+             {{"header", "header1.xml", testing::WordPartXml("hdr", LongTag(11 << 20))},
+              {"footer", "footer1.xml", testing::WordPartXml("ftr", LongTag(11 << 20))},
+              {"footnotes", "footnotes.xml",
+               testing::WordPartXml("footnotes", LongTag(11 << 20))}}))},
+    };
+    cfb::RootStreamReader compound;
+    scan::PackageExaminer examiner(compound);
+    for (const CostlyPackageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path path = dir_.Write("costly.docx", c.bytes);
+        const ChildOutcome outcome = RunInChild([&] {
+            const Examination got =
+                examiner.Examine(path, platform::ListedAs::Unknown, marking::MatchRule::Default);
+            return std::string(got.verdict == MarkingVerdict::NotMarked ? "not marked"
+                                                                        : ReasonToken(got.reason));
+        });
+        EXPECT_EQ(outcome.text, "not marked");
+        // Read once and parsed in linear time, each takes well under half a second; reading a part
+        // for each of its names, or parsing a token anew for each chunk of it, takes seconds.
+        EXPECT_LT(outcome.cpuSeconds, 1.5 * kSanitizerSlowdown);
+    }
+}
+
+#endif
 
 }  // namespace
 }  // namespace kalvor::scan

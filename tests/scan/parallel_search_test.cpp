@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/memory_budget.h"
 #include "scan/document_format.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
@@ -301,6 +302,66 @@ TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
         ASSERT_FALSE(calls.empty());
         calls.pop_back();  // what SearchFolder returned
         EXPECT_EQ(calls, expected);
+    }
+}
+
+// Examines as found, charging what each examiner allocates to `budget`.
+class ExamineWithinBudget final : public DocumentExaminer {
+  public:
+    explicit ExamineWithinBudget(platform::MemoryBudget& budget) : budget_(budget) {}
+
+    Examination Examine(const FoundDocument& document, WorkerMemory& memory) const override {
+        memory.budget = &budget_;
+        return asFound_.Examine(document, memory);
+    }
+
+  private:
+    platform::MemoryBudget& budget_;
+    ExamineAsFound asFound_{marking::MatchRule::Default};
+};
+
+// A Word document whose stream of `bytes` bytes ends in a marking: it needs that much memory.
+std::vector<std::uint8_t> MarkedAtTheEnd(std::size_t bytes) {
+    return testing::BuildWordDocument(
+        testing::WordStream(bytes, {{bytes - 16, testing::Utf16Le(u"绝密")}}));
+}
+
+struct BudgetedDocument {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+};
+
+TEST(ParallelSearch, GivesEveryDocumentTheVerdictItGetsAloneWhenExaminersShareATightBudget) {
+    // Two of the large documents at once need more than the budget; each fits alone; one needs
+    // more than the budget however it is examined.
+    platform::MemoryBudget budget(4 << 20);
+    const std::vector<std::uint8_t> large = MarkedAtTheEnd(5 << 19);
+    std::vector<BudgetedDocument> documents = {
+        {"a-larger-than-the-budget.doc", MarkedAtTheEnd(5 << 20)},
+        {"b-small.doc", Samples().marked},
+        {"c-small-unmarked.doc", Samples().plain},
+    };
+    for (int i = 0; i < 6; ++i) {
+        documents.push_back({"d-large-" + std::to_string(i) + ".doc", large});
+        documents.push_back({"e-small-" + std::to_string(i) + ".doc", Samples().marked});
+    }
+    const testing::TempDir dir;
+    for (const BudgetedDocument& document : documents) {
+        dir.Write(document.name, document.bytes);
+    }
+    const ExamineWithinBudget withinBudget(budget);
+    const Log alone = Calls(dir.Path(), 1, {}, &withinBudget);
+    EXPECT_EQ(budget.Held(), 0u);
+    ASSERT_NE(std::find(alone.begin(), alone.end(),
+                        "not-examined a-larger-than-the-budget.doc out-of-memory"),
+              alone.end());
+    ASSERT_EQ(std::count_if(alone.begin(), alone.end(),
+                            [](const std::string& line) { return line.starts_with("row "); }),
+              13);
+    for (const unsigned jobs : {2u, 4u, 8u}) {
+        SCOPED_TRACE(jobs);
+        EXPECT_EQ(Calls(dir.Path(), jobs, {}, &withinBudget), alone);
+        EXPECT_EQ(budget.Held(), 0u);
     }
 }
 

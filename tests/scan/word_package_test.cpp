@@ -75,6 +75,20 @@ struct PackageCase {
     Examination expected;
 };
 
+// Examines each case's bytes as a .docx and compares the verdict and reason.
+void ExpectExaminations(const std::vector<PackageCase>& cases) {
+    const testing::TempDir dir;
+    cfb::RootStreamReader compound;
+    PackageExaminer examiner(compound);
+    for (const PackageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Examination got = examiner.Examine(dir.Write("document.docx", c.bytes),
+                                                 platform::ListedAs::Unknown, c.rule);
+        EXPECT_EQ(got.verdict, c.expected.verdict);
+        EXPECT_EQ(got.reason, c.expected.reason);
+    }
+}
+
 TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheRest) {
     const std::string header = WordPartXml("hdr", Paragraph("机 密"));
     const std::vector<PackageCase> cases = {
@@ -130,16 +144,86 @@ TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheR
          MatchRule::Default,
          NotExamined(NotExaminedReason::NotPackage)},
     };
-    const testing::TempDir dir;
-    cfb::RootStreamReader compound;
-    PackageExaminer examiner(compound);
-    for (const PackageCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Examination got = examiner.Examine(dir.Write("document.docx", c.bytes),
-                                                 platform::ListedAs::Unknown, c.rule);
-        EXPECT_EQ(got.verdict, c.expected.verdict);
-        EXPECT_EQ(got.reason, c.expected.reason);
-    }
+    ExpectExaminations(cases);
+}
+
+// A package whose main part holds `bodyXml`, holding `parts` beside it and relating the parts
+// named in `relationships` (type, target) to the main part, whether the package holds them or not.
+Bytes PackageRelating(std::string_view bodyXml, const std::vector<RelatedPart>& parts,
+                      const std::vector<std::pair<std::string, std::string>>& relationships) {
+    std::vector<testing::ZipEntry> entries = WordPackageEntries(bodyXml, parts);
+    std::erase_if(entries, [](const auto& entry) { return entry.name.ends_with(".xml.rels"); });
+    entries.push_back(
+        {.name = "word/_rels/document.xml.rels", .data = testing::RelationshipsXml(relationships)});
+    return BuildZip(entries);
+}
+
+std::string Header(std::string_view text) {
+    return WordPartXml("hdr", Paragraph(text));
+}
+
+// A package whose main part says nothing, with `related` parts, holding `extra` entries as well.
+Bytes PackageHolding(const std::vector<RelatedPart>& related,
+                     const std::vector<testing::ZipEntry>& extra) {
+    std::vector<testing::ZipEntry> entries = WordPackageEntries(Paragraph("无"), related);
+    entries.insert(entries.end(), extra.begin(), extra.end());
+    return BuildZip(entries);
+}
+
+TEST(PackageExaminer, CallsAPackageDamagedWhenTwoOfItsEntriesHoldOnePart) {
+    const std::string marked = Header("绝密");
+    const std::vector<PackageCase> cases = {
+        {"a part name twice, the second marked",
+         PackageHolding(
+             {}, {{.name = "word/document.xml",
+                   .data = WordPartXml("document", "<w:body>" + Paragraph("秘密") + "</w:body>")}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"a related part under two names that differ in letter case",
+         PackageHolding({{"header", "header1.xml", Header("无")}},
+                        {{.name = "word/HEADER1.xml", .data = marked}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"the package's relationships under two names",
+         PackageHolding({}, {{.name = "_RELS/.rels", .data = WordPackageEntries("")[1].data}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"two headers whose names differ in more than case",
+         Package(Paragraph("无"),
+                 {{"header", "header1.xml", Header("无")}, {"header", "header2.xml", marked}}),
+         MatchRule::Default, kMarked},
+    };
+    ExpectExaminations(cases);
+}
+
+TEST(PackageExaminer, ListsAMarkingInAnyPartBesidePartsThatAreMissingOrDamaged) {
+    const std::string unreadable =
+        "<w:hdr xmlns:w=\"http://schemas.openxmlformats.org/"
+        "wordprocessingml/2006/main\"><w:p>";
+    const std::vector<PackageCase> cases = {
+        {"a marked header beside a missing footnotes part",
+         PackageRelating(Paragraph("无"), {{"header", "header1.xml", Header("秘 密")}},
+                         {{"footnotes", "footnotes.xml"}, {"header", "header1.xml"}}),
+         MatchRule::Default, kMarked},
+        {"an unmarked header beside a missing footnotes part",
+         PackageRelating(Paragraph("无"), {{"header", "header1.xml", Header("秘 书")}},
+                         {{"footnotes", "footnotes.xml"}, {"header", "header1.xml"}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"a malformed header before a marked footer",
+         Package(Paragraph("无"),
+                 {{"header", "header1.xml", unreadable},
+                  {"footer", "footer1.xml", WordPartXml("ftr", Paragraph("机密"))}}),
+         MatchRule::Default, kMarked},
+        {"a malformed header before an unmarked footer",
+         Package(Paragraph("无"), {{"header", "header1.xml", unreadable},
+                                   {"footer", "footer1.xml", WordPartXml("ftr", Paragraph("机"))}}),
+         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+        {"a malformed main part and a marked header", BuildZip([&] {
+             std::vector<testing::ZipEntry> entries =
+                 WordPackageEntries(Paragraph("无"), {{"header", "header1.xml", Header("绝密")}});
+             entries[2].data.resize(entries[2].data.size() - 12);
+             return entries;
+         }()),
+         MatchRule::Default, kMarked},
+    };
+    ExpectExaminations(cases);
 }
 
 // Documents a word processor wrote, not this writer: "marked-" ones carry a marking under either

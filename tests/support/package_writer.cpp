@@ -13,7 +13,7 @@ constexpr std::string_view kWordNamespace =
 constexpr std::string_view kRelationshipTypes =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
-void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+void PutLe(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     }
@@ -39,21 +39,20 @@ std::string RawDeflate(const std::string& data) {
     return out;
 }
 
-std::string Relationships(const std::vector<std::pair<std::string, std::string>>& typesAndTargets) {
-    std::string xml =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
-    int id = 1;
-    for (const auto& [type, target] : typesAndTargets) {
-        xml += "<Relationship Id=\"rId" + std::to_string(id++) + "\" Type=\"" +
-               std::string(kRelationshipTypes) + type + "\" Target=\"" + target + "\"/>";
-    }
-    return xml + "</Relationships>";
+// A plain end record; `claim` in its 16- and 32-bit fields.
+void PutEndRecord(std::vector<std::uint8_t>& out, const DirectoryClaim& claim) {
+    PutLe(out, 0x06054B50, 4);
+    PutLe(out, 0, 4);  // this disk, the directory's disk
+    PutLe(out, claim.entries, 2);
+    PutLe(out, claim.entries, 2);
+    PutLe(out, claim.size, 4);
+    PutLe(out, claim.offset, 4);
+    PutLe(out, 0, 2);  // comment length
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildZip(const std::vector<ZipEntry>& entries) {
+ZipBody BuildZipBody(const std::vector<ZipEntry>& entries) {
     std::vector<std::uint8_t> out;
     std::vector<std::uint8_t> directory;
     for (const ZipEntry& entry : entries) {
@@ -93,16 +92,55 @@ std::vector<std::uint8_t> BuildZip(const std::vector<ZipEntry>& entries) {
         PutLe(directory, offset, 4);
         directory.insert(directory.end(), entry.name.begin(), entry.name.end());
     }
-    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    const DirectoryClaim claim{
+        .entries = entries.size(), .size = directory.size(), .offset = out.size()};
     out.insert(out.end(), directory.begin(), directory.end());
-    PutLe(out, 0x06054B50, 4);
-    PutLe(out, 0, 4);  // this disk, the directory's disk
-    PutLe(out, static_cast<std::uint32_t>(entries.size()), 2);
-    PutLe(out, static_cast<std::uint32_t>(entries.size()), 2);
-    PutLe(out, static_cast<std::uint32_t>(directory.size()), 4);
-    PutLe(out, directoryOffset, 4);
-    PutLe(out, 0, 2);  // comment length
+    return {std::move(out), claim};
+}
+
+std::vector<std::uint8_t> BuildZip(const std::vector<ZipEntry>& entries) {
+    ZipBody body = BuildZipBody(entries);
+    PutEndRecord(body.bytes, body.directory);
+    return std::move(body.bytes);
+}
+
+std::vector<std::uint8_t> Zip64EndRecords(std::uint64_t at, const DirectoryClaim& claim) {
+    std::vector<std::uint8_t> out;
+    PutLe(out, 0x06064B50, 4);
+    PutLe(out, 44, 8);  // the size of the rest of the record
+    PutLe(out, 45, 2);  // made by: 4.5
+    PutLe(out, 45, 2);  // version needed: 4.5
+    PutLe(out, 0, 8);   // this disk, the directory's disk
+    PutLe(out, claim.entries, 8);
+    PutLe(out, claim.entries, 8);
+    PutLe(out, claim.size, 8);
+    PutLe(out, claim.offset, 8);
+    PutLe(out, 0x07064B50, 4);
+    PutLe(out, 0, 4);  // the disk of the ZIP64 end record
+    PutLe(out, at, 8);
+    PutLe(out, 1, 4);  // disks
+    PutEndRecord(out, {.entries = 0xFFFF, .size = 0xFFFFFFFF, .offset = 0xFFFFFFFF});
     return out;
+}
+
+std::vector<std::uint8_t> BuildZip64(const std::vector<ZipEntry>& entries) {
+    ZipBody body = BuildZipBody(entries);
+    const std::vector<std::uint8_t> end = Zip64EndRecords(body.bytes.size(), body.directory);
+    body.bytes.insert(body.bytes.end(), end.begin(), end.end());
+    return std::move(body.bytes);
+}
+
+std::string RelationshipsXml(
+    const std::vector<std::pair<std::string, std::string>>& typesAndTargets) {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    int id = 1;
+    for (const auto& [type, target] : typesAndTargets) {
+        xml += "<Relationship Id=\"rId" + std::to_string(id++) + "\" Type=\"" +
+               std::string(kRelationshipTypes) + type + "\" Target=\"" + target + "\"/>";
+    }
+    return xml + "</Relationships>";
 }
 
 std::string WordPartXml(std::string_view root, std::string_view contentXml) {
@@ -119,7 +157,8 @@ std::vector<ZipEntry> WordPackageEntries(std::string_view bodyXml,
          .data = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                  "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                  "<Default Extension=\"xml\" ContentType=\"application/xml\"/></Types>"},
-        {.name = "_rels/.rels", .data = Relationships({{"officeDocument", "word/document.xml"}})},
+        {.name = "_rels/.rels",
+         .data = RelationshipsXml({{"officeDocument", "word/document.xml"}})},
         {.name = "word/document.xml",
          .data = WordPartXml("document", "<w:body>" + std::string(bodyXml) + "</w:body>")}};
     for (const RelatedPart& part : related) {
@@ -128,7 +167,7 @@ std::vector<ZipEntry> WordPackageEntries(std::string_view bodyXml,
     }
     if (!related.empty()) {
         entries.push_back(
-            {.name = "word/_rels/document.xml.rels", .data = Relationships(mainRelationships)});
+            {.name = "word/_rels/document.xml.rels", .data = RelationshipsXml(mainRelationships)});
     }
     return entries;
 }
