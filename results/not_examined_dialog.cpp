@@ -42,8 +42,7 @@ NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files, 
     for (int row = 0; row < table_->rowCount(); ++row) {
         const NotExaminedFile& file = files[static_cast<std::size_t>(row)];
         table_->setItem(row, 0, new QTableWidgetItem(DisplayText(file.path)));
-        table_->setItem(row, 1,
-                        new QTableWidgetItem(QString::fromUtf8(scan::DescribeReason(file.reason))));
+        table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(ReasonText(file))));
     }
 
     table_->setItemDelegate(new CellTipDelegate(table_));

@@ -12,6 +12,7 @@
 namespace kalvor::results {
 namespace {
 
+using scan::FolderNotListedReason;
 using scan::NotExaminedReason;
 
 TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
@@ -21,7 +22,7 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     EXPECT_FALSE(indicator.isVisible());
 
     indicator.ShowReport({{"/d/locked.doc", NotExaminedReason::Locked},
-                          {"/d/closed", NotExaminedReason::FolderNotListed},
+                          {"/d/closed", FolderNotListedReason::NoPermission},
                           {"/d/\xff.doc", NotExaminedReason::NotCompoundFile}});
     EXPECT_TRUE(indicator.isVisible());
     EXPECT_EQ(indicator.text(), "2 个 .doc 文件未能检查，1 个文件夹未能搜索");
@@ -36,7 +37,7 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     EXPECT_EQ(table.item(0, 1)->text(),
               QString::fromUtf8(scan::DescribeReason(NotExaminedReason::Locked)));
     EXPECT_EQ(table.item(1, 0)->text(), "/d/closed");
-    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹，其下内容均未搜索");
+    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹（没有权限），其下内容均未搜索");
     EXPECT_EQ(table.item(2, 0)->text(), QString::fromUtf8("/d/\xef\xbf\xbd.doc"));
     EXPECT_EQ(table.item(2, 1)->text(),
               QString::fromUtf8(scan::DescribeReason(NotExaminedReason::NotCompoundFile)));
@@ -58,13 +59,12 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
          "未能检查的 .doc 文件",
          "文件"},
         {"folders",
-         {{"/d/x", NotExaminedReason::FolderNotListed},
-          {"/d/y", NotExaminedReason::FolderNotListed}},
+         {{"/d/x", FolderNotListedReason::NoPermission}, {"/d/y", FolderNotListedReason::Gone}},
          "0 个 .doc 文件未能检查，2 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
         {"both",
-         {{"/d/x", NotExaminedReason::FolderNotListed}, {"/d/y.doc", NotExaminedReason::Locked}},
+         {{"/d/x", FolderNotListedReason::TooManyLinks}, {"/d/y.doc", NotExaminedReason::Locked}},
          "1 个 .doc 文件未能检查，1 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
@@ -107,7 +107,7 @@ TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPaths) {
     testing::FakeDesktop desktop;
     NotExaminedDialog dialog({{"/d/a.doc", NotExaminedReason::Locked},
                               {"/d/b.doc", NotExaminedReason::TooShort},
-                              {"/e/closed", NotExaminedReason::FolderNotListed}},
+                              {"/e/closed", FolderNotListedReason::NoPermission}},
                              nullptr);
     dialog.OnRightClick(QPoint(5, 5));
     EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";

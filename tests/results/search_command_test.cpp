@@ -125,13 +125,13 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkO
     QSignalSpy finished(&view, &CkalvorView::SearchFinished);
     Search();
 
-    const std::vector<std::pair<fs::path, NotExaminedReason>> expected{
+    const std::vector<std::pair<fs::path, NotSearchedReason>> expected{
         {temp.Path() / "n.doc", NotExaminedReason::NotCompoundFile},
-        {unlisted.Path(), NotExaminedReason::FolderNotListed},
+        {unlisted.Path(), scan::FolderNotListedReason::PathTooLong},
         {temp.Path() / "r.doc", NotExaminedReason::ReadOnly},
         {temp.Path() / "v.doc", NotExaminedReason::UnsupportedVersion},
     };
-    std::vector<std::pair<fs::path, NotExaminedReason>> seen;
+    std::vector<std::pair<fs::path, NotSearchedReason>> seen;
     for (const NotExaminedFile& file : view.NotExaminedFiles()) {
         seen.emplace_back(file.path, file.reason);
     }
@@ -146,7 +146,7 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkO
     const QTableWidget& table = dialog->Table();
     ASSERT_EQ(table.rowCount(), 4);
     EXPECT_EQ(table.item(1, 0)->text(), FolderText(unlisted.Path()));
-    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹，其下内容均未搜索");
+    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹（路径过长），其下内容均未搜索");
 }
 
 TEST_F(SearchCommandTest, ASecondSearchStartsTheListAfresh) {

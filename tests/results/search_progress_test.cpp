@@ -120,7 +120,8 @@ TEST_F(SearchProgressTest, ShowsProgressModallyAndStopsOnCancel) {
     EXPECT_EQ(view.Results().CellText(1, 1), "/w/sub/2.doc");
     EXPECT_EQ(view.Results().CellText(2, 0), "3");
     ASSERT_EQ(view.NotExaminedFiles().size(), 1U);
-    EXPECT_EQ(view.NotExaminedFiles()[0].reason, scan::NotExaminedReason::Locked);
+    EXPECT_EQ(view.NotExaminedFiles()[0].reason,
+              NotSearchedReason(scan::NotExaminedReason::Locked));
     ASSERT_EQ(desktop.messages.size(), 1U);
     EXPECT_EQ(desktop.messages[0].text, "搜索已取消，已找到 3 个符合要求的文件。");
 }
