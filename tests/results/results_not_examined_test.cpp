@@ -48,6 +48,7 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     struct Case {
         const char* name;
         std::vector<NotExaminedFile> entries;
+        scan::DocumentTypes types;  // searched for
         QString indicatorText;
         QString dialogTitle;
         QString pathHeader;
@@ -55,18 +56,33 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     const std::vector<Case> cases{
         {"documents",
          {{"/d/a.doc", NotExaminedReason::ReadOnly}, {"/d/b.doc", NotExaminedReason::TooShort}},
+         {},
          "2 个 .doc 文件未能检查",
          "未能检查的 .doc 文件",
          "文件"},
         {"folders",
          {{"/d/x", FolderNotListedReason::NoPermission}, {"/d/y", FolderNotListedReason::Gone}},
-         "0 个 .doc 文件未能检查，2 个文件夹未能搜索",
+         {},
+         "2 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
         {"both",
          {{"/d/x", FolderNotListedReason::TooManyLinks}, {"/d/y.doc", NotExaminedReason::Locked}},
+         {},
          "1 个 .doc 文件未能检查，1 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
+         "文件或文件夹"},
+        {"documents of every type",
+         {{"/d/a.docx", NotExaminedReason::DamagedPackage}},
+         scan::DocumentTypes::All(),
+         "1 个文件未能检查",
+         "未能检查的文件",
+         "文件"},
+        {"both of every type",
+         {{"/d/a.docx", NotExaminedReason::DamagedPackage}, {"/d/x", FolderNotListedReason::Gone}},
+         scan::DocumentTypes::All(),
+         "1 个文件未能检查，1 个文件夹未能搜索",
+         "未能检查的文件和文件夹",
          "文件或文件夹"},
     };
     for (const Case& c : cases) {
@@ -74,7 +90,7 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
         QWidget window;
         NotExaminedIndicator indicator(&window);
         window.show();
-        indicator.ShowReport(c.entries);
+        indicator.ShowReport(c.entries, c.types);
         EXPECT_EQ(indicator.text(), c.indicatorText);
         EXPECT_TRUE(indicator.isEnabled());
 
@@ -108,7 +124,7 @@ TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPaths) {
     NotExaminedDialog dialog({{"/d/a.doc", NotExaminedReason::Locked},
                               {"/d/b.doc", NotExaminedReason::TooShort},
                               {"/e/closed", FolderNotListedReason::NoPermission}},
-                             nullptr);
+                             {}, nullptr);
     dialog.OnRightClick(QPoint(5, 5));
     EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";
 
