@@ -87,6 +87,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/file_actions.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/folder_dialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/kalvor_view.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_dialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_indicator.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/path_text.cpp

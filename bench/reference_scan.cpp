@@ -59,12 +59,12 @@ void SearchFolder(const fs::path& folder, std::vector<FileIdentity>& ancestors) 
             return;
         }
     }
-    const auto entries = ListDirectory(folder);
-    if (!entries) {
+    const DirectoryListing listing = ListDirectory(folder);
+    if (listing.error) {
         return;
     }
     ancestors.push_back(*identity);
-    for (const DirectoryEntry& entry : *entries) {
+    for (const DirectoryEntry& entry : listing.entries) {
         const fs::path path = folder / entry.name;
         if (entry.isDirectory) {
             SearchFolder(path, ancestors);

@@ -38,6 +38,17 @@ std::array<std::string, 2> CsvPathFields(const std::filesystem::path& path) {
     return {EscapeField(bytes), "1"};
 }
 
+// A line of the account of what was not searched, in CSV or JSON: what, why and where.
+std::string AccountRecord(const std::string& kind, const std::string& token,
+                          const std::filesystem::path& path, OutputFormat format) {
+    if (format == OutputFormat::Csv) {
+        const auto [field, escaped] = CsvPathFields(path);
+        return report::CsvRecord(std::array<std::string, 4>{kind, token, field, escaped});
+    }
+    return "{\"kind\":" + JsonString(kind) + ",\"reason\":" + JsonString(token) + "," +
+           JsonPathMembers(path) + "}\n";
+}
+
 }  // namespace
 
 std::string HeaderLine(OutputFormat format) {
@@ -74,27 +85,19 @@ std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,
                             OutputFormat format) {
     const std::string token(scan::ReasonToken(reason));
-    if (format == OutputFormat::Csv) {
-        const auto [field, escaped] = CsvPathFields(path);
-        return report::CsvRecord(std::array<std::string, 4>{"not-examined", token, field, escaped});
+    if (format == OutputFormat::Text) {
+        return "not-examined\t" + token + '\t' + PathField(path) + '\n';
     }
-    if (format == OutputFormat::Json) {
-        return "{\"kind\":\"not-examined\",\"reason\":" + JsonString(token) + "," +
-               JsonPathMembers(path) + "}\n";
-    }
-    return "not-examined\t" + token + '\t' + PathField(path) + '\n';
+    return AccountRecord("not-examined", token, path, format);
 }
 
-std::string FolderNotListedLine(const std::filesystem::path& folder, OutputFormat format) {
-    if (format == OutputFormat::Csv) {
-        const auto [field, escaped] = CsvPathFields(folder);
-        return report::CsvRecord(
-            std::array<std::string, 4>{"folder-not-listed", "", field, escaped});
+std::string FolderNotListedLine(const std::filesystem::path& folder,
+                                scan::FolderNotListedReason reason, OutputFormat format) {
+    if (format == OutputFormat::Text) {
+        return "folder-not-listed\t" + PathField(folder) + '\n';
     }
-    if (format == OutputFormat::Json) {
-        return "{\"kind\":\"folder-not-listed\"," + JsonPathMembers(folder) + "}\n";
-    }
-    return "folder-not-listed\t" + PathField(folder) + '\n';
+    return AccountRecord("folder-not-listed", std::string(scan::ReasonToken(reason)), folder,
+                         format);
 }
 
 }  // namespace kalvor::cli

@@ -23,6 +23,8 @@ std::string HeaderLine(OutputFormat format);  // empty but for CSV
 std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat format);
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,
                             OutputFormat format);
-std::string FolderNotListedLine(const std::filesystem::path& folder, OutputFormat format);
+// The text line holds no reason, as it always has; JSON and CSV carry its token.
+std::string FolderNotListedLine(const std::filesystem::path& folder,
+                                scan::FolderNotListedReason reason, OutputFormat format);
 
 }  // namespace kalvor::cli

@@ -76,11 +76,11 @@ class PrintingSink final : public scan::SearchSink {
         }
     }
 
-    void NoteFolderNotListed(const fs::path& folder) override {
+    void NoteFolderNotListed(const fs::path& folder, scan::FolderNotListedReason reason) override {
         ++foldersNotListed_;
         if (listNotExamined_) {
             progressLine_.Erase();
-            err_ << FolderNotListedLine(folder, format_);
+            err_ << FolderNotListedLine(folder, reason, format_);
         }
     }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "platform/file_identity.h"
@@ -24,6 +25,18 @@ struct DirectoryEntry {
     // The folder named the entry but could not tell about it (a folder we may read but not
     // enter): nothing above but the name, and `isDirectory` where the folder said so.
     bool statusUnknown = false;
+    // Why the entry could not be asked about (whenever `statusUnknown`), or why a link's target
+    // could not be, when something may lie there: a path with too many links to follow, a folder
+    // on the way we may not enter. A link to nothing has none: no folder is hidden behind it.
+    std::error_code statusError;
+    // Known to lie on the listed folder's own mount: neither a link nor a mount point. False
+    // where the system cannot tell.
+    bool onFolderMount = false;
+};
+
+struct DirectoryListing {
+    std::vector<DirectoryEntry> entries;
+    std::error_code error;  // why the folder could not be listed; there are no entries then
 };
 
 // A name as the file system holds it: bytes here, UTF-16 units on Windows.
@@ -37,11 +50,17 @@ using FileNameFilter = std::function<bool(NativeName)>;
 // compared by UTF-16 code units after upper-casing), so results come in the same stable order on
 // every file system. Holds every folder (links to folders too) and the other entries whose names
 // `wantedFiles` accepts (all of them when it is empty), and every entry that could be a folder or
-// is wanted but could not be asked about. Nothing when the folder cannot be listed.
-std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
-                                                         const FileNameFilter& wantedFiles = {});
+// is wanted but could not be asked about; the error alone when the folder cannot be listed.
+DirectoryListing ListDirectory(const std::filesystem::path& folder,
+                               const FileNameFilter& wantedFiles = {});
 
 // The identity of a folder itself, links followed; nothing when it cannot be asked.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder);
+
+// Whether the folder lies on a mount that lets no file be written, links followed; false when
+// that cannot be asked. A folder may be read-only by one path and writable by another (a
+// read-only bind mount of it). On Windows every path to a folder leads to its own volume, so
+// this is always false there.
+bool OnReadOnlyMount(const std::filesystem::path& folder);
 
 }  // namespace kalvor::platform

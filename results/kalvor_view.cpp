@@ -185,8 +185,13 @@ void CkalvorView::OnSearchFolder() {
         RunSearch(this, PathFromText(folder), choice_, walk_,
                   [this](const scan::ResultRow& row) { AddResultRow(row); });
     notExamined_ = outcome.notExamined;
-    emit SearchFinished(notExamined_);
-    ShowMessage(this, SearchSummary(outcome, model_->rowCount()), QStringLiteral("完成搜索"));
+    emit SearchFinished(notExamined_, choice_.types);
+    if (const std::optional<QString> refusal = FolderNotSearched(outcome)) {
+        ShowWarning(this, *refusal, QStringLiteral("无法搜索"));
+        return;
+    }
+    ShowMessage(this, SearchSummary(outcome, model_->rowCount(), choice_.types),
+                QStringLiteral("完成搜索"));
 }
 
 void CkalvorView::OnShellOpen() {

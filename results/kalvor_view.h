@@ -59,8 +59,9 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     // When a search begins, before the first row of the new search arrives.
     void SearchStarted();
     // After every search, with the documents it could not examine and the folders it could not
-    // list.
-    void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined);
+    // list, and the types it searched for.
+    void SearchFinished(const std::vector<kalvor::results::NotExaminedFile>& notExamined,
+                        const kalvor::scan::DocumentTypes& types);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

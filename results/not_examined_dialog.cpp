@@ -22,13 +22,14 @@ enum RowCommand : unsigned { kOpenFolder = 1, kCopyPath };
 
 }  // namespace
 
-NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files, QWidget* parent)
+NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files,
+                                     const scan::DocumentTypes& types, QWidget* parent)
     : QDialog(parent),
       files_(files),
       table_(new QTableWidget(static_cast<int>(files.size()), 2, this)) {
     const bool withFolders = std::any_of(files.begin(), files.end(), IsUnlistedFolder);
-    setWindowTitle(withFolders ? QStringLiteral("未能检查的 .doc 文件和文件夹")
-                               : QStringLiteral("未能检查的 .doc 文件"));
+    setWindowTitle(QStringLiteral("未能检查的%1").arg(DocumentsNoun(types)) +
+                   (withFolders ? QStringLiteral("和文件夹") : QString()));
     table_->setHorizontalHeaderLabels(
         {withFolders ? QStringLiteral("文件或文件夹") : QStringLiteral("文件"),
          QStringLiteral("原因")});
@@ -41,8 +42,7 @@ NotExaminedDialog::NotExaminedDialog(const std::vector<NotExaminedFile>& files, 
     for (int row = 0; row < table_->rowCount(); ++row) {
         const NotExaminedFile& file = files[static_cast<std::size_t>(row)];
         table_->setItem(row, 0, new QTableWidgetItem(DisplayText(file.path)));
-        table_->setItem(row, 1,
-                        new QTableWidgetItem(QString::fromUtf8(scan::DescribeReason(file.reason))));
+        table_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(ReasonText(file))));
     }
 
     table_->setItemDelegate(new CellTipDelegate(table_));

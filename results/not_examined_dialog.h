@@ -16,7 +16,9 @@ class NotExaminedDialog final : public QDialog {
     Q_OBJECT
 
   public:
-    NotExaminedDialog(const std::vector<NotExaminedFile>& files, QWidget* parent);
+    // `files` of a search for `types`.
+    NotExaminedDialog(const std::vector<NotExaminedFile>& files, const scan::DocumentTypes& types,
+                      QWidget* parent);
 
     const QTableWidget& Table() const { return *table_; }
 

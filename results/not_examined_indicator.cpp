@@ -1,8 +1,5 @@
 #include "results/not_examined_indicator.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "results/not_examined_dialog.h"
 
 namespace kalvor::results {
@@ -14,18 +11,15 @@ NotExaminedIndicator::NotExaminedIndicator(QWidget* parent) : QToolButton(parent
     connect(this, &QToolButton::clicked, this, &NotExaminedIndicator::OpenList);
 }
 
-void NotExaminedIndicator::ShowReport(const std::vector<NotExaminedFile>& files) {
+void NotExaminedIndicator::ShowReport(const std::vector<NotExaminedFile>& files,
+                                      const scan::DocumentTypes& types) {
     files_ = files;
+    types_ = types;
     if (files_.empty()) {
         hide();
         return;
     }
-    const auto folders = std::count_if(files_.begin(), files_.end(), IsUnlistedFolder);
-    QString text = QStringLiteral("%1 个 .doc 文件未能检查").arg(std::ssize(files_) - folders);
-    if (folders > 0) {
-        text += QStringLiteral("，%1 个文件夹未能搜索").arg(folders);
-    }
-    setText(text);
+    setText(NotSearchedCounts(files_, types_));
     show();
 }
 
@@ -37,7 +31,7 @@ void NotExaminedIndicator::OpenList() {
     if (files_.empty()) {
         return;
     }
-    auto* dialog = new NotExaminedDialog(files_, window());
+    auto* dialog = new NotExaminedDialog(files_, types_, window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

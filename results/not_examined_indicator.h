@@ -15,8 +15,9 @@ class NotExaminedIndicator final : public QToolButton {
   public:
     explicit NotExaminedIndicator(QWidget* parent = nullptr);
 
-    // Shows the note when `files` holds anything, else hides it.
-    void ShowReport(const std::vector<NotExaminedFile>& files);
+    // Shows the note when `files`, of a search for `types`, holds anything, else hides it.
+    void ShowReport(const std::vector<NotExaminedFile>& files,
+                    const scan::DocumentTypes& types = {});
     // Hides the note of the last search, as a new one begins.
     void Clear();
 
@@ -24,6 +25,7 @@ class NotExaminedIndicator final : public QToolButton {
     void OpenList();
 
     std::vector<NotExaminedFile> files_;
+    scan::DocumentTypes types_;
 };
 
 }  // namespace kalvor::results

@@ -55,8 +55,8 @@ std::string ExportText(const ResultsModel& results,
         text += "\r\n";
         text += report::CsvRecord(std::array<std::string, 2>{"未能检查的文件或文件夹", "原因"});
         for (const NotExaminedFile& entry : notExamined) {
-            text += report::CsvRecord(std::array<std::string, 2>{
-                Utf8(DisplayText(entry.path)), std::string(scan::DescribeReason(entry.reason))});
+            text += report::CsvRecord(
+                std::array<std::string, 2>{Utf8(DisplayText(entry.path)), ReasonText(entry)});
         }
     }
     return text;

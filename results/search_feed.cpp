@@ -11,12 +11,17 @@ void SearchFeed::AddResultRow(const scan::ResultRow& row) {
 
 void SearchFeed::NoteNotExamined(const std::filesystem::path& path,
                                  scan::NotExaminedReason reason) {
-    const std::lock_guard lock(mutex_);
-    pending_.notExamined.push_back({path, reason});
+    Note({path, reason});
 }
 
-void SearchFeed::NoteFolderNotListed(const std::filesystem::path& folder) {
-    NoteNotExamined(folder, scan::NotExaminedReason::FolderNotListed);
+void SearchFeed::NoteFolderNotListed(const std::filesystem::path& folder,
+                                     scan::FolderNotListedReason reason) {
+    Note({folder, reason});
+}
+
+void SearchFeed::Note(NotExaminedFile entry) {
+    const std::lock_guard lock(mutex_);
+    pending_.notExamined.push_back(std::move(entry));
 }
 
 void SearchFeed::NoteProgress(const scan::SearchProgress& progress) {

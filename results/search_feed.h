@@ -25,7 +25,8 @@ class SearchFeed final : public scan::SearchSink {
     void AddResultRow(const scan::ResultRow& row) override;
     void NoteNotExamined(const std::filesystem::path& path,
                          scan::NotExaminedReason reason) override;
-    void NoteFolderNotListed(const std::filesystem::path& folder) override;
+    void NoteFolderNotListed(const std::filesystem::path& folder,
+                             scan::FolderNotListedReason reason) override;
     void NoteProgress(const scan::SearchProgress& progress) override;
     void NoteSearchFailed(const std::string& what) override;
     bool StopRequested() override;
@@ -36,6 +37,8 @@ class SearchFeed final : public scan::SearchSink {
     std::optional<std::string> Failure();
 
   private:
+    void Note(NotExaminedFile entry);
+
     std::mutex mutex_;
     SearchNews pending_;
     std::optional<std::string> failure_;

@@ -23,6 +23,7 @@ using FolderWalk =
 // How a search ended, beyond the rows it delivered.
 struct SearchOutcome {
     std::vector<NotExaminedFile> notExamined;  // documents and unlisted folders, in walk order
+    scan::SearchProgress progress;             // the last counts the walk told
     bool cancelled = false;                    // the user asked it to stop
     std::optional<std::string> failure;        // why it had to end early, when it did
 };
@@ -35,7 +36,12 @@ SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
                         const SearchChoice& choice, const FolderWalk& walk,
                         const std::function<void(const scan::ResultRow&)>& addRow);
 
-// The summary box's text for a search that ended as `outcome` says with `rows` rows listed.
-QString SearchSummary(const SearchOutcome& outcome, int rows);
+// The summary box's text for a search for `types` that ended as `outcome` says with `rows` rows
+// listed; a second line counts what it could not examine or search, when there is any.
+QString SearchSummary(const SearchOutcome& outcome, int rows, const scan::DocumentTypes& types);
+
+// Why a search of `folder` searched nothing at all, its folder being one it could not list;
+// nothing when it listed the folder (or ended before it could try).
+std::optional<QString> FolderNotSearched(const SearchOutcome& outcome);
 
 }  // namespace kalvor::results

@@ -53,8 +53,22 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"ZIP 包中没有 Word 文档的正文部分", "no-main-part"};
         case NotExaminedReason::PackageTooLarge:
             return {"解压后过大或压缩比异常（疑似压缩炸弹）", "package-too-large"};
-        case NotExaminedReason::FolderNotListed:
-            return {"无法列出文件夹，其下内容均未搜索", "folder-not-listed"};
+    }
+    return {"", "unknown"};
+}
+
+ReasonTexts TextsOf(FolderNotListedReason reason) {
+    switch (reason) {
+        case FolderNotListedReason::NoPermission:
+            return {"没有权限", "no-permission"};
+        case FolderNotListedReason::Gone:
+            return {"已不存在", "gone"};
+        case FolderNotListedReason::TooManyLinks:
+            return {"链接层数过多，系统无法跟随", "too-many-links"};
+        case FolderNotListedReason::PathTooLong:
+            return {"路径过长", "path-too-long"};
+        case FolderNotListedReason::Unreadable:
+            return {"无法读取", "unreadable"};
     }
     return {"", "unknown"};
 }
@@ -66,6 +80,14 @@ std::string_view DescribeReason(NotExaminedReason reason) {
 }
 
 std::string_view ReasonToken(NotExaminedReason reason) {
+    return TextsOf(reason).token;
+}
+
+std::string_view DescribeReason(FolderNotListedReason reason) {
+    return TextsOf(reason).description;
+}
+
+std::string_view ReasonToken(FolderNotListedReason reason) {
     return TextsOf(reason).token;
 }
 

@@ -11,8 +11,7 @@ enum class MarkingVerdict : int {
 };
 
 // Why a document got NotExamined, for the account of what a search could not see. The verdict
-// itself never depends on this. FolderNotListed marks a folder the walk skipped with everything
-// below it, so that one account holds both in walk order.
+// itself never depends on this.
 enum class NotExaminedReason {
     None,
     NotRegularFile,        // FIFO, socket, device
@@ -35,7 +34,15 @@ enum class NotExaminedReason {
     DamagedPackage,        // truncated or damaged ZIP, bad checksum, malformed or refused XML
     NoMainPart,            // a ZIP package without a Word main document part
     PackageTooLarge,       // inflates beyond what any real document does: a zip bomb
-    FolderNotListed,       // a folder, not a document: it could not be listed
+};
+
+// Why a folder could not be listed, which leaves everything below it unsearched.
+enum class FolderNotListedReason {
+    NoPermission,  // we may not list it, enter it, or reach the target of the link to it
+    Gone,          // it vanished, or is no folder any more, since its parent was listed
+    TooManyLinks,  // a path the system will not follow: too many links in it, or a loop of links
+    PathTooLong,   // a path longer than the system takes
+    Unreadable,    // failing I/O, or any other failure
 };
 
 struct Examination {
@@ -47,5 +54,7 @@ struct Examination {
 // scripts ("locked").
 std::string_view DescribeReason(NotExaminedReason reason);
 std::string_view ReasonToken(NotExaminedReason reason);
+std::string_view DescribeReason(FolderNotListedReason reason);
+std::string_view ReasonToken(FolderNotListedReason reason);
 
 }  // namespace kalvor::scan

@@ -22,7 +22,8 @@ struct WalkEvent {
 
     Kind kind = Kind::Document;
     bool stopPolledBefore = false;  // the walk asked whether to stop since the step before
-    FoundDocument document;         // for FolderNotListed, `path` is the folder
+    FolderNotListedReason folderReason = FolderNotListedReason::Unreadable;  // of FolderNotListed
+    FoundDocument document;  // for FolderNotListed, `path` is the folder
 };
 
 struct FinishedEvent {

@@ -22,8 +22,11 @@ class ParallelSearch final : public TreeVisitor {
 
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
-    void FolderNotListed(const std::filesystem::path& folder) override {
-        Queue({.kind = WalkEvent::Kind::FolderNotListed, .document = {folder, {}, nullptr, {}}});
+    void FolderNotListed(const std::filesystem::path& folder,
+                         FolderNotListedReason reason) override {
+        Queue({.kind = WalkEvent::Kind::FolderNotListed,
+               .folderReason = reason,
+               .document = {folder, {}, nullptr, {}}});
     }
 
     void DocumentFound(FoundDocument document) override {
@@ -80,7 +83,7 @@ class ParallelSearch final : public TreeVisitor {
                 sink_.NoteProgress(progress_);
                 break;
             case WalkEvent::Kind::FolderNotListed:
-                sink_.NoteFolderNotListed(event.document.path);
+                sink_.NoteFolderNotListed(event.document.path, event.folderReason);
                 break;
             case WalkEvent::Kind::Document:
                 if (finished.failure) {

@@ -10,8 +10,9 @@ void WatchedSink::NoteNotExamined(const std::filesystem::path& path, NotExamined
     Watch([&] { sink_.NoteNotExamined(path, reason); });
 }
 
-void WatchedSink::NoteFolderNotListed(const std::filesystem::path& folder) {
-    Watch([&] { sink_.NoteFolderNotListed(folder); });
+void WatchedSink::NoteFolderNotListed(const std::filesystem::path& folder,
+                                      FolderNotListedReason reason) {
+    Watch([&] { sink_.NoteFolderNotListed(folder, reason); });
 }
 
 void WatchedSink::NoteProgress(const SearchProgress& progress) {

@@ -20,7 +20,8 @@ class WatchedSink final : public SearchSink {
 
     void AddResultRow(const ResultRow& row) override;
     void NoteNotExamined(const std::filesystem::path& path, NotExaminedReason reason) override;
-    void NoteFolderNotListed(const std::filesystem::path& folder) override;
+    void NoteFolderNotListed(const std::filesystem::path& folder,
+                             FolderNotListedReason reason) override;
     void NoteProgress(const SearchProgress& progress) override;
     void NoteSearchFailed(const std::string& what) override;
     bool StopRequested() override;

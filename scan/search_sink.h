@@ -29,8 +29,10 @@ class SearchSink {
     virtual void NoteNotExamined(const std::filesystem::path& /*path*/,
                                  NotExaminedReason /*reason*/) {}
 
-    // Every folder that could not be listed, in walk order; it was skipped with all below it.
-    virtual void NoteFolderNotListed(const std::filesystem::path& /*folder*/) {}
+    // Every folder that could not be listed, in walk order, and why; it was skipped with all
+    // below it.
+    virtual void NoteFolderNotListed(const std::filesystem::path& /*folder*/,
+                                     FolderNotListedReason /*reason*/) {}
 
     // Called now and then during the walk (at least once per folder).
     virtual void NoteProgress(const SearchProgress& /*progress*/) {}

@@ -20,8 +20,9 @@ class SequentialSearch final : public TreeVisitor {
         sink_.NoteProgress(progress_);
     }
 
-    void FolderNotListed(const std::filesystem::path& folder) override {
-        sink_.NoteFolderNotListed(folder);
+    void FolderNotListed(const std::filesystem::path& folder,
+                         FolderNotListedReason reason) override {
+        sink_.NoteFolderNotListed(folder, reason);
     }
 
     void DocumentFound(FoundDocument document) override {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -15,30 +16,54 @@ namespace fs = std::filesystem;
 
 namespace {
 
+FolderNotListedReason ReasonOf(std::error_code error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+        return FolderNotListedReason::NoPermission;
+    }
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+        return FolderNotListedReason::Gone;
+    }
+    if (error == std::errc::too_many_symbolic_link_levels) {
+        return FolderNotListedReason::TooManyLinks;
+    }
+    if (error == std::errc::filename_too_long) {
+        return FolderNotListedReason::PathTooLong;
+    }
+    return FolderNotListedReason::Unreadable;
+}
+
 class Walk {
   public:
     Walk(const fs::path& base, const DocumentTypes& types, TreeVisitor& visitor)
         : path_(base.native()), types_(types), visitor_(visitor) {}
 
-    // Walks the folder at the current path unless this search has walked it already, by whatever
-    // name: that ends loops, and no arrangement of links walks a folder twice. A folder that could
-    // not be listed by this path (too many links in it, say) may still be walked by a later one;
-    // it is reported the first time only. Failures walk nothing below, so retries stay as few as
-    // the entries that lead to the folder.
-    void Enter(std::optional<platform::FileIdentity> identity) {
-        if (identity.has_value() && !entered_.insert(*identity).second) {
+    // Walks the folder at the current path, reached on a read-only mount or not, unless this
+    // search has walked it already, by whatever name: that ends loops, and no arrangement of links
+    // walks a folder twice. Only a folder walked on a read-only mount, where none of its documents
+    // could be examined, is walked once more when a path on a writable mount reaches it (a
+    // read-only bind mount that sorts first must not hide the folder itself); each folder is thus
+    // walked at most twice, and loops still end. A folder that could not be listed by this path
+    // (too many links in it, say) may still be walked by a later one; it is reported the first
+    // time only. Failures walk nothing below, so retries stay as few as the entries that lead to
+    // the folder.
+    void Enter(std::optional<platform::FileIdentity> identity, bool readOnly) {
+        const auto walked = identity.has_value() ? walked_.find(*identity) : walked_.end();
+        if (walked != walked_.end() && (walked->second == Mount::Writable || readOnly)) {
             return;
         }
-        if (WalkFolder(identity)) {
+        platform::DirectoryListing listing = platform::ListDirectory(
+            fs::path(path_),
+            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; });
+        if (listing.error) {
+            if (!identity.has_value() || reported_.insert(*identity).second) {
+                visitor_.FolderNotListed(fs::path(path_), ReasonOf(listing.error));
+            }
             return;
         }
         if (identity.has_value()) {
-            entered_.erase(*identity);
-            if (!reported_.insert(*identity).second) {
-                return;
-            }
+            walked_[*identity] = readOnly ? Mount::ReadOnly : Mount::Writable;
         }
-        visitor_.FolderNotListed(fs::path(path_));
+        WalkEntries(listing.entries, identity, readOnly);
     }
 
   private:
@@ -62,41 +87,41 @@ class Walk {
         std::size_t size_;
     };
 
-    // False when the folder could not be listed.
-    bool WalkFolder(const std::optional<platform::FileIdentity>& identity) {
-        std::optional<std::vector<platform::DirectoryEntry>> entries = platform::ListDirectory(
-            fs::path(path_),
-            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; });
-        if (!entries.has_value()) {
-            return false;
-        }
+    enum class Mount { ReadOnly, Writable };
+
+    // The entries of the folder `identity`, reached on a read-only mount or not.
+    void WalkEntries(std::vector<platform::DirectoryEntry>& entries,
+                     const std::optional<platform::FileIdentity>& identity, bool readOnly) {
         visitor_.FolderListed();
-        for (platform::DirectoryEntry& entry : *entries) {
+        for (platform::DirectoryEntry& entry : entries) {
             if (!stopped_) {
                 stopped_ = visitor_.StopRequested();
             }
             if (stopped_) {
-                return true;
+                return;
             }
             const Descent descent(path_, entry.name);
             const DocumentFormat* format =
                 entry.isDirectory ? nullptr : types_.FormatOfName(entry.name.native());
-            if (entry.statusUnknown && format == nullptr) {
-                // Named by a folder we may read but not enter: whatever lies there is unseen.
-                visitor_.FolderNotListed(fs::path(path_));
+            if (entry.statusError && format == nullptr) {
+                // Named by a folder we may read but not enter, or a link we cannot follow to
+                // what may be a folder: whatever lies there is unseen.
+                visitor_.FolderNotListed(fs::path(path_), ReasonOf(entry.statusError));
             } else if (entry.isDirectory) {
-                Enter(entry.identity);
+                // Only a link or a mount point can lead to another mount: the mount is asked
+                // about those alone, so that a tree of folders costs no question per folder.
+                Enter(entry.identity,
+                      entry.onFolderMount ? readOnly : platform::OnReadOnlyMount(path_));
             } else {
                 visitor_.DocumentFound({fs::path(path_), std::move(entry), format, identity});
             }
         }
-        return true;
     }
 
     fs::path::string_type path_;
     const DocumentTypes& types_;
     TreeVisitor& visitor_;
-    std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> entered_;
+    std::unordered_map<platform::FileIdentity, Mount, platform::FileIdentityHash> walked_;
     std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> reported_;
     bool stopped_ = false;
 };
@@ -127,7 +152,8 @@ fs::path WalkBase(const fs::path& folder) {
 }
 
 void WalkTree(const fs::path& folder, const DocumentTypes& types, TreeVisitor& visitor) {
-    Walk(folder, types, visitor).Enter(platform::IdentityOf(folder));
+    Walk(folder, types, visitor)
+        .Enter(platform::IdentityOf(folder), platform::OnReadOnlyMount(folder));
 }
 
 }  // namespace kalvor::scan

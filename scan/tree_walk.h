@@ -6,6 +6,7 @@
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_types.h"
+#include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
@@ -29,9 +30,10 @@ class TreeVisitor {
     virtual ~TreeVisitor() = default;
 
     virtual void FolderListed() = 0;
-    // A folder that could not be listed (no permission, vanished, path too long for the system);
-    // it is skipped with everything below it.
-    virtual void FolderNotListed(const std::filesystem::path& /*folder*/) {}
+    // A folder that could not be listed (no permission, vanished, path too long for the system),
+    // or a link the walk cannot follow to what may be one; it is skipped with everything below.
+    virtual void FolderNotListed(const std::filesystem::path& /*folder*/,
+                                 FolderNotListedReason /*reason*/) {}
     virtual void DocumentFound(FoundDocument document) = 0;
     // Polled before each entry; true ends the walk.
     virtual bool StopRequested() = 0;
@@ -45,9 +47,10 @@ std::filesystem::path WalkBase(const std::filesystem::path& folder);
 // its entry comes up. Each folder is walked once, by the first path in walk order that reaches
 // it: never again through a second link, nor as a real subfolder of a folder already walked
 // through a link. So loops end and no arrangement of links multiplies the walk; without links
-// every folder is walked exactly once, as the platform's own walk does. Reports every file whose
-// name ends in one of `types`, and every folder that cannot be listed or entered, which is
-// skipped.
+// every folder is walked exactly once, as the platform's own walk does. The one exception: a
+// folder first walked on a read-only mount is walked once more by the first path that reaches it
+// on a writable one, where its documents can be examined. Reports every file whose name ends in
+// one of `types`, and every folder that cannot be listed or entered, which is skipped.
 void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types,
               TreeVisitor& visitor);
 

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -39,10 +40,22 @@ bool Wanted(const FileNameFilter& wantedFiles, const char* name) {
     return !wantedFiles || wantedFiles(name);
 }
 
+std::error_code ErrorOf(int error) {
+    return {error, std::generic_category()};
+}
+
 struct StatedEntry {
     struct statx data;
     bool isLink;
+    // Why the target of a link could not be asked about, when it may exist: a link to nothing
+    // (or through a file) hides nothing, but one that is too many links deep or lies behind a
+    // folder we may not enter may hide a folder.
+    int unreachable = 0;
 };
+
+int UnreachableFor(int error) {
+    return error == ENOENT || error == ENOTDIR ? 0 : error;
+}
 
 // Links are followed; an entry whose target cannot be reached (a dangling link, a loop of links)
 // is described by the link itself, as a file. Nothing, with errno set, when it cannot be asked.
@@ -62,9 +75,10 @@ std::optional<StatedEntry> StatEntry(int folderFd, const dirent& item) {
     if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT, kEntryMask, &data) == 0) {
         return StatedEntry{data, isLink};
     }
+    const int targetError = errno;
     if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask,
               &data) == 0) {
-        return StatedEntry{data, S_ISLNK(data.stx_mode)};
+        return StatedEntry{data, S_ISLNK(data.stx_mode), UnreachableFor(targetError)};
     }
     return std::nullopt;
 }
@@ -86,14 +100,20 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     }
     entry.lastWriteTime = data.stx_mtime.tv_sec;
     entry.identity = IdentityFrom(data);
+    if (stated.unreachable != 0) {
+        entry.statusError = ErrorOf(stated.unreachable);
+    }
+    entry.onFolderMount = !stated.isLink &&
+                          (data.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
+                          (data.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0;
     return entry;
 }
 
-// An entry the folder names but will not let us ask about: no search permission on the folder, or
-// a failure of the file system.
+// An entry the folder names but will not let us ask about (`error`): no search permission on the
+// folder, or a failure of the file system.
 // Kept when it may be a folder or is wanted, so the walk reports it instead of dropping it.
-std::optional<DirectoryEntry> UnaskableEntry(const dirent& item,
-                                             const FileNameFilter& wantedFiles) {
+std::optional<DirectoryEntry> UnaskableEntry(const dirent& item, const FileNameFilter& wantedFiles,
+                                             int error) {
     const bool mayBeFolder = !KnownToBeNoFolder(item.d_type);
     if (!mayBeFolder && !Wanted(wantedFiles, item.d_name)) {
         return std::nullopt;
@@ -103,6 +123,7 @@ std::optional<DirectoryEntry> UnaskableEntry(const dirent& item,
     entry.isDirectory = item.d_type == DT_DIR;
     entry.isLink = item.d_type == DT_LNK;
     entry.statusUnknown = true;
+    entry.statusError = ErrorOf(error);
     return entry;
 }
 
@@ -124,11 +145,13 @@ DIR* OpenFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
-                                                         const FileNameFilter& wantedFiles) {
+DirectoryListing ListDirectory(const std::filesystem::path& folder,
+                               const FileNameFilter& wantedFiles) {
+    DirectoryListing listing;
     const std::unique_ptr<DIR, DirCloser> dir(OpenFolder(folder));
     if (dir == nullptr) {
-        return std::nullopt;
+        listing.error = ErrorOf(errno);
+        return listing;
     }
     const int folderFd = dirfd(dir.get());
     std::vector<std::pair<NameOrderKey, DirectoryEntry>> listed;
@@ -139,12 +162,13 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
         }
         const std::optional<StatedEntry> stated = StatEntry(folderFd, *item);
         if (stated.has_value()) {
-            if (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name)) {
+            if (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name) ||
+                stated->unreachable != 0) {
                 listed.emplace_back(MakeNameOrderKey(item->d_name),
                                     MakeEntry(item->d_name, *stated));
             }
         } else if (errno != ENOENT) {
-            if (std::optional<DirectoryEntry> entry = UnaskableEntry(*item, wantedFiles)) {
+            if (std::optional<DirectoryEntry> entry = UnaskableEntry(*item, wantedFiles, errno)) {
                 listed.emplace_back(MakeNameOrderKey(item->d_name), std::move(*entry));
             }
         }
@@ -152,12 +176,11 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::
     }
     std::sort(listed.begin(), listed.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<DirectoryEntry> entries;
-    entries.reserve(listed.size());
+    listing.entries.reserve(listed.size());
     for (auto& [key, entry] : listed) {
-        entries.push_back(std::move(entry));
+        listing.entries.push_back(std::move(entry));
     }
-    return entries;
+    return listing;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder) {
@@ -166,6 +189,11 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder) {
         return std::nullopt;
     }
     return IdentityFrom(data);
+}
+
+bool OnReadOnlyMount(const std::filesystem::path& folder) {
+    struct statvfs data {};
+    return statvfs(folder.c_str(), &data) == 0 && (data.f_flag & ST_RDONLY) != 0;
 }
 
 }  // namespace kalvor::platform

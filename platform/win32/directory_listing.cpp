@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "platform/win32/file_stamp.h"
 
@@ -73,34 +74,36 @@ DirectoryEntry MakeEntry(const std::filesystem::path& folder, const WIN32_FIND_D
 
 }  // namespace
 
-std::optional<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& folder,
-                                                         const FileNameFilter& wantedFiles) {
+DirectoryListing ListDirectory(const std::filesystem::path& folder,
+                               const FileNameFilter& wantedFiles) {
+    DirectoryListing listing;
     const std::optional<std::wstring> pattern = SearchPattern(folder);
     if (!pattern.has_value()) {
-        return std::nullopt;
+        listing.error = std::make_error_code(std::errc::filename_too_long);
+        return listing;
     }
     WIN32_FIND_DATAW data{};
     const HANDLE first =
         FindFirstFileExW(pattern->c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                          FIND_FIRST_EX_LARGE_FETCH);
     if (first == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
         // A drive root has no "." entry, so an empty one lists nothing at all; it is still a
         // folder that was listed.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-            return std::vector<DirectoryEntry>{};
+        if (error != ERROR_FILE_NOT_FOUND) {
+            listing.error = std::error_code(static_cast<int>(error), std::system_category());
         }
-        return std::nullopt;
+        return listing;
     }
     const std::unique_ptr<void, FindCloser> search(first);
-    std::vector<DirectoryEntry> entries;
     do {
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!IsDotOrDotDot(data.cFileName) &&
             (isFolder || !wantedFiles || wantedFiles(data.cFileName))) {
-            entries.push_back(MakeEntry(folder, data));
+            listing.entries.push_back(MakeEntry(folder, data));
         }
     } while (FindNextFileW(search.get(), &data));
-    return entries;
+    return listing;
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder) {
@@ -117,6 +120,10 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder) {
     }
     return FileIdentity{information.dwVolumeSerialNumber,
                         JoinHalves(information.nFileIndexHigh, information.nFileIndexLow)};
+}
+
+bool OnReadOnlyMount(const std::filesystem::path& /*folder*/) {
+    return false;
 }
 
 }  // namespace kalvor::platform

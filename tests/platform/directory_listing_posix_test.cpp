@@ -16,7 +16,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::vector<std::string> NamesIn(const fs::path& folder) {
-    const std::vector<DirectoryEntry> entries = ListDirectory(folder).value();
+    const DirectoryListing listing = ListDirectory(folder);
+    EXPECT_FALSE(listing.error);
+    const std::vector<DirectoryEntry>& entries = listing.entries;
     std::vector<std::string> names;
     for (const DirectoryEntry& entry : entries) {
         names.push_back(entry.name.native());
@@ -58,7 +60,9 @@ TEST(ListDirectory, DescribesEachEntryWithLinksFollowed) {
     const fs::path big = dir.WriteText("big", "");
     ASSERT_EQ(truncate(big.c_str(), 5'000'000'000), 0);
 
-    const std::vector<DirectoryEntry> entries = ListDirectory(dir.Path()).value();
+    const DirectoryListing listing = ListDirectory(dir.Path());
+    EXPECT_FALSE(listing.error);
+    const std::vector<DirectoryEntry>& entries = listing.entries;
     ASSERT_EQ(entries.size(), 6u);
 
     const DirectoryEntry& plain = EntryNamed(entries, "file.doc");
@@ -92,7 +96,9 @@ TEST(ListDirectory, HoldsEveryFolderAndOnlyTheFilesWanted) {
     ASSERT_EQ(mkfifo((dir.Path() / "fifo.txt").c_str(), 0600), 0);
 
     const auto endsInDoc = [](NativeName name) { return name.ends_with(".doc"); };
-    const std::vector<DirectoryEntry> entries = ListDirectory(dir.Path(), endsInDoc).value();
+    const DirectoryListing listing = ListDirectory(dir.Path(), endsInDoc);
+    EXPECT_FALSE(listing.error);
+    const std::vector<DirectoryEntry>& entries = listing.entries;
     std::vector<std::string> names;
     for (const DirectoryEntry& entry : entries) {
         names.push_back(entry.name.native());
@@ -119,10 +125,12 @@ TEST(ListDirectory, HoldsEveryFolderAndOnlyTheFilesWanted) {
 TEST(ListDirectory, GivesNothingForWhatIsNotAListableFolder) {
     const testing::TempDir dir;
     const fs::path file = dir.WriteText("file", "x");
-    EXPECT_FALSE(ListDirectory(dir.Path() / "missing").has_value());
-    EXPECT_FALSE(ListDirectory(file).has_value());
+    EXPECT_TRUE(ListDirectory(dir.Path() / "missing").error);
+    EXPECT_TRUE(ListDirectory(file).error);
     EXPECT_FALSE(IdentityOf(dir.Path() / "missing").has_value());
-    EXPECT_EQ(ListDirectory(dir.MakeDir("empty")).value().size(), 0u);
+    const DirectoryListing empty = ListDirectory(dir.MakeDir("empty"));
+    EXPECT_FALSE(empty.error);
+    EXPECT_EQ(empty.entries.size(), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/directory_listing.h"
@@ -28,10 +29,10 @@ TEST(ListDirectoryOnWindows, KeepsTheOrderThePlatformListsIn) {
         dir.WriteText(name, "x");
     }
     dir.MakeDir("m");
-    const auto entries = ListDirectory(dir.Path());
-    ASSERT_TRUE(entries.has_value());
-    EXPECT_EQ(NamesOf(*entries), testing::PlatformListingOrder(dir.Path()));
-    EXPECT_EQ(entries->size(), 9U);
+    const DirectoryListing listing = ListDirectory(dir.Path());
+    ASSERT_FALSE(listing.error);
+    EXPECT_EQ(NamesOf(listing.entries), testing::PlatformListingOrder(dir.Path()));
+    EXPECT_EQ(listing.entries.size(), 9U);
 }
 
 TEST(ListDirectoryOnWindows, DescribesEachEntry) {
@@ -46,10 +47,10 @@ TEST(ListDirectoryOnWindows, DescribesEachEntry) {
     EXPECT_TRUE(SetFileTime(handle, &created, nullptr, &written));
     CloseHandle(handle);
 
-    const auto entries = ListDirectory(dir.Path());
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(entries->size(), 2U);
-    for (const DirectoryEntry& entry : *entries) {
+    const DirectoryListing listing = ListDirectory(dir.Path());
+    ASSERT_FALSE(listing.error);
+    ASSERT_EQ(listing.entries.size(), 2U);
+    for (const DirectoryEntry& entry : listing.entries) {
         if (entry.name == "a.doc") {
             EXPECT_FALSE(entry.isDirectory);
             EXPECT_EQ(entry.size, 5U);
@@ -71,10 +72,10 @@ TEST(ListDirectoryOnWindows, RefusesFoldersWhosePatternDoesNotFitAPathBuffer) {
     // The pattern is the folder and "\*": 257 units give a pattern of 259, 258 one of 260.
     const fs::path fits = testing::FolderOfLength(dir.Path() / "a", 257);
     const fs::path tooLong = testing::FolderOfLength(dir.Path() / "b", 258);
-    EXPECT_TRUE(ListDirectory(fits).has_value());
-    EXPECT_FALSE(ListDirectory(tooLong).has_value());
-    EXPECT_FALSE(ListDirectory(dir.Path() / "missing").has_value());
-    EXPECT_FALSE(ListDirectory(dir.WriteText("file", "x")).has_value());
+    EXPECT_FALSE(ListDirectory(fits).error);
+    EXPECT_EQ(ListDirectory(tooLong).error, std::errc::filename_too_long);
+    EXPECT_TRUE(ListDirectory(dir.Path() / "missing").error);
+    EXPECT_TRUE(ListDirectory(dir.WriteText("file", "x")).error);
 }
 
 TEST(ListDirectoryOnWindows, ListsADriveRootThroughADoubledSeparator) {
@@ -83,13 +84,13 @@ TEST(ListDirectoryOnWindows, ListsADriveRootThroughADoubledSeparator) {
     if (drive.Root().empty()) {
         GTEST_SKIP() << "no drive to map";
     }
-    auto entries = ListDirectory(drive.Root());
-    ASSERT_TRUE(entries.has_value());
-    EXPECT_TRUE(entries->empty());
+    DirectoryListing listing = ListDirectory(drive.Root());
+    ASSERT_FALSE(listing.error);
+    EXPECT_TRUE(listing.entries.empty());
     testing::WriteBytes(drive.Root() / "a.doc", {});
-    entries = ListDirectory(drive.Root());
-    ASSERT_TRUE(entries.has_value());
-    EXPECT_EQ(NamesOf(*entries), std::vector<std::wstring>{L"a.doc"});
+    listing = ListDirectory(drive.Root());
+    ASSERT_FALSE(listing.error);
+    EXPECT_EQ(NamesOf(listing.entries), std::vector<std::wstring>{L"a.doc"});
 }
 
 }  // namespace

@@ -39,10 +39,10 @@ struct ScriptedSearch {
             sink.AddResultRow(RowFor(path));
         }
         for (const NotExaminedFile& entry : notExamined) {
-            if (IsUnlistedFolder(entry)) {
-                sink.NoteFolderNotListed(entry.path);
+            if (const auto* folder = std::get_if<scan::FolderNotListedReason>(&entry.reason)) {
+                sink.NoteFolderNotListed(entry.path, *folder);
             } else {
-                sink.NoteNotExamined(entry.path, entry.reason);
+                sink.NoteNotExamined(entry.path, std::get<NotExaminedReason>(entry.reason));
             }
         }
         return {.foldersListed = 1};
@@ -97,7 +97,7 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
                                           root / "line\nfeed\r\n.doc", root / "bad\xff.doc"};
     const std::vector<NotExaminedFile> report = {
         {root / "锁定,\"的\".doc", NotExaminedReason::Locked},
-        {root / "closed\nfolder", NotExaminedReason::FolderNotListed}};
+        {root / "closed\nfolder", scan::FolderNotListedReason::NoPermission}};
     const std::vector<ScriptedSearch> cases = {
         {{}, {}}, {marked, {}}, {{}, report}, {marked, report}};
     for (const ScriptedSearch& search : cases) {
@@ -135,7 +135,7 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
             expected.append(Record({"未能检查的文件或文件夹", "原因"}));
             for (const NotExaminedFile& entry : search.notExamined) {
                 expected.append(Record({QString::fromStdString(entry.path.native()),
-                                        QString::fromUtf8(scan::DescribeReason(entry.reason))}));
+                                        QString::fromStdString(ReasonText(entry))}));
             }
         }
         EXPECT_EQ(ReadExport(file), expected);

@@ -17,6 +17,7 @@ namespace kalvor::results {
 namespace {
 
 namespace fs = std::filesystem;
+using scan::FolderNotListedReason;
 using scan::NotExaminedReason;
 
 TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
@@ -26,7 +27,7 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     EXPECT_FALSE(indicator.isVisible());
 
     indicator.ShowReport({{"/d/locked.doc", NotExaminedReason::Locked},
-                          {"/d/closed", NotExaminedReason::FolderNotListed},
+                          {"/d/closed", FolderNotListedReason::NoPermission},
                           {"/d/\xff.doc", NotExaminedReason::NotCompoundFile}});
     EXPECT_TRUE(indicator.isVisible());
     EXPECT_EQ(indicator.text(), "2 个 .doc 文件未能检查，1 个文件夹未能搜索");
@@ -41,7 +42,7 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     EXPECT_EQ(table.item(0, 1)->text(),
               QString::fromUtf8(scan::DescribeReason(NotExaminedReason::Locked)));
     EXPECT_EQ(table.item(1, 0)->text(), "/d/closed");
-    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹，其下内容均未搜索");
+    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹（没有权限），其下内容均未搜索");
     EXPECT_EQ(table.item(2, 0)->text(), QString::fromUtf8("/d/\xef\xbf\xbd.doc"));
     EXPECT_EQ(table.item(2, 1)->text(),
               QString::fromUtf8(scan::DescribeReason(NotExaminedReason::NotCompoundFile)));
@@ -52,6 +53,7 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     struct Case {
         const char* name;
         std::vector<NotExaminedFile> entries;
+        scan::DocumentTypes types;  // searched for
         QString indicatorText;
         QString dialogTitle;
         QString pathHeader;
@@ -59,19 +61,33 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     const std::vector<Case> cases{
         {"documents",
          {{"/d/a.doc", NotExaminedReason::ReadOnly}, {"/d/b.doc", NotExaminedReason::TooShort}},
+         {},
          "2 个 .doc 文件未能检查",
          "未能检查的 .doc 文件",
          "文件"},
         {"folders",
-         {{"/d/x", NotExaminedReason::FolderNotListed},
-          {"/d/y", NotExaminedReason::FolderNotListed}},
-         "0 个 .doc 文件未能检查，2 个文件夹未能搜索",
+         {{"/d/x", FolderNotListedReason::NoPermission}, {"/d/y", FolderNotListedReason::Gone}},
+         {},
+         "2 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
         {"both",
-         {{"/d/x", NotExaminedReason::FolderNotListed}, {"/d/y.doc", NotExaminedReason::Locked}},
+         {{"/d/x", FolderNotListedReason::TooManyLinks}, {"/d/y.doc", NotExaminedReason::Locked}},
+         {},
          "1 个 .doc 文件未能检查，1 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
+         "文件或文件夹"},
+        {"documents of every type",
+         {{"/d/a.docx", NotExaminedReason::DamagedPackage}},
+         scan::DocumentTypes::All(),
+         "1 个文件未能检查",
+         "未能检查的文件",
+         "文件"},
+        {"both of every type",
+         {{"/d/a.docx", NotExaminedReason::DamagedPackage}, {"/d/x", FolderNotListedReason::Gone}},
+         scan::DocumentTypes::All(),
+         "1 个文件未能检查，1 个文件夹未能搜索",
+         "未能检查的文件和文件夹",
          "文件或文件夹"},
     };
     for (const Case& c : cases) {
@@ -79,7 +95,7 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
         QWidget window;
         NotExaminedIndicator indicator(&window);
         window.show();
-        indicator.ShowReport(c.entries);
+        indicator.ShowReport(c.entries, c.types);
         EXPECT_EQ(indicator.text(), c.indicatorText);
         EXPECT_TRUE(indicator.isEnabled());
 
@@ -116,9 +132,9 @@ TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPathsAndSayWhyTheyFailed) {
     const fs::path gone = temp.Path() / "gone";
     NotExaminedDialog dialog({{d / "a.doc", NotExaminedReason::Locked},
                               {d / "b.doc", NotExaminedReason::TooShort},
-                              {e / "closed", NotExaminedReason::FolderNotListed},
+                              {e / "closed", FolderNotListedReason::NoPermission},
                               {gone / "c.doc", NotExaminedReason::Locked}},
-                             nullptr);
+                             {}, nullptr);
     dialog.OnRightClick(QPoint(5, 5));
     EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";
 

@@ -17,6 +17,7 @@
 #include "tests/results/results_test_support.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
 
 namespace kalvor::results {
@@ -111,7 +112,8 @@ TEST_F(SearchCommandTest, ListsMarkedDocumentsInWalkOrderAndReportsTheCount) {
 
     ASSERT_EQ(desktop.messages.size(), 1U);
     EXPECT_EQ(desktop.messages[0].parent, &view);
-    EXPECT_EQ(desktop.messages[0].text, "一共找到 3 个符合要求的文件！");
+    EXPECT_EQ(desktop.messages[0].text,
+              "一共找到 3 个符合要求的文件！\n另有 3 个 .doc 文件未能检查，详见状态栏。");
     EXPECT_EQ(desktop.messages[0].caption, "完成搜索");
 }
 
@@ -125,13 +127,13 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkO
     QSignalSpy finished(&view, &CkalvorView::SearchFinished);
     Search();
 
-    const std::vector<std::pair<fs::path, NotExaminedReason>> expected{
+    const std::vector<std::pair<fs::path, NotSearchedReason>> expected{
         {temp.Path() / "n.doc", NotExaminedReason::NotCompoundFile},
-        {unlisted.Path(), NotExaminedReason::FolderNotListed},
+        {unlisted.Path(), scan::FolderNotListedReason::PathTooLong},
         {temp.Path() / "r.doc", NotExaminedReason::ReadOnly},
         {temp.Path() / "v.doc", NotExaminedReason::UnsupportedVersion},
     };
-    std::vector<std::pair<fs::path, NotExaminedReason>> seen;
+    std::vector<std::pair<fs::path, NotSearchedReason>> seen;
     for (const NotExaminedFile& file : view.NotExaminedFiles()) {
         seen.emplace_back(file.path, file.reason);
     }
@@ -146,7 +148,7 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkO
     const QTableWidget& table = dialog->Table();
     ASSERT_EQ(table.rowCount(), 4);
     EXPECT_EQ(table.item(1, 0)->text(), FolderText(unlisted.Path()));
-    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹，其下内容均未搜索");
+    EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹（路径过长），其下内容均未搜索");
 }
 
 TEST_F(SearchCommandTest, ASecondSearchStartsTheListAfresh) {
@@ -155,7 +157,8 @@ TEST_F(SearchCommandTest, ASecondSearchStartsTheListAfresh) {
     Search();
     EXPECT_EQ(Column(0), (QStringList{"1", "2"}));
     ASSERT_EQ(desktop.messages.size(), 2U);
-    EXPECT_EQ(desktop.messages[1].text, "一共找到 2 个符合要求的文件！");
+    EXPECT_EQ(desktop.messages[1].text,
+              "一共找到 2 个符合要求的文件！\n另有 3 个 .doc 文件未能检查，详见状态栏。");
 }
 
 TEST_F(SearchCommandTest, CancelledOrTooShortPathChangesNothing) {
@@ -178,6 +181,79 @@ TEST_F(SearchCommandTest, AFolderWithoutMarkedDocumentsReportsZero) {
     EXPECT_EQ(view.Results().rowCount(), 0);
     ASSERT_EQ(desktop.messages.size(), 1U);
     EXPECT_EQ(desktop.messages[0].text, "一共找到 0 个符合要求的文件！");
+}
+
+// What a search of `folder` for `types` shows at its end, by a user who is not root: the box's
+// caption and text, "warning" before a warning's.
+std::optional<std::string> SummaryAsAnotherUser(const fs::path& folder,
+                                                const scan::DocumentTypes& types) {
+    return testing::RunUnprivileged([&] {
+        FakeDesktop desktop;
+        CkalvorView view;
+        view.OnInitialUpdate();
+        view.SetSearchChoice({.types = types});
+        desktop.folderAnswers = {FolderText(folder)};
+        view.OnSearchFolder();
+        std::string shown;
+        for (const FakeDesktop::Message& message : desktop.messages) {
+            shown += (message.caption + ": " + message.text).toStdString();
+        }
+        for (const FakeDesktop::Message& warning : desktop.warnings) {
+            shown += ("warning " + warning.caption + ": " + warning.text).toStdString();
+        }
+        return shown;
+    });
+}
+
+TEST(SearchSummaryTest, NeverLooksCompleteWhenSomethingWasNotSearched) {
+    const TempDir temp;
+    const auto marked = testing::WordDocumentWithText(u"本文件属于秘密级");
+    const fs::path root = temp.Path();
+    for (const char* name : {"closed/a.doc", "read-only/a.doc", "read-only/sub/b.doc",
+                             "mixed/a.doc", "mixed/r.doc", "mixed/shut/c.doc", "mixed/z.doc",
+                             "folder only/shut/d.doc", "types/a.docx", "types/a.doc"}) {
+        temp.Write(name, marked);
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        fs::permissions(entry.path(), entry.is_directory()
+                                          ? fs::perms::all
+                                          : fs::perms::owner_read | fs::perms::group_read |
+                                                fs::perms::others_read);
+    }
+    fs::permissions(root, fs::perms::all);
+    for (const char* writable : {"mixed/a.doc", "mixed/z.doc"}) {
+        fs::permissions(root / writable, fs::perms::all);
+    }
+    for (const char* shut : {"closed", "mixed/shut", "folder only/shut"}) {
+        fs::permissions(root / shut, fs::perms::none);
+    }
+    struct Case {
+        const char* folder;
+        scan::DocumentTypes types;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {"closed",
+         {},
+         "warning 无法搜索: 无法搜索所选的文件夹（没有权限），其中的文件均未检查：\n" +
+             (root / "closed").native()},
+        {"read-only",
+         {},
+         "完成搜索: 一共找到 0 个符合要求的文件！\n另有 2 个 .doc 文件未能检查，详见状态栏。"},
+        {"mixed",
+         {},
+         "完成搜索: 一共找到 2 个符合要求的文件！\n"
+         "另有 1 个 .doc 文件未能检查，1 个文件夹未能搜索，详见状态栏。"},
+        {"folder only",
+         {},
+         "完成搜索: 一共找到 0 个符合要求的文件！\n另有 1 个文件夹未能搜索，详见状态栏。"},
+        {"types", scan::DocumentTypes::All(),
+         "完成搜索: 一共找到 0 个符合要求的文件！\n另有 2 个文件未能检查，详见状态栏。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_EQ(SummaryAsAnotherUser(root / c.folder, c.types), c.shown);
+    }
 }
 
 }  // namespace

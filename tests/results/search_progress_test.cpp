@@ -120,9 +120,29 @@ TEST_F(SearchProgressTest, ShowsProgressModallyAndStopsOnCancel) {
     EXPECT_EQ(view.Results().CellText(1, 1), "/w/sub/2.doc");
     EXPECT_EQ(view.Results().CellText(2, 0), "3");
     ASSERT_EQ(view.NotExaminedFiles().size(), 1U);
-    EXPECT_EQ(view.NotExaminedFiles()[0].reason, scan::NotExaminedReason::Locked);
+    EXPECT_EQ(view.NotExaminedFiles()[0].reason,
+              NotSearchedReason(scan::NotExaminedReason::Locked));
     ASSERT_EQ(desktop.messages.size(), 1U);
-    EXPECT_EQ(desktop.messages[0].text, "搜索已取消，已找到 3 个符合要求的文件。");
+    EXPECT_EQ(desktop.messages[0].text,
+              "搜索已取消，已找到 3 个符合要求的文件。\n另有 1 个 .doc 文件未能检查，详见状态栏。");
+}
+
+TEST_F(SearchProgressTest, CountsTheDocumentsCheckedAsTheTypesSearchedForSay) {
+    const std::vector<std::pair<scan::DocumentTypes, QString>> cases{
+        {{}, "已搜索 4 个文件夹，检查 7 个 .doc 文件，找到 3 个符合要求的文件"},
+        {scan::DocumentTypes::All(), "已搜索 4 个文件夹，检查 7 个文件，找到 3 个符合要求的文件"},
+    };
+    for (const auto& [types, expected] : cases) {
+        SCOPED_TRACE(expected.toStdString());
+        view.SetSearchChoice({.types = types});
+        desktop.folderAnswers = {QStringLiteral("/w")};
+        QString label;
+        SearchWhile([&](QProgressDialog& dialog) {
+            label = dialog.labelText();
+            dialog.close();
+        });
+        EXPECT_EQ(label, expected);
+    }
 }
 
 TEST_F(SearchProgressTest, EscapeAndClosingOnlyAskTheWalkToStop) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -185,6 +186,51 @@ TEST_F(FolderSearchTest, ReadsWithoutRenewingAccessTimesWhereTheSystemAllows) {
             ASSERT_EQ(stat(path.c_str(), &status), 0);
             EXPECT_EQ(status.st_atim.tv_sec == kLongAgo, c.keepsAccessTime) << path;
         }
+    }
+}
+
+TEST_F(FolderSearchTest, SaysWhyAFolderCouldNotBeListed) {
+    fs::permissions(dir_.Path(), fs::perms::all);
+    struct Case {
+        const char* name;
+        std::function<fs::path()> make;  // the folder to search
+        std::string seen;                // relative to the test's folder
+    };
+    const std::vector<Case> cases = {
+        {"no permission",
+         [&] {
+             fs::permissions(dir_.MakeDir("closed/shut"), fs::perms::none);
+             return dir_.Path() / "closed";
+         },
+         "closed/shut:no-permission "},
+        {"not there", [&] { return dir_.Path() / "missing"; }, "missing:gone "},
+        {"not a folder", [&] { return dir_.WriteText("file", ""); }, "file:gone "},
+        {"too many links",
+         [&] {
+             fs::path target = dir_.MakeDir("real");
+             for (int i = 0; i <= 40; ++i) {
+                 const fs::path link = dir_.Path() / ("link" + std::to_string(i));
+                 fs::create_directory_symlink(target, link);
+                 target = link;
+             }
+             return target;
+         },
+         "link40:too-many-links "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = c.make();
+        const std::optional<std::string> seen = testing::RunUnprivileged([&] {
+            SearchSinkRecorder sink;
+            SearchFolder(folder, sink);
+            std::string text;
+            for (const auto& [path, reason] : sink.foldersNotListed) {
+                text += path.lexically_relative(dir_.Path()).native() + ":" +
+                        std::string(ReasonToken(reason)) + " ";
+            }
+            return text;
+        });
+        EXPECT_EQ(seen, c.seen);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -55,6 +56,29 @@ class HostileTreeTest : public ::testing::Test {
     SearchSinkRecorder sink_;
 };
 
+// What a search of `root` tells, paths relative to it: "-folder:reason " for each folder not
+// listed, then "?path:reason " for each document not examined, then "path " for each row.
+std::string SearchAccount(const fs::path& root, SearchProgress* progress = nullptr) {
+    SearchSinkRecorder sink;
+    const SearchProgress counts = SearchFolder(root, sink);
+    if (progress != nullptr) {
+        *progress = counts;
+    }
+    std::string text;
+    for (const auto& [folder, reason] : sink.foldersNotListed) {
+        text += "-" + folder.lexically_relative(root).native() + ":" +
+                std::string(ReasonToken(reason)) + " ";
+    }
+    for (const auto& [path, reason] : sink.notExamined) {
+        text += "?" + path.lexically_relative(root).native() + ":" +
+                std::string(ReasonToken(reason)) + " ";
+    }
+    for (const std::string& path : sink.RowPaths(root)) {
+        text += path + " ";
+    }
+    return text;
+}
+
 void MakeSocket(const fs::path& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -102,6 +126,66 @@ TEST_F(HostileTreeTest, GivesDanglingAndLoopingLinksAVerdict) {
     EXPECT_EQ(NotExamined(), expected);
     EXPECT_EQ(progress.foldersListed, 2u);
     EXPECT_TRUE(sink_.foldersNotListed.empty());
+}
+
+// `link`, leading to `target` through a chain of `links` links whose others lie in `chain`: the
+// system follows at most 40 in one path.
+void MakeLinkChain(const fs::path& link, const fs::path& chain, const fs::path& target, int links) {
+    fs::create_directories(chain);
+    fs::path previous = target;
+    for (int i = 1; i < links; ++i) {
+        const fs::path link = chain / std::to_string(i);
+        fs::create_symlink(previous, link);
+        previous = link;
+    }
+    fs::create_symlink(previous, link);
+}
+
+TEST_F(HostileTreeTest, ReportsALinkThatMayHideAFolderButCannotBeFollowed) {
+    const fs::path marked = dir_.Write("outside/shut/inner/x.doc", kMarkedDocument);
+    const fs::path inner = marked.parent_path();
+    const fs::path open = dir_.MakeDir("outside/open");
+    const fs::path chain = dir_.Path() / "outside" / "chain";
+    fs::permissions(dir_.Path(), fs::perms::all);
+    fs::permissions(dir_.Path() / "outside", fs::perms::all);
+    // Only its owner may pass through: behind it, a link's target cannot even be looked at.
+    fs::permissions(dir_.Path() / "outside" / "shut", fs::perms::owner_all);
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& folder)> make;
+        std::string seen;  // by a user who may not enter "shut"
+    };
+    const std::vector<Case> cases = {
+        {"more than 40 links to a folder",
+         [&](const fs::path& folder) { MakeLinkChain(folder / "deep", chain / "a", open, 41); },
+         "-deep:too-many-links "},
+        {"40 links to a folder",
+         [&](const fs::path& folder) { MakeLinkChain(folder / "deep", chain / "b", open, 40); },
+         ""},
+        {"a link to a folder behind one we may not enter",
+         [&](const fs::path& folder) { fs::create_directory_symlink(inner, folder / "behind"); },
+         "-behind:no-permission "},
+        {"a link to a document behind one we may not enter",
+         [&](const fs::path& folder) { fs::create_symlink(marked, folder / "behind.doc"); },
+         "?behind.doc:unreadable "},
+        {"more than 40 links to a document",
+         [&](const fs::path& folder) {
+             MakeLinkChain(folder / "deep.doc", chain / "c", marked, 41);
+         },
+         "?deep.doc:dangling-link "},
+        {"a link to nothing, which hides nothing",
+         [&](const fs::path& folder) { fs::create_directory_symlink("nowhere", folder / "gone"); },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = dir_.MakeDir(std::string("case ") + c.name);
+        fs::permissions(folder, fs::perms::all);
+        c.make(folder);
+        const std::optional<std::string> seen =
+            testing::RunUnprivileged([&] { return SearchAccount(folder); });
+        EXPECT_EQ(seen, c.seen);
+    }
 }
 
 // Folders n00..n{count-1} side by side, each holding links "a" and "b" to the next one, and the
@@ -217,7 +301,8 @@ TEST_F(HostileTreeTest, ReportsTheFolderWhosePathGrowsTooLongAndGoesOn) {
     dir_.Write("z.doc", kMarkedDocument);
     const SearchProgress progress = Search(dir_.Path());
     ASSERT_EQ(sink_.foldersNotListed.size(), 1u);
-    EXPECT_GE(sink_.foldersNotListed[0].native().size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_GE(sink_.foldersNotListed[0].first.native().size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_EQ(sink_.foldersNotListed[0].second, FolderNotListedReason::PathTooLong);
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"z.doc"});
     EXPECT_LT(progress.foldersListed, static_cast<std::uint64_t>(levels));
 }
@@ -254,23 +339,76 @@ TEST_F(HostileTreeTest, ReportsEachFolderThatCannotBeListedAndSearchesTheRest) {
     fs::permissions(dir_.Path() / "peek", fs::perms::others_read);
     fs::permissions(dir_.Path() / "a.doc", fs::perms::all);
     fs::permissions(dir_.Path() / "open" / "d.doc", fs::perms::all);
-    const std::optional<std::string> seen = testing::RunUnprivileged([&] {
-        SearchSinkRecorder sink;
-        SearchFolder(dir_.Path(), sink);
-        std::string text;
-        for (const fs::path& folder : sink.foldersNotListed) {
-            text += "-" + folder.lexically_relative(dir_.Path()).native() + " ";
+    const std::optional<std::string> seen =
+        testing::RunUnprivileged([&] { return SearchAccount(dir_.Path()); });
+    EXPECT_EQ(seen,
+              "-closed:no-permission -open/shut:no-permission -peek/inner:no-permission "
+              "?peek/e.doc:unreadable a.doc open/d.doc ");
+}
+
+// `source` mounted again at `target`, read-only when asked, until the object goes.
+class BindMount {
+  public:
+    BindMount(const fs::path& source, const fs::path& target, bool readOnly) : target_(target) {
+        mounted_ = mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        complete_ =
+            mounted_ && (!readOnly || mount(nullptr, target.c_str(), nullptr,
+                                            MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
+    }
+    ~BindMount() {
+        if (mounted_) {
+            umount2(target_.c_str(), MNT_DETACH);
         }
-        for (const auto& [path, reason] : sink.notExamined) {
-            text += "?" + path.lexically_relative(dir_.Path()).native() + ":" +
-                    std::string(ReasonToken(reason)) + " ";
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+
+    bool Complete() const { return complete_; }
+
+  private:
+    fs::path target_;
+    bool mounted_ = false;
+    bool complete_ = false;
+};
+
+TEST_F(HostileTreeTest, AReadOnlyViewOfAFolderDoesNotHideItsWritablePath) {
+    dir_.Write("real/inner/secret.doc", kMarkedDocument);
+    // Back to the chosen folder and to real itself from either view: loops must still end.
+    fs::create_directory_symlink("..", dir_.Path() / "real" / "up");
+    fs::create_directory_symlink(".", dir_.Path() / "real" / "self");
+    struct Case {
+        const char* name;  // of the second view of real; "real" sorts between them
+        bool readOnly;
+        const char* link;  // a link to inner through the view, beside it, or none
+        std::string seen;
+        std::uint64_t foldersListed;
+    };
+    const std::vector<Case> cases = {
+        {"0ro", true, nullptr, "?0ro/inner/secret.doc:read-only real/inner/secret.doc ", 5},
+        {"zro", true, nullptr, "real/inner/secret.doc ", 3},
+        {"zro", true, "0link", "?0link/secret.doc:read-only real/inner/secret.doc ", 4},
+        {"0rw", false, nullptr, "0rw/inner/secret.doc ", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.link != nullptr ? " and a link to it" : ""));
+        const fs::path view = dir_.MakeDir(c.name);
+        if (c.link != nullptr) {
+            fs::create_directory_symlink(fs::path(c.name) / "inner", dir_.Path() / c.link);
         }
-        for (const std::string& path : sink.RowPaths(dir_.Path())) {
-            text += path + " ";
+        {
+            const BindMount bind(dir_.Path() / "real", view, c.readOnly);
+            if (!bind.Complete()) {
+                GTEST_SKIP() << "this system does not let the test mount: " << strerror(errno);
+            }
+            SearchProgress progress;
+            EXPECT_EQ(SearchAccount(dir_.Path(), &progress), c.seen);
+            EXPECT_EQ(progress.foldersListed, c.foldersListed);
         }
-        return text;
-    });
-    EXPECT_EQ(seen, "-closed -open/shut -peek/inner ?peek/e.doc:unreadable a.doc open/d.doc ");
+        fs::remove(view);
+        if (c.link != nullptr) {
+            fs::remove(dir_.Path() / c.link);
+        }
+    }
 }
 
 }  // namespace

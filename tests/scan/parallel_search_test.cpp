@@ -56,8 +56,8 @@ class CallLog final : public SearchSink {
     void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {
         Note("not-examined " + Relative(path) + " " + std::string(ReasonToken(reason)));
     }
-    void NoteFolderNotListed(const fs::path& folder) override {
-        Note("not-listed " + Relative(folder));
+    void NoteFolderNotListed(const fs::path& folder, FolderNotListedReason reason) override {
+        Note("not-listed " + Relative(folder) + " " + std::string(ReasonToken(reason)));
     }
     void NoteProgress(const SearchProgress& progress) override {
         Note("progress " + std::to_string(progress.foldersListed) + " " +
@@ -239,8 +239,8 @@ TEST(ParallelSearch, ReportsAFolderThatCannotBeListedInItsPlace) {
     fs::permissions(dir.Path() / "m-closed", fs::perms::none);
     const std::optional<std::string> same = testing::RunUnprivileged([&] {
         const Log sequential = Calls(dir.Path(), 1);
-        const bool seen = std::find(sequential.begin(), sequential.end(), "not-listed m-closed") !=
-                          sequential.end();
+        const bool seen = std::find(sequential.begin(), sequential.end(),
+                                    "not-listed m-closed no-permission") != sequential.end();
         return std::string(seen ? "seen " : "unseen ") +
                (Calls(dir.Path(), 3) == sequential ? "same" : "different");
     });

@@ -19,8 +19,9 @@ class SearchSinkRecorder final : public SearchSink {
     void NoteNotExamined(const std::filesystem::path& path, NotExaminedReason reason) override {
         notExamined.emplace_back(path, reason);
     }
-    void NoteFolderNotListed(const std::filesystem::path& folder) override {
-        foldersNotListed.push_back(folder);
+    void NoteFolderNotListed(const std::filesystem::path& folder,
+                             FolderNotListedReason reason) override {
+        foldersNotListed.emplace_back(folder, reason);
     }
     void NoteProgress(const SearchProgress& progress) override {
         ++progressNotes;
@@ -48,7 +49,7 @@ class SearchSinkRecorder final : public SearchSink {
 
     std::vector<ResultRow> rows;
     std::vector<std::pair<std::filesystem::path, NotExaminedReason>> notExamined;
-    std::vector<std::filesystem::path> foldersNotListed;
+    std::vector<std::pair<std::filesystem::path, FolderNotListedReason>> foldersNotListed;
     std::size_t progressNotes = 0;
     std::uint64_t foldersListed = 0;
     std::size_t stopAfterRows = std::numeric_limits<std::size_t>::max();
