@@ -14,7 +14,7 @@
 #include "results/results_model.h"
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/tmpfs_mount.h"
+#include "tests/support/test_mount.h"
 #include "tests/support/unprivileged.h"
 
 namespace kalvor::results {
@@ -156,7 +156,7 @@ std::set<fs::path> Entries(const fs::path& folder) {
 TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOneAndSaysWhy) {
     const fs::path disk = temp.MakeDir("disk");
     // Filled to the brim by the many rows below.
-    const testing::TmpfsMount small(disk, 0, "size=256k");
+    const testing::TestMount small = testing::TestMount::Tmpfs(disk, 0, "size=256k");
     if (!small.Mounted()) {
         GTEST_SKIP() << "mounting a tmpfs needs root";
     }

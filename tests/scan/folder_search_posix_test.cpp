@@ -17,7 +17,7 @@
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/tmpfs_mount.h"
+#include "tests/support/test_mount.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
 
@@ -153,7 +153,8 @@ TEST_F(FolderSearchTest, ReadsWithoutRenewingAccessTimesWhereTheSystemAllows) {
         SCOPED_TRACE(c.name);
         const fs::path mountPoint = dir_.MakeDir(c.name);
         // Every read renews the access time on a strictatime mount.
-        const testing::TmpfsMount mounted(mountPoint, MS_STRICTATIME, "mode=0777");
+        const testing::TestMount mounted =
+            testing::TestMount::Tmpfs(mountPoint, MS_STRICTATIME, "mode=0777");
         if (!mounted.Mounted()) {
             GTEST_SKIP() << "cannot mount a tmpfs here";
         }

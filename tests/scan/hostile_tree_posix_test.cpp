@@ -1,6 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -19,6 +18,7 @@
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_mount.h"
 #include "tests/support/unprivileged.h"
 #include "tests/support/word_stream.h"
 
@@ -346,31 +346,6 @@ TEST_F(HostileTreeTest, ReportsEachFolderThatCannotBeListedAndSearchesTheRest) {
               "?peek/e.doc:unreadable a.doc open/d.doc ");
 }
 
-// `source` mounted again at `target`, read-only when asked, until the object goes.
-class BindMount {
-  public:
-    BindMount(const fs::path& source, const fs::path& target, bool readOnly) : target_(target) {
-        mounted_ = mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        complete_ =
-            mounted_ && (!readOnly || mount(nullptr, target.c_str(), nullptr,
-                                            MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0);
-    }
-    ~BindMount() {
-        if (mounted_) {
-            umount2(target_.c_str(), MNT_DETACH);
-        }
-    }
-    BindMount(const BindMount&) = delete;
-    BindMount& operator=(const BindMount&) = delete;
-
-    bool Complete() const { return complete_; }
-
-  private:
-    fs::path target_;
-    bool mounted_ = false;
-    bool complete_ = false;
-};
-
 TEST_F(HostileTreeTest, AReadOnlyViewOfAFolderDoesNotHideItsWritablePath) {
     dir_.Write("real/inner/secret.doc", kMarkedDocument);
     // Back to the chosen folder and to real itself from either view: loops must still end.
@@ -396,8 +371,9 @@ TEST_F(HostileTreeTest, AReadOnlyViewOfAFolderDoesNotHideItsWritablePath) {
             fs::create_directory_symlink(fs::path(c.name) / "inner", dir_.Path() / c.link);
         }
         {
-            const BindMount bind(dir_.Path() / "real", view, c.readOnly);
-            if (!bind.Complete()) {
+            const testing::TestMount bind =
+                testing::TestMount::Bind(dir_.Path() / "real", view, c.readOnly);
+            if (!bind.Mounted()) {
                 GTEST_SKIP() << "this system does not let the test mount: " << strerror(errno);
             }
             SearchProgress progress;
