@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -223,6 +224,13 @@ TEST_F(ListedFilesTest, CopyAndDeleteRefuseARowWhoseFileIsNotTheOneListedAsItWas
          kReplaced},
         {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
         {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }, kChanged},
+        {"file written since at the same size",
+         [this] {
+             Write("d/x.doc", "D/X.DOC");
+             fs::last_write_time(root / "d/x.doc",
+                                 fs::last_write_time(root / "d/x.doc") + std::chrono::minutes(1));
+         },
+         kChanged},
     };
     // Whether the action copies, and the heading of its warning.
     const std::vector<std::pair<bool, const char*>> copyOrDelete{
