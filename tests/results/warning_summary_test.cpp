@@ -31,12 +31,18 @@ TEST(WarningSummaryTest, KeepsTheHeadOfEveryParagraphWithinTheLines) {
         const QString text = paragraphs.join(QStringLiteral("\n\n"));
         SCOPED_TRACE(text.left(200).toStdString());
         const QStringList summary = WarningSummary(text, 20).split(QStringLiteral("\n\n"));
-        ASSERT_EQ(summary.size(), paragraphs.size());
+        EXPECT_EQ(summary.size(), paragraphs.size());
+        if (summary.size() != paragraphs.size()) {
+            continue;
+        }
         for (std::size_t index = 0; index < c.lines.size(); ++index) {
             const QStringList whole = paragraphs[static_cast<qsizetype>(index)].split(u'\n');
             const QStringList shown = summary[static_cast<qsizetype>(index)].split(u'\n');
             const bool cut = c.shown[index] < c.lines[index];
-            ASSERT_EQ(shown.size(), c.shown[index] + (cut ? 1 : 0)) << "paragraph " << index;
+            EXPECT_EQ(shown.size(), c.shown[index] + (cut ? 1 : 0)) << "paragraph " << index;
+            if (shown.size() != c.shown[index] + (cut ? 1 : 0)) {
+                continue;
+            }
             EXPECT_EQ(shown.mid(0, c.shown[index]), whole.mid(0, c.shown[index]));
             if (cut) {
                 EXPECT_FALSE(whole.contains(shown.back())) << "points to the details";
