@@ -91,6 +91,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_dialog.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_indicator.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/path_text.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/result_actions.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.cpp
@@ -112,11 +113,13 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_dialog.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/not_examined_indicator.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/path_text.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/result_actions.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/result_columns.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/result_export.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/results_model.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/row_hover.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_choice.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/selected_row.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/warning_summary.h)

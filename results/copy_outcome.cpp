@@ -3,28 +3,29 @@
 #include <QStringList>
 
 #include "results/failure_report.h"
-#include "results/result_columns.h"
-#include "results/results_model.h"
+#include "scan/result_row.h"
 
 namespace kalvor::results {
 
-QString CopyOutcomeText(const CopyReport& report, const ResultsModel& model) {
+QString CopyOutcomeText(const CopyReport& report, const std::vector<SelectedRow>& selection) {
     QStringList paragraphs;
     if (!report.failures.empty()) {
         paragraphs << FailureReport(QStringLiteral("以下 %1 个文件未能复制："), report.failures,
-                                    model);
+                                    selection);
     }
     if (!report.superseded.empty()) {
         std::vector<RowNote> notes;
         notes.reserve(report.superseded.size());
         for (const SupersededCopy& superseded : report.superseded) {
+            // An action finds the list numbered 1 to n: each removal renumbers it.
+            const std::string number = scan::RowNumberText(static_cast<std::size_t>(superseded.by));
             notes.push_back(
-                {superseded.row, QStringLiteral("由第 %1 行的同名文件取代")
-                                     .arg(model.CellText(superseded.by, kNumberColumn))});
+                {superseded.row,
+                 QStringLiteral("由第 %1 行的同名文件取代").arg(QString::fromStdString(number))});
         }
         paragraphs << RowReport(
             QStringLiteral("以下 %1 个文件没有复制，因为下方选中的同名文件取代了它们："),
-            std::move(notes), model);
+            std::move(notes), selection);
     }
     if (!report.notCopied.empty()) {
         paragraphs

@@ -26,7 +26,7 @@ std::optional<platform::FileIdentity> ListedDocumentAt(
 
 // Copies the file of `source` onto `destination` unless that would lose the listed document
 // `kept` there.
-std::error_code CopyOne(const CopySource& source, const fs::path& destination,
+std::error_code CopyOne(const SelectedRow& source, const fs::path& destination,
                         const std::optional<platform::FileIdentity>& kept) {
     if (const std::error_code changed = CheckListedFile(source.file)) {
         return changed;
@@ -42,17 +42,17 @@ std::error_code CopyOne(const CopySource& source, const fs::path& destination,
 
 }  // namespace
 
-std::vector<CopyTarget> PlanCopies(const std::vector<CopySource>& selected,
+std::vector<CopyTarget> PlanCopies(const std::vector<SelectedRow>& selected,
                                    const fs::path& folder) {
     std::map<fs::path, std::size_t> byName;
     std::vector<CopyTarget> targets;
-    for (const CopySource& source : selected) {
+    for (const SelectedRow& source : selected) {
         const fs::path name = source.file.path.filename();
         const auto [slot, added] = byName.try_emplace(name, targets.size());
         if (added) {
             targets.push_back({folder / name, {}});
         }
-        std::vector<CopySource>& candidates = targets[slot->second].candidates;
+        std::vector<SelectedRow>& candidates = targets[slot->second].candidates;
         candidates.insert(candidates.begin(), source);
     }
     std::sort(targets.begin(), targets.end(), [](const CopyTarget& a, const CopyTarget& b) {
@@ -67,7 +67,7 @@ CopyReport CarryOutCopies(const std::vector<CopyTarget>& targets,
     CopyReport report;
     for (const CopyTarget& target : targets) {
         if (stop.load(std::memory_order_relaxed)) {
-            for (const CopySource& source : target.candidates) {
+            for (const SelectedRow& source : target.candidates) {
                 report.notCopied.push_back(source.row);
             }
             continue;
@@ -75,8 +75,8 @@ CopyReport CarryOutCopies(const std::vector<CopyTarget>& targets,
         // A row above the one that wins would have replaced the listed document there too.
         const std::optional<platform::FileIdentity> kept =
             ListedDocumentAt(target.destination, listed);
-        const CopySource* winner = nullptr;
-        for (const CopySource& source : target.candidates) {
+        const SelectedRow* winner = nullptr;
+        for (const SelectedRow& source : target.candidates) {
             if (winner == nullptr) {
                 if (const std::error_code error = CopyOne(source, target.destination, kept)) {
                     report.failures.push_back({source.row, error});

@@ -7,26 +7,20 @@
 
 #include "platform/file_operations.h"
 #include "results/action_error.h"
-#include "scan/result_row.h"
+#include "results/selected_row.h"
 
 namespace kalvor::results {
-
-// One selected row to copy.
-struct CopySource {
-    int row = 0;
-    scan::ResultRow file;
-};
 
 // One name in the destination folder and the selected rows that copy onto it, lowest row first.
 // The lowest that can be copied wins, which is what copying every row top to bottom leaves there.
 struct CopyTarget {
     std::filesystem::path destination;
-    std::vector<CopySource> candidates;
+    std::vector<SelectedRow> candidates;
 };
 
 // The copies of `selected` (top to bottom) into `folder`, one per name, in the order of their
 // lowest rows.
-std::vector<CopyTarget> PlanCopies(const std::vector<CopySource>& selected,
+std::vector<CopyTarget> PlanCopies(const std::vector<SelectedRow>& selected,
                                    const std::filesystem::path& folder);
 
 // A selected row whose file the folder did not get because the file of a lower selected row of the

@@ -9,18 +9,11 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <array>
-#include <atomic>
 
 #include "commands/command_map.h"
 #include "res/resource.h"
-#include "results/action_error.h"
-#include "results/background_run.h"
 #include "results/context_menu.h"
-#include "results/copy_outcome.h"
-#include "results/copy_plan.h"
 #include "results/desktop_seams.h"
-#include "results/failure_report.h"
-#include "results/file_actions.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
 #include "results/result_export.h"
@@ -49,20 +42,13 @@ constexpr std::array<Entry, 7> kCommandEntries{{
 
 constexpr commands::CommandMap<CkalvorView> kCommandMap{kCommandEntries};
 
-std::vector<int> RowsOf(const std::vector<RowFailure>& failures) {
-    std::vector<int> rows;
-    for (const RowFailure& failure : failures) {
-        rows.push_back(failure.row);
-    }
-    return rows;
-}
-
 }  // namespace
 
 CkalvorView::CkalvorView(QWidget* parent)
     : QTableView(parent),
       model_(new ResultsModel(this)),
       hover_(new RowHover(this, kHoverSelectDelay)),
+      actions_(this),
       walk_(&scan::SearchFolder) {
     setModel(model_);
     setItemDelegate(new RowHoverDelegate(*hover_, this));
@@ -143,7 +129,7 @@ void CkalvorView::SetFolderWalk(FolderWalk walk) {
     walk_ = std::move(walk);
 }
 
-std::vector<int> CkalvorView::SelectedRows() const {
+std::vector<SelectedRow> CkalvorView::Selection() const {
     // From the selection's ranges: QItemSelectionModel::selectedRows() asks, for every row, every
     // range whether it holds the row.
     std::vector<int> rows;
@@ -152,7 +138,11 @@ std::vector<int> CkalvorView::SelectedRows() const {
             rows.push_back(row);
         }
     }
-    return SortedUnique(std::move(rows));
+    std::vector<SelectedRow> selection;
+    for (const int row : SortedUnique(std::move(rows))) {
+        selection.push_back({row, model_->RowAt(row)});
+    }
+    return selection;
 }
 
 void CkalvorView::SelectOnly(const std::vector<int>& rows) {
@@ -165,13 +155,16 @@ void CkalvorView::SelectOnly(const std::vector<int>& rows) {
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
-void CkalvorView::ReportFailures(const QString& text, const QString& caption,
-                                 std::vector<int> rows) {
-    if (rows.empty()) {
-        return;
+void CkalvorView::CarryOut(const ActionOutcome& outcome) {
+    if (!outcome.removed.empty()) {
+        RemoveRowsKeepingPlace(outcome.removed);
     }
-    SelectOnly(SortedUnique(std::move(rows)));
-    ShowWarning(this, text, caption);
+    if (outcome.selected.has_value()) {
+        SelectOnly(*outcome.selected);
+    }
+    if (!outcome.warning.isEmpty()) {
+        ShowWarning(this, outcome.warning, outcome.caption);
+    }
 }
 
 void CkalvorView::OnSearchFolder() {
@@ -195,108 +188,26 @@ void CkalvorView::OnSearchFolder() {
 }
 
 void CkalvorView::OnShellOpen() {
-    std::vector<RowFailure> failures;
-    for (const int row : SelectedRows()) {
-        // The document's program finds it by its path, so one edited since opens all the same.
-        const scan::ResultRow& file = model_->RowAt(row);
-        std::error_code error = CheckSameFile(file);
-        if (!error && !OpenWithShell(file.path)) {
-            error = ActionError::NoApplication;
-        }
-        if (error) {
-            failures.push_back({row, error});
-        }
-    }
-    ReportFailures(FailureReport(QStringLiteral("以下 %1 个文件未能打开："), failures, *model_),
-                   QStringLiteral("打开"), RowsOf(failures));
+    CarryOut(actions_.OpenFiles(Selection()));
 }
 
 void CkalvorView::OnOpenFolder() {
-    std::vector<RowFailure> failures;
-    for (const int row : SelectedRows()) {
-        const scan::ResultRow& file = model_->RowAt(row);
-        std::error_code error = CheckListedFolder(file);
-        if (!error && !OpenWithShell(file.path.parent_path())) {
-            error = ActionError::NoApplication;
-        }
-        if (error) {
-            failures.push_back({row, error});
-        }
-    }
-    ReportFailures(
-        FailureReport(QStringLiteral("以下 %1 个文件所在的文件夹未能打开："), failures, *model_),
-        QStringLiteral("打开所在文件夹"), RowsOf(failures));
+    CarryOut(actions_.OpenFolders(Selection()));
 }
 
 void CkalvorView::OnCopyTo() {
-    const QString folder = PickFolder(QStringLiteral("请选择文件保存路径"), true);
-    if (!IsUsableFolder(folder)) {
-        return;
+    // The folder comes first; the selection counts as it stands once the picker has closed.
+    if (const auto folder = actions_.AskCopyFolder()) {
+        CarryOut(actions_.CopyFiles(Selection(), *folder, model_->ListedIdentities()));
     }
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        return;
-    }
-    std::vector<CopySource> selected;
-    for (const int row : rows) {
-        selected.push_back({row, model_->RowAt(row)});
-    }
-    const std::vector<CopyTarget> targets = PlanCopies(selected, PathFromText(folder));
-    const std::vector<platform::FileIdentity> listed = model_->ListedIdentities();
-    std::atomic<int> copied = 0;
-    std::atomic<bool> stop = false;
-    CopyReport report;
-    const auto progress = [&targets](int done) {
-        return QStringLiteral("已复制 %1 个文件，共 %2 个").arg(done).arg(targets.size());
-    };
-    RunInBackground(
-        this,
-        {.title = QStringLiteral("正在复制"),
-         .stopping = QStringLiteral("正在停止复制……"),
-         .widest = progress(static_cast<int>(targets.size()))},
-        [&] { report = CarryOutCopies(targets, listed, copied, stop); },
-        [&] { return progress(copied.load(std::memory_order_relaxed)); },
-        [&] { stop.store(true, std::memory_order_relaxed); });
-
-    ReportFailures(CopyOutcomeText(report, *model_), QStringLiteral("复制到"),
-                   RowsNotCopied(report));
 }
 
 void CkalvorView::OnDeleteFile() {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        return;
-    }
-    // Rows leave the list in one pass once every file has been tried, so deleting thousands
-    // does not move the rest of the list once per file. The rows whose files stay remain
-    // selected, where they are after the others left.
-    std::vector<int> deleted;
-    std::vector<RowFailure> failures;
-    for (const int row : rows) {
-        const scan::ResultRow& file = model_->RowAt(row);
-        std::error_code error = CheckListedFile(file);
-        if (!error && RemoveFile(file.path, &error)) {
-            deleted.push_back(row);
-        } else {
-            failures.push_back({row, error});
-        }
-    }
-    const QString text =
-        FailureReport(QStringLiteral("以下 %1 个文件未能删除："), failures, *model_);
-    RemoveRowsKeepingPlace(deleted);
-    SelectOnly(PositionsAfterRemoval(RowsOf(failures), deleted));
-    if (!failures.empty()) {
-        ShowWarning(this, text, QStringLiteral("删除文件"));
-    }
+    CarryOut(actions_.DeleteFiles(Selection()));
 }
 
 void CkalvorView::OnRemoveFromList() {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        return;
-    }
-    RemoveRowsKeepingPlace(rows);
-    selectionModel()->clearSelection();
+    CarryOut(actions_.RemoveRows(Selection()));
 }
 
 void CkalvorView::RemoveRowsKeepingPlace(const std::vector<int>& rows) {

@@ -5,6 +5,7 @@
 
 #include "commands/command_target.h"
 #include "results/not_examined.h"
+#include "results/result_actions.h"
 #include "results/search_run.h"
 #include "scan/result_row.h"
 
@@ -13,8 +14,8 @@ namespace kalvor::results {
 class ResultsModel;
 class RowHover;
 
-// The results list: one numbered row per marked document, the search command and the actions
-// on the selected rows.
+// The results list: one numbered row per marked document, the search command and the commands
+// on the selected rows, which it hands to its ResultActions and whose outcome it carries out.
 class CkalvorView final : public QTableView, public commands::CommandTarget {
     Q_OBJECT
 
@@ -69,17 +70,18 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    std::vector<int> SelectedRows() const;
+    // Top to bottom.
+    std::vector<SelectedRow> Selection() const;
     // `rows` in rising order.
     void SelectOnly(const std::vector<int>& rows);
     // Removes `rows` (rising) and renumbers, keeping the scroll position and the current row.
     void RemoveRowsKeepingPlace(const std::vector<int>& rows);
-    // When the files of `rows` were left as they were: leaves just those rows selected and shows
-    // `text`.
-    void ReportFailures(const QString& text, const QString& caption, std::vector<int> rows);
+    // Makes the list what the action that gave `outcome` left it to be.
+    void CarryOut(const ActionOutcome& outcome);
 
     ResultsModel* model_;
     RowHover* hover_;
+    ResultActions actions_;
     FolderWalk walk_;
     SearchChoice choice_;
     std::vector<NotExaminedFile> notExamined_;

@@ -255,7 +255,7 @@ TEST_F(FrameTest, ViewItemsToggleTheirBarAndShowItsState) {
         QWidget* bar = id == ID_VIEW_TOOLBAR ? static_cast<QWidget*>(frame->ToolBar())
                                              : static_cast<QWidget*>(frame->StatusBar());
         QAction& item = Action(id);
-        ASSERT_TRUE(item.isCheckable());
+        EXPECT_TRUE(item.isCheckable()) << id;
         EXPECT_TRUE(item.isChecked()) << id;
         item.trigger();
         EXPECT_FALSE(bar->isVisible()) << id;

@@ -84,7 +84,7 @@ TEST_P(RoundTrip, ReadsBackEveryRootStream) {
     std::vector<std::uint8_t> image;
     for (const CompoundStream& stream : spec.rootStreams) {
         SCOPED_TRACE(std::string(stream.name.begin(), stream.name.end()));
-        ASSERT_EQ(ReadFrom(built.bytes, stream.name, image), StreamReadResult::Read);
+        EXPECT_EQ(ReadFrom(built.bytes, stream.name, image), StreamReadResult::Read);
         EXPECT_EQ(image, stream.data);
     }
 }
@@ -220,7 +220,8 @@ TEST(CompoundFile, ReadsEachRunOfNeighbouringSectorsAtOnce) {
             {.rootStreams = {{u"WordDocument", Pattern(40 * 512, 6)}}, .reverseChains = reverse});
         testing::CountingByteSource source(built.bytes);
         std::vector<std::uint8_t> image;
-        ASSERT_EQ(ReadInto(source, u"WordDocument", image), StreamReadResult::Read);
+        EXPECT_EQ(ReadInto(source, u"WordDocument", image), StreamReadResult::Read)
+            << "reversed: " << reverse;
         // Header, FAT, directory, then the stream: one run, or one read per backward sector.
         EXPECT_EQ(source.reads, reverse ? 3 + 40 : 4) << "reversed: " << reverse;
     }
@@ -415,7 +416,10 @@ TEST(CompoundFile, RefusesDifatThatLoopsOrLeavesTheFile) {
     for (const std::uint32_t next : {0u, 0x00FFFFFFu}) {
         auto built = BuildCompoundFileWithLayout(
             {.rootStreams = {{u"WordDocument", stream}}, .minimumFatSectors = 300});
-        ASSERT_EQ(built.layout.difatSectors.size(), 2u);
+        EXPECT_EQ(built.layout.difatSectors.size(), 2u) << next;
+        if (built.layout.difatSectors.size() != 2u) {
+            continue;
+        }
         const std::uint64_t link = built.layout.SectorOffset(built.layout.difatSectors[0]) + 508;
         PutLe32(built.bytes, link, next == 0 ? built.layout.difatSectors[0] : next);
         std::vector<std::uint8_t> image;

@@ -63,7 +63,10 @@ TEST(WindowedFile, ReadsWhatTheFileHoldsWithFewReads) {
         EXPECT_EQ(file.reads - readsBefore, c.reads);
         const std::size_t expected =
             c.offset >= bytes.size() ? 0 : std::min(c.length, bytes.size() - c.offset);
-        ASSERT_EQ(got, expected);
+        EXPECT_EQ(got, expected);
+        if (got != expected) {
+            continue;
+        }
         EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<long>(got),
                                bytes.begin() + static_cast<long>(c.offset)));
     }
@@ -124,11 +127,17 @@ TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
         }
         MemoryByteSource plainSource(built.bytes);
         const StreamCopy plain = ReadRootStream(plainSource, u"WordDocument");
-        ASSERT_EQ(plain.status.result, StreamReadResult::Read);
+        EXPECT_EQ(plain.status.result, StreamReadResult::Read);
+        if (plain.status.result != StreamReadResult::Read) {
+            continue;
+        }
         const std::vector<std::uint8_t>& expected = plain.image;
         CountingFile file(built.bytes);
         const StreamView read = reader.Read(file, u"WordDocument");
-        ASSERT_EQ(read.status.result, StreamReadResult::Read);
+        EXPECT_EQ(read.status.result, StreamReadResult::Read);
+        if (read.status.result != StreamReadResult::Read) {
+            continue;
+        }
         const std::span<const std::uint8_t> image = read.image;
         EXPECT_TRUE(std::equal(image.begin(), image.end(), expected.begin(), expected.end()));
         if (built.bytes.size() <= cfb::WindowedFile::kFirstWindow) {

@@ -183,7 +183,10 @@ TEST_F(ScanOutputCommand, PrintsOneUnambiguousLinePerDocument) {
     std::set<std::string> printed;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::vector<std::string> fields = Split(lines[i], '\t');
-        ASSERT_EQ(fields.size(), 5u) << lines[i];
+        EXPECT_EQ(fields.size(), 5u) << lines[i];
+        if (fields.size() != 5u) {
+            continue;
+        }
         EXPECT_EQ(fields[0], std::to_string(i + 1));
         printed.insert(Unescape(fields[1]));
     }
@@ -205,20 +208,26 @@ TEST_F(ScanOutputCommand, WritesJsonAndCsvThatAParserReadsBackExactly) {
                                     format + " '" + dir_.Path().native() + "' 2>/dev/null | '" +
                                     python.native() + "' '" + reader.native() + "' " + format;
         FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
+        EXPECT_NE(pipe, nullptr);
+        if (pipe == nullptr) {
+            continue;
+        }
         std::string text;
         std::array<char, 4096> chunk;
         while (const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), pipe)) {
             text.append(chunk.data(), got);
         }
         const int status = pclose(pipe);
-        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
         std::set<std::string> read;
         int number = 0;
         for (const std::string& entry : Split(text, '\0')) {
             const std::string head = std::to_string(++number) + " " + size + " ";
-            ASSERT_EQ(entry.substr(0, head.size()), head);
+            EXPECT_EQ(entry.substr(0, head.size()), head);
+            if (!entry.starts_with(head)) {
+                continue;
+            }
             read.insert(entry.substr(head.size()));
         }
         EXPECT_EQ(read, paths_);

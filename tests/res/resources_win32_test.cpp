@@ -62,7 +62,10 @@ TEST_F(VersionBlock, HoldsTheChineseStringBlockAndItsTranslation) {
     };
     for (const auto& [key, expected] : values) {
         const auto [text, units] = Query(L"\\StringFileInfo\\080403a8\\" + key);
-        ASSERT_NE(text, nullptr);
+        EXPECT_NE(text, nullptr);
+        if (text == nullptr) {
+            continue;
+        }
         EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(text)), expected);
     }
     for (const wchar_t* key : {L"CompanyName", L"LegalCopyright"}) {

@@ -116,7 +116,11 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
         }
 
         const fs::path file = root / "报告.csv";
-        ASSERT_TRUE(Export(file)) << desktop.warnings.back().text.toStdString();
+        const bool exported = Export(file);
+        EXPECT_TRUE(exported) << desktop.warnings.back().text.toStdString();
+        if (!exported) {
+            continue;
+        }
         QJsonArray expected;
         QStringList titles;
         for (const ResultColumn& column : kResultColumns) {
@@ -191,7 +195,10 @@ TEST_F(ResultExportTest, WritesTheWholeFileOrLeavesTheOldOneAndSaysWhy) {
         };
         const std::optional<std::string> warning =
             c.asAnotherUser ? testing::RunUnprivileged(warn) : warn();
-        ASSERT_TRUE(warning.has_value());
+        EXPECT_TRUE(warning.has_value());
+        if (!warning.has_value()) {
+            continue;
+        }
         EXPECT_EQ(QString::fromStdString(*warning),
                   QStringLiteral("无法导出到“%1”：%2").arg(FolderText(c.file), c.reason));
         EXPECT_EQ(testing::FileContents(disk / "old.csv"), "old");

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
 #include "results/file_actions.h"
-#include "results/kalvor_view.h"
+#include "results/result_actions.h"
+#include "results/results_model.h"
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -96,37 +96,34 @@ TEST_F(FileSafetyTest, CopyTakesOnlyTheLastElementOfAPathThatNamesAFile) {
     EXPECT_EQ(Names(temp.Path()), (std::vector<std::string>{"src", "target"}));
 }
 
-class FileSafetyViewTest : public FileSafetyTest {
+class FileSafetyActionsTest : public FileSafetyTest {
   protected:
     testing::FakeDesktop desktop;
-    CkalvorView view;
+    ResultsModel list;
+    const ResultActions actions{nullptr};
 };
 
-TEST_F(FileSafetyViewTest, ActsOnExactlyTheFileOfEachRowWhateverItsNameShows) {
+TEST_F(FileSafetyActionsTest, ActsOnExactlyTheFileOfEachRowWhateverItsNameShows) {
     const std::vector<std::string> names = {"\xfe.doc", "\xff.doc", "\xef\xbf\xbd.doc"};
     for (const std::string& name : names) {
-        view.AddResultRow(testing::RowFor(temp.WriteText("odd/" + name, name)));
+        list.AppendRow(testing::RowFor(temp.WriteText("odd/" + name, name)));
     }
-    testing::SelectRows(view, {1});
-    desktop.folderAnswers = {testing::FolderText(target)};
-    view.OnCommand(ID_COPY_TO);
+    const std::vector<SelectedRow> second = testing::SelectionOf(list, {1});
+    actions.CopyFiles(second, target, list.ListedIdentities());
     EXPECT_EQ(Names(target), std::vector<std::string>{"\xff.doc"});
     EXPECT_EQ(FileContents(target / "\xff.doc"), "\xff.doc");
 
-    view.OnCommand(ID_DELETE_FILE);
+    EXPECT_EQ(actions.DeleteFiles(second).removed, std::vector<int>{1});
     EXPECT_EQ(Names(temp.Path() / "odd"),
               (std::vector<std::string>{"\xef\xbf\xbd.doc", "\xfe.doc"}));
-    EXPECT_EQ(view.Results().rowCount(), 2);
 }
 
-TEST_F(FileSafetyViewTest, CopyGoesOnAfterARowThatFails) {
+TEST_F(FileSafetyActionsTest, CopyGoesOnAfterARowThatFails) {
     for (const char* name : {"a.doc", "gone.doc", "c.doc"}) {
-        view.AddResultRow(testing::RowFor(temp.WriteText(name, name)));
+        list.AppendRow(testing::RowFor(temp.WriteText(name, name)));
     }
     fs::remove(temp.Path() / "gone.doc");
-    view.selectAll();
-    desktop.folderAnswers = {testing::FolderText(target)};
-    view.OnCommand(ID_COPY_TO);
+    actions.CopyFiles(testing::WholeList(list), target, list.ListedIdentities());
     EXPECT_EQ(Names(target), (std::vector<std::string>{"a.doc", "c.doc"}));
     EXPECT_EQ(FileContents(target / "c.doc"), "c.doc");
 }

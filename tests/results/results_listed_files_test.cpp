@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "res/resource.h"
-#include "results/kalvor_view.h"
+#include "results/result_actions.h"
 #include "results/results_model.h"
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -21,6 +21,7 @@ using testing::FileContents;
 using testing::FolderText;
 using testing::RowFor;
 using testing::TempDir;
+using testing::WholeList;
 
 const QString kReplacesListed = QStringLiteral("目标文件夹中的同名文件也在列表中，不会覆盖它");
 const QString kChanged = QStringLiteral("搜索之后文件已被修改");
@@ -39,15 +40,11 @@ class ListedFilesTest : public ::testing::Test {
     // one row per file, written with its own name as contents.
     void StartCase(const std::vector<std::string>& relatives) {
         root = temp.MakeDir("case" + std::to_string(++cases_));
-        view.selectAll();
-        view.OnRemoveFromList();
-        desktop.warnings.clear();
+        list.Clear();
         desktop.opened.clear();
-        desktop.unopenable.clear();
         for (const std::string& relative : relatives) {
-            view.AddResultRow(RowFor(Write(relative, relative)));
+            list.AppendRow(RowFor(Write(relative, relative)));
         }
-        view.clearSelection();
     }
 
     fs::path Write(const std::string& relative, const std::string& text) {
@@ -56,16 +53,9 @@ class ListedFilesTest : public ::testing::Test {
 
     std::string Read(const std::string& relative) const { return FileContents(root / relative); }
 
-    void CopySelectionInto(const std::string& folder) {
+    ActionOutcome CopyInto(const std::vector<SelectedRow>& selection, const std::string& folder) {
         fs::create_directories(root / folder);
-        desktop.folderAnswers = {FolderText(root / folder)};
-        view.OnCommand(ID_COPY_TO);
-    }
-
-    // The text of the one warning shown, or "" when none was.
-    QString Warning() const {
-        EXPECT_LE(desktop.warnings.size(), 1U);
-        return desktop.warnings.empty() ? QString() : desktop.warnings.back().text;
+        return actions.CopyFiles(selection, root / folder, list.ListedIdentities());
     }
 
     QString Line(const std::string& relative, const QString& reason) const {
@@ -87,9 +77,11 @@ class ListedFilesTest : public ::testing::Test {
         QString reason;
     };
 
-    // Runs `command`, which opens what `opens` makes of each row's path, on both rows after each
+    using Open = ActionOutcome (ResultActions::*)(const std::vector<SelectedRow>&) const;
+
+    // Runs `open`, which opens what `opens` makes of each row's path, on both rows after each
     // change; a refusal opens only the first and names the second under `heading`.
-    void ExpectOpenings(const std::vector<RowChange>& changes, unsigned command,
+    void ExpectOpenings(const std::vector<RowChange>& changes, Open open,
                         const std::function<fs::path(const fs::path&)>& opens,
                         const QString& heading) {
         for (const RowChange& change : changes) {
@@ -97,23 +89,23 @@ class ListedFilesTest : public ::testing::Test {
             StartCase({"ok.doc", "d/x.doc"});
             const std::vector<fs::path> opened{opens(root / "ok.doc"), opens(root / "d/x.doc")};
             change.make();
-            view.selectAll();
-            view.OnCommand(command);
+            const ActionOutcome outcome = (actions.*open)(WholeList(list));
             if (change.reason.isEmpty()) {
                 EXPECT_EQ(desktop.opened, opened);
-                EXPECT_EQ(Warning(), "");
+                EXPECT_EQ(outcome.warning, "");
                 continue;
             }
             EXPECT_EQ(desktop.opened, std::vector<fs::path>{opened.front()});
-            EXPECT_EQ(Warning(), heading + u'\n' + Line("d/x.doc", change.reason));
-            EXPECT_EQ(testing::SelectedRows(view), std::vector<int>{1});
+            EXPECT_EQ(outcome.warning, heading + u'\n' + Line("d/x.doc", change.reason));
+            EXPECT_EQ(outcome.selected, std::vector<int>{1});
         }
     }
 
     TempDir temp;
     fs::path root;
     FakeDesktop desktop;
-    CkalvorView view;
+    ResultsModel list;
+    const ResultActions actions{nullptr};
 
   private:
     int cases_ = 0;
@@ -138,10 +130,7 @@ TEST_F(ListedFilesTest, CopyOfSameNamedRowsNeverReplacesAListedDocument) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         StartCase(c.listed);
-        for (const int row : c.selected) {
-            testing::SelectRows(view, {row});
-        }
-        CopySelectionInto(c.folder);
+        const ActionOutcome outcome = CopyInto(testing::SelectionOf(list, c.selected), c.folder);
 
         EXPECT_EQ(Read(c.folder + "/x.doc"), c.expectedThere);
         for (const std::string& relative : c.listed) {
@@ -153,10 +142,10 @@ TEST_F(ListedFilesTest, CopyOfSameNamedRowsNeverReplacesAListedDocument) {
         }
         // A row that a lower one of its name superseded is named too, but not as refused.
         if (c.refused.empty()) {
-            EXPECT_FALSE(Warning().contains(kReplacesListed));
+            EXPECT_FALSE(outcome.warning.contains(kReplacesListed));
         } else {
-            EXPECT_EQ(Warning().section(u'\n', 1), lines.join(u'\n'));
-            EXPECT_EQ(testing::SelectedRows(view), c.refused);
+            EXPECT_EQ(outcome.warning.section(u'\n', 1), lines.join(u'\n'));
+            EXPECT_EQ(outcome.selected, c.refused);
         }
     }
 }
@@ -191,7 +180,7 @@ TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTook
          [this] {
              fs::create_directories(root / "b");
              fs::create_hard_link(root / "a/x.doc", root / "b/x.doc");
-             view.AddResultRow(RowFor(root / "b/x.doc"));
+             list.AppendRow(RowFor(root / "b/x.doc"));
          },
          "a/x.doc",
          {},
@@ -202,8 +191,7 @@ TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTook
         SCOPED_TRACE(c.name);
         StartCase(c.listed);
         c.change();
-        view.selectAll();
-        CopySelectionInto("t");
+        const ActionOutcome outcome = CopyInto(WholeList(list), "t");
 
         EXPECT_EQ(Read("t/x.doc"), c.expectedThere);
         QStringList paragraphs;
@@ -222,10 +210,10 @@ TEST_F(ListedFilesTest, CopyNamesTheFilesThatALowerSelectedFileOfTheSameNameTook
             }
             paragraphs << lines.join(u'\n');
         }
-        EXPECT_EQ(Warning(), paragraphs.join("\n\n"));
+        EXPECT_EQ(outcome.warning, paragraphs.join("\n\n"));
         if (!notCopied.empty()) {
             std::sort(notCopied.begin(), notCopied.end());
-            EXPECT_EQ(testing::SelectedRows(view), notCopied);
+            EXPECT_EQ(outcome.selected, notCopied);
         }
     }
 }
@@ -236,32 +224,39 @@ TEST_F(ListedFilesTest, CopyAndDeleteRefuseARowWhoseFileIsNotTheOneListedAsItWas
          kReplaced},
         {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
         {"file written since", [this] { Write("d/x.doc", "d/x.doc written again"); }, kChanged},
+        {"file written since at the same size",
+         [this] {
+             Write("d/x.doc", "D/X.DOC");
+             fs::last_write_time(root / "d/x.doc",
+                                 fs::last_write_time(root / "d/x.doc") + std::chrono::minutes(1));
+         },
+         kChanged},
     };
-    const std::vector<std::pair<unsigned, const char*>> actions{
-        {ID_COPY_TO, "以下 1 个文件未能复制："},
-        {ID_DELETE_FILE, "以下 1 个文件未能删除："},
+    // Whether the action copies, and the heading of its warning.
+    const std::vector<std::pair<bool, const char*>> copyOrDelete{
+        {true, "以下 1 个文件未能复制："},
+        {false, "以下 1 个文件未能删除："},
     };
     for (const RowChange& change : changes) {
-        for (const auto& [action, heading] : actions) {
-            SCOPED_TRACE(std::string(change.name) + ", command " + std::to_string(action));
+        for (const auto& [copies, heading] : copyOrDelete) {
+            SCOPED_TRACE(std::string(change.name) + (copies ? ", copy" : ", delete"));
             StartCase({"ok.doc", "d/x.doc"});
             change.make();
             const std::string before = Read("d/x.doc");
-            view.selectAll();
-            if (action == ID_COPY_TO) {
-                CopySelectionInto("t");
+            ActionOutcome outcome;
+            if (copies) {
+                outcome = CopyInto(WholeList(list), "t");
                 EXPECT_EQ(Read("t/ok.doc"), "ok.doc");
                 EXPECT_FALSE(fs::exists(root / "t/x.doc"));
             } else {
-                view.OnCommand(action);
+                outcome = actions.DeleteFiles(WholeList(list));
             }
 
             EXPECT_EQ(Read("d/x.doc"), before);
-            EXPECT_EQ(Warning(),
+            EXPECT_EQ(outcome.warning,
                       QString::fromUtf8(heading) + u'\n' + Line("d/x.doc", change.reason));
-            EXPECT_EQ(view.Results().RowAt(testing::SelectedRows(view).at(0)).path,
-                      root / "d/x.doc");
-            EXPECT_EQ(testing::SelectedRows(view).size(), 1U);
+            EXPECT_EQ(testing::FilesLeftSelected(list, outcome),
+                      std::vector<fs::path>{root / "d/x.doc"});
         }
     }
 }
@@ -278,7 +273,8 @@ TEST_F(ListedFilesTest, OpenRefusesOnlyARowWhosePathLeadsToAnotherFileOrToNothin
             {"folder swapped for a link", [this] { SwapFolderForLink(); }, kReplaced},
             {"deleted", [this] { fs::remove(root / "d/x.doc"); }, kGone},
         },
-        ID_SHELL_OPEN, [](const fs::path& file) { return file; }, "以下 1 个文件未能打开：");
+        &ResultActions::OpenFiles, [](const fs::path& file) { return file; },
+        "以下 1 个文件未能打开：");
 }
 
 // The folder is known by its own identity, so it opens after its document left it, and another
@@ -312,48 +308,8 @@ TEST_F(ListedFilesTest, OpenFolderRefusesAFolderThatIsNotTheOneSearched) {
              kFolderReplaced},
             {"folder gone", [this] { fs::remove_all(root / "d"); }, kFolderGone},
         },
-        ID_OPEN_FOLDER, [](const fs::path& file) { return file.parent_path(); },
+        &ResultActions::OpenFolders, [](const fs::path& file) { return file.parent_path(); },
         "以下 1 个文件所在的文件夹未能打开：");
-}
-
-TEST_F(ListedFilesTest, EveryActionNamesTheFilesThatFailedAndWhy) {
-    struct Case {
-        const char* name;
-        unsigned command;
-        std::function<void()> breakSecondRow;
-        QString heading;  // of the warning about the second row, "" for no warning
-        QString reason;
-    };
-    const std::vector<Case> cases{
-        {"open, all fine", ID_SHELL_OPEN, [] {}, "", ""},
-        {"open without a program", ID_SHELL_OPEN,
-         [this] { desktop.unopenable = {root / "b/two.doc"}; }, "以下 1 个文件未能打开：",
-         "没有可以打开它的程序"},
-        {"open folder that is gone", ID_OPEN_FOLDER, [this] { fs::remove_all(root / "b"); },
-         "以下 1 个文件所在的文件夹未能打开：", kFolderGone},
-        {"copy of a file that is gone", ID_COPY_TO, [this] { fs::remove(root / "b/two.doc"); },
-         "以下 1 个文件未能复制：", kGone},
-        {"copy onto a folder of its name", ID_COPY_TO,
-         [this] { fs::create_directories(root / "t/two.doc"); }, "以下 1 个文件未能复制：",
-         "不是文件"},
-        {"delete, all fine", ID_DELETE_FILE, [] {}, "", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        StartCase({"a/one.doc", "b/two.doc"});
-        fs::create_directories(root / "t");
-        c.breakSecondRow();
-        view.selectAll();
-        desktop.folderAnswers = {FolderText(root / "t")};
-        view.OnCommand(c.command);
-        if (c.heading.isEmpty()) {
-            EXPECT_EQ(Warning(), "");
-            continue;
-        }
-        EXPECT_EQ(Warning(), c.heading + u'\n' + Line("b/two.doc", c.reason));
-        EXPECT_EQ(testing::SelectedRows(view), std::vector<int>{1});
-        EXPECT_EQ(desktop.warnings.back().parent, &view);
-    }
 }
 
 }  // namespace

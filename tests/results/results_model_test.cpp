@@ -4,7 +4,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <algorithm>
 #include <array>
+#include <vector>
 
 #include "tests/results/results_test_support.h"
 
@@ -73,6 +75,41 @@ TEST_F(ResultsModelTest, RemovingTheSecondAndFourthThenRenumberingKeepsOrder) {
     model.Renumber();
     EXPECT_EQ(Column(0), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(Column(1), (QStringList{"/d/1.doc", "/d/3.doc", "/d/5.doc"}));
+}
+
+// Every row that stays gets its new number, however far down it stands and whether the rows left
+// one range at a time or in one reset.
+TEST_F(ResultsModelTest, RenumberingAfterRemovalsNumbersEveryRowLeftInOrder) {
+    struct Case {
+        const char* name;
+        int rows;
+        std::vector<int> removed;
+    };
+    std::vector<int> everyOther;
+    for (int row = 0; row < 200; row += 2) {
+        everyOther.push_back(row);
+    }
+    const std::vector<Case> cases{
+        {"the second and fourth of six", 6, {1, 3}},
+        {"every other of two hundred", 200, everyOther},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.Clear();
+        AppendRows(c.rows);
+        model.RemoveRows(c.removed);
+        model.Renumber();
+        QStringList numbers;
+        QStringList paths;
+        for (int row = 0; row < c.rows; ++row) {
+            if (std::find(c.removed.begin(), c.removed.end(), row) == c.removed.end()) {
+                numbers << QString::number(numbers.size() + 1);
+                paths << QStringLiteral("/d/%1.doc").arg(row + 1);
+            }
+        }
+        EXPECT_EQ(Column(0), numbers);
+        EXPECT_EQ(Column(1), paths);
+    }
 }
 
 TEST_F(ResultsModelTest, RefusesRowRangesOutsideTheList) {

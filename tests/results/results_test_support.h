@@ -14,14 +14,18 @@
 #include <functional>
 #include <initializer_list>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/file_operations.h"
 #include "results/desktop_seams.h"
+#include "results/result_actions.h"
 #include "results/results_model.h"
+#include "results/selected_row.h"
 #include "scan/result_row.h"
+#include "tests/support/temp_dir.h"
 
 namespace kalvor::testing {
 
@@ -132,6 +136,16 @@ inline scan::ResultRow RowFor(const std::filesystem::path& path) {
             .folderIdentity = platform::IdentityOf(path.parent_path())};
 }
 
+// The rows of files written below `temp`, each with its own name as contents.
+inline std::vector<scan::ResultRow> WrittenRows(
+    const TempDir& temp, std::initializer_list<std::filesystem::path> names) {
+    std::vector<scan::ResultRow> rows;
+    for (const std::filesystem::path& name : names) {
+        rows.push_back(RowFor(temp.WriteText(name, name.string())));
+    }
+    return rows;
+}
+
 inline std::string FileContents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -159,6 +173,45 @@ inline std::vector<int> SelectedRows(const QAbstractItemView& view) {
     }
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+// The rows `rows` of `list` as the view hands them to its actions: top to bottom, each with the
+// file it lists.
+inline std::vector<results::SelectedRow> SelectionOf(const results::ResultsModel& list,
+                                                     std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    std::vector<results::SelectedRow> selection;
+    for (const int row : rows) {
+        selection.push_back({row, list.RowAt(row)});
+    }
+    return selection;
+}
+
+inline std::vector<results::SelectedRow> WholeList(const results::ResultsModel& list) {
+    std::vector<int> rows(static_cast<std::size_t>(list.rowCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+    return SelectionOf(list, std::move(rows));
+}
+
+// The files of the rows that `outcome` leaves selected, found where they stand in `list` once its
+// removed rows have left; a row past the list shows as such, so that a case goes on to the next.
+inline std::vector<std::filesystem::path> FilesLeftSelected(const results::ResultsModel& list,
+                                                            const results::ActionOutcome& outcome) {
+    std::vector<std::filesystem::path> left;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        if (!std::binary_search(outcome.removed.begin(), outcome.removed.end(), row)) {
+            left.push_back(list.RowAt(row).path);
+        }
+    }
+    std::vector<std::filesystem::path> selected;
+    for (const int row : outcome.selected.value_or(std::vector<int>{})) {
+        const auto index = static_cast<std::size_t>(row);
+        selected.push_back(
+            index < left.size()
+                ? left[index]
+                : std::filesystem::path("row " + std::to_string(row) + " past the list"));
+    }
+    return selected;
 }
 
 }  // namespace kalvor::testing

@@ -154,7 +154,11 @@ TEST_F(ResultsViewTest, RemovingRowsKeepsThePlaceTheCurrentRowAndTheShiftAnchor)
         QTest::mouseMove(Window(),
                          RowPoint(102));  // the pointer may rest on 101 since the last case
         QTest::mouseMove(Window(), RowPoint(101));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return view.Hover().HoveredRow() == 101; }));
+        const bool hovered = QTest::qWaitFor([&] { return view.Hover().HoveredRow() == 101; });
+        EXPECT_TRUE(hovered);
+        if (!hovered) {
+            continue;
+        }
         Select({});
         for (const int row : c.removed) {
             testing::SelectRows(view, {row});

@@ -164,11 +164,18 @@ TEST_F(FolderSearchTest, ReadsWithoutRenewingAccessTimesWhereTheSystemAllows) {
         const std::vector<fs::path> searched = {mountPoint, mountPoint / "sub",
                                                 mountPoint / "sub" / "marked.doc",
                                                 mountPoint / "plain.doc"};
+        bool prepared = true;
         for (const fs::path& path : searched) {
             fs::permissions(path, fs::perms::all);
-            ASSERT_EQ(lchown(path.c_str(), c.owner, c.owner), 0);
+            const int owned = lchown(path.c_str(), c.owner, c.owner);
             const timespec times[2] = {{kLongAgo, 0}, {0, UTIME_OMIT}};
-            ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+            const int dated = utimensat(AT_FDCWD, path.c_str(), times, 0);
+            EXPECT_EQ(owned, 0) << path;
+            EXPECT_EQ(dated, 0) << path;
+            prepared = prepared && owned == 0 && dated == 0;
+        }
+        if (!prepared) {
+            continue;
         }
         const auto search = [&] {
             SearchSinkRecorder sink;
@@ -184,7 +191,7 @@ TEST_F(FolderSearchTest, ReadsWithoutRenewingAccessTimesWhereTheSystemAllows) {
         EXPECT_EQ(rows, "sub/marked.doc");
         for (const fs::path& path : searched) {
             struct stat status {};
-            ASSERT_EQ(stat(path.c_str(), &status), 0);
+            EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
             EXPECT_EQ(status.st_atim.tv_sec == kLongAgo, c.keepsAccessTime) << path;
         }
     }
@@ -283,7 +290,10 @@ TEST_F(FolderSearchTest, JoinsNamesToTheFolderWithOneSeparator) {
         SCOPED_TRACE(spelling);
         sink_.rows.clear();
         Search(dir_.Path().native() + spelling);
-        ASSERT_EQ(sink_.rows.size(), 1u);
+        EXPECT_EQ(sink_.rows.size(), 1u);
+        if (sink_.rows.size() != 1u) {
+            continue;
+        }
         EXPECT_EQ(sink_.rows[0].path.native(), dir_.Path().native() + "/s/a.doc");
     }
 }

@@ -414,7 +414,10 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
             for (const bool useWindows : {false, true}) {
                 const fs::path path = dir_.Write("cut.doc", built.bytes);
                 const auto file = platform::ExclusiveFile::Open(path).file;
-                ASSERT_NE(file, nullptr);
+                EXPECT_NE(file, nullptr);
+                if (file == nullptr) {
+                    continue;
+                }
                 TruncatingSource source(*file, path, cutAfter, cutTo);
                 cfb::StreamCopy read;
                 cfb::StreamView view;
@@ -429,10 +432,17 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
                 if (result != cfb::StreamReadResult::Read) {
                     continue;
                 }
-                ASSERT_EQ(image.size(), kStream.size());
-                for (std::size_t i = 0; i < image.size(); ++i) {
-                    ASSERT_TRUE(image[i] == kStream[i] || image[i] == 0) << "byte " << i;
+                EXPECT_EQ(image.size(), kStream.size());
+                if (image.size() != kStream.size()) {
+                    continue;
                 }
+                std::size_t wrong = 0;
+                while (wrong < image.size() &&
+                       (image[wrong] == kStream[wrong] || image[wrong] == 0)) {
+                    ++wrong;
+                }
+                EXPECT_EQ(wrong, image.size())
+                    << "byte " << wrong << " is neither the stream's nor 0";
             }
         }
     }

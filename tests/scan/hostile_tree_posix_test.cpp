@@ -221,6 +221,27 @@ TEST_F(HostileTreeTest, WalksEachFolderOnceByTheFirstPathThatReachesIt) {
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{throughLinks + "/x.doc"});
 }
 
+// Two file systems number their entries alike: the root folders of two tmpfs mounts, and the
+// first folders made in them, share inode numbers, and only the device tells them apart.
+TEST_F(HostileTreeTest, TellsApartFoldersOfTwoFileSystemsThatShareInodeNumbers) {
+    const std::vector<std::string> documents = {"x.doc", "sub/x.doc"};  // the same in both
+    for (const std::string& document : documents) {
+        SCOPED_TRACE(document);
+        const testing::TempDir top;
+        std::vector<testing::TestMount> mounts;
+        for (const char* name : {"one", "two"}) {
+            mounts.push_back(testing::TestMount::Tmpfs(top.MakeDir(name), 0, "mode=0755"));
+            if (!mounts.back().Mounted()) {
+                GTEST_SKIP() << "this system does not let the test mount: " << strerror(errno);
+            }
+            top.Write(fs::path(name) / document, kMarkedDocument);
+        }
+        SearchSinkRecorder sink;
+        SearchFolder(top.Path(), sink);
+        EXPECT_EQ(sink.RowPaths(top.Path()), (Paths{"one/" + document, "two/" + document}));
+    }
+}
+
 // A chain of folders d/d/d/..., each level also reached through links "a", "b" and, in the
 // bottom folder, "up" links to every level above.
 TEST_F(HostileTreeTest, ListsADocumentOnceHoweverManyLinksLeadToItsFolder) {

@@ -152,7 +152,10 @@ TEST(ParallelSearch, TellsTheSinkWhatASearchOfOneFileAtATimeTells) {
         const testing::TempDir dir;
         GrowTree(dir, seed, 60 + static_cast<int>(seed) * 150);
         const Log sequential = Calls(dir.Path(), 1);
-        ASSERT_GT(sequential.size(), 20u);
+        EXPECT_GT(sequential.size(), 20u);
+        if (sequential.size() <= 20u) {
+            continue;
+        }
         for (const unsigned jobs : {2u, 3u, 8u}) {
             SCOPED_TRACE(jobs);
             EXPECT_EQ(Calls(dir.Path(), jobs), sequential);
@@ -299,7 +302,10 @@ TEST(ParallelSearch, EndsWithWhatWasFoundBeforeAnExaminationThatFailed) {
         SCOPED_TRACE(jobs);
         const FailOnOneDocument failing;
         Log calls = Calls(dir.Path(), jobs, {}, &failing);
-        ASSERT_FALSE(calls.empty());
+        EXPECT_FALSE(calls.empty());
+        if (calls.empty()) {
+            continue;
+        }
         calls.pop_back();  // what SearchFolder returned
         EXPECT_EQ(calls, expected);
     }

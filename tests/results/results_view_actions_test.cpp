@@ -1,9 +1,14 @@
+// The view hands its selection to its actions and carries out what they return: these go through
+// the view's commands; what each action does with the files is tested on ResultActions itself.
+
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
 
 #include "res/resource.h"
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
-#include "results/warning_summary.h"
 #include "tests/results/results_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,12 +21,12 @@ using testing::FolderText;
 using testing::RowFor;
 using testing::TempDir;
 
-class ResultActionsTest : public ::testing::Test {
+class ViewActionsTest : public ::testing::Test {
   protected:
     // Lists one row per file, written with its own name as contents.
     void List(std::initializer_list<fs::path> relatives) {
-        for (const fs::path& relative : relatives) {
-            view.AddResultRow(RowFor(temp.WriteText(relative, relative.string())));
+        for (const scan::ResultRow& row : testing::WrittenRows(temp, relatives)) {
+            view.AddResultRow(row);
         }
     }
 
@@ -36,7 +41,7 @@ class ResultActionsTest : public ::testing::Test {
     CkalvorView view;
 };
 
-TEST_F(ResultActionsTest, ShellOpenOpensTheSelectedFilesTopToBottom) {
+TEST_F(ViewActionsTest, ShellOpenOpensTheSelectedFilesTopToBottom) {
     List({"a.doc", "s/b.doc", "c.doc", "d.doc"});
     view.OnShellOpen();
     EXPECT_TRUE(desktop.opened.empty());
@@ -47,16 +52,7 @@ TEST_F(ResultActionsTest, ShellOpenOpensTheSelectedFilesTopToBottom) {
               (std::vector<fs::path>{temp.Path() / "s/b.doc", temp.Path() / "d.doc"}));
 }
 
-TEST_F(ResultActionsTest, OpenFolderOpensTheFolderOfEachSelectedRow) {
-    List({"a.doc", "c.doc", "s/b.doc"});
-    view.AddResultRow(RowFor("/top.doc"));
-    Select({0, 1, 2, 3});
-    view.OnCommand(ID_OPEN_FOLDER);
-    EXPECT_EQ(desktop.opened,
-              (std::vector<fs::path>{temp.Path(), temp.Path(), temp.Path() / "s", fs::path("/")}));
-}
-
-TEST_F(ResultActionsTest, CopyAsksForTheFolderFirstAndCopiesTheSelectionIntoIt) {
+TEST_F(ViewActionsTest, CopyAsksForTheFolderFirstAndCopiesTheSelectionIntoIt) {
     List({"one/same.doc", "two/same.doc", "other.doc"});
     const fs::path target = temp.MakeDir("target");
     desktop.folderAnswers = {FolderText(target)};
@@ -74,7 +70,7 @@ TEST_F(ResultActionsTest, CopyAsksForTheFolderFirstAndCopiesTheSelectionIntoIt) 
     EXPECT_EQ(view.Results().rowCount(), 3);
 }
 
-TEST_F(ResultActionsTest, CancelledOrUnusableCopyFolderCopiesNothing) {
+TEST_F(ViewActionsTest, CancelledOrUnusableCopyFolderCopiesNothing) {
     List({"a.doc"});
     Select({0});
     for (const QString& answer : {QString(), QStringLiteral("x")}) {
@@ -86,17 +82,7 @@ TEST_F(ResultActionsTest, CancelledOrUnusableCopyFolderCopiesNothing) {
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 1);
 }
 
-TEST_F(ResultActionsTest, CopyFindsAFileWhoseNameIsNotUtf8ThroughItsRow) {
-    const fs::path odd = temp.WriteText("\xff\xfe.doc", "odd bytes");
-    view.AddResultRow(RowFor(odd));
-    const fs::path target = temp.MakeDir("target");
-    Select({0});
-    desktop.folderAnswers = {FolderText(target)};
-    view.OnCopyTo();
-    EXPECT_EQ(testing::FileContents(target / "\xff\xfe.doc"), "odd bytes");
-}
-
-TEST_F(ResultActionsTest, DeleteRemovesDeletedRowsAndKeepsFailuresSelected) {
+TEST_F(ViewActionsTest, DeleteRemovesDeletedRowsAndKeepsFailuresSelected) {
     List({"a.doc", "b.doc", "c.doc", "d.doc", "e.doc"});
     // The middle file of the selection became a folder, which is never deleted.
     fs::remove(temp.Path() / "c.doc");
@@ -114,16 +100,7 @@ TEST_F(ResultActionsTest, DeleteRemovesDeletedRowsAndKeepsFailuresSelected) {
     EXPECT_EQ(SelectedRows(), std::vector<int>{1});
 }
 
-TEST_F(ResultActionsTest, DeletingTheSameFileTwiceKeepsTheSecondRow) {
-    List({"a.doc"});
-    view.AddResultRow(RowFor(temp.Path() / "a.doc"));
-    Select({0, 1});
-    view.OnDeleteFile();
-    EXPECT_FALSE(fs::exists(temp.Path() / "a.doc"));
-    EXPECT_EQ(Column(0), QStringList{"1"});
-}
-
-TEST_F(ResultActionsTest, RemoveFromListDropsTheSelectedRowsButNotTheFiles) {
+TEST_F(ViewActionsTest, RemoveFromListDropsTheSelectedRowsButNotTheFiles) {
     List({"a.doc", "b.doc", "c.doc", "d.doc", "e.doc"});
     Select({1, 3});
     view.OnCommand(ID_REMOVE_FROM_LIST);
@@ -139,40 +116,56 @@ TEST_F(ResultActionsTest, RemoveFromListDropsTheSelectedRowsButNotTheFiles) {
     EXPECT_TRUE(desktop.menus.empty());
 }
 
-// A warning about thousands of files stays as high as a screen, and a long list in it hides no
-// other part.
-TEST(WarningSummaryTest, KeepsTheHeadOfEveryParagraphWithinTheLines) {
+TEST_F(ViewActionsTest, EveryActionNamesTheFilesThatFailedAndWhy) {
     struct Case {
-        std::vector<qsizetype> lines;  // of each paragraph, its heading among them
-        std::vector<qsizetype> shown;  // of each, in a box 20 lines high
+        const char* name;
+        unsigned command;
+        std::function<void(const fs::path& root)> breakSecondRow;
+        QString heading;  // of the warning about the second row, "" for no warning
+        QString reason;
     };
     const std::vector<Case> cases{
-        {{5}, {5}},         {{20}, {20}},           {{30}, {20}},
-        {{30, 1}, {19, 1}}, {{3000, 40}, {10, 10}}, {{2, 300, 4}, {2, 14, 4}},
+        {"open, all fine", ID_SHELL_OPEN, [](const fs::path&) {}, "", ""},
+        {"open without a program", ID_SHELL_OPEN,
+         [this](const fs::path& root) { desktop.unopenable = {root / "b/two.doc"}; },
+         "以下 1 个文件未能打开：", "没有可以打开它的程序"},
+        {"open folder that is gone", ID_OPEN_FOLDER,
+         [](const fs::path& root) { fs::remove_all(root / "b"); },
+         "以下 1 个文件所在的文件夹未能打开：", "文件夹不存在或无法访问"},
+        {"copy of a file that is gone", ID_COPY_TO,
+         [](const fs::path& root) { fs::remove(root / "b/two.doc"); }, "以下 1 个文件未能复制：",
+         "文件已不存在或无法访问"},
+        {"copy onto a folder of its name", ID_COPY_TO,
+         [](const fs::path& root) { fs::create_directories(root / "t/two.doc"); },
+         "以下 1 个文件未能复制：", "不是文件"},
+        {"delete, all fine", ID_DELETE_FILE, [](const fs::path&) {}, "", ""},
     };
+    int number = 0;
     for (const Case& c : cases) {
-        QStringList paragraphs;
-        for (std::size_t index = 0; index < c.lines.size(); ++index) {
-            QStringList lines;
-            for (qsizetype line = 0; line < c.lines[index]; ++line) {
-                lines << QStringLiteral("paragraph %1, line %2").arg(index).arg(line);
-            }
-            paragraphs << lines.join(u'\n');
+        SCOPED_TRACE(c.name);
+        const fs::path root = temp.MakeDir("case" + std::to_string(++number));
+        view.selectAll();
+        view.OnRemoveFromList();
+        desktop.warnings.clear();
+        desktop.unopenable.clear();
+        List({root.filename() / "a/one.doc", root.filename() / "b/two.doc"});
+        fs::create_directories(root / "t");
+        c.breakSecondRow(root);
+        view.selectAll();
+        desktop.folderAnswers = {FolderText(root / "t")};
+        view.OnCommand(c.command);
+        if (c.heading.isEmpty()) {
+            EXPECT_TRUE(desktop.warnings.empty());
+            continue;
         }
-        const QString text = paragraphs.join(QStringLiteral("\n\n"));
-        SCOPED_TRACE(text.left(200).toStdString());
-        const QStringList summary = WarningSummary(text, 20).split(QStringLiteral("\n\n"));
-        ASSERT_EQ(summary.size(), paragraphs.size());
-        for (std::size_t index = 0; index < c.lines.size(); ++index) {
-            const QStringList whole = paragraphs[static_cast<qsizetype>(index)].split(u'\n');
-            const QStringList shown = summary[static_cast<qsizetype>(index)].split(u'\n');
-            const bool cut = c.shown[index] < c.lines[index];
-            ASSERT_EQ(shown.size(), c.shown[index] + (cut ? 1 : 0)) << "paragraph " << index;
-            EXPECT_EQ(shown.mid(0, c.shown[index]), whole.mid(0, c.shown[index]));
-            if (cut) {
-                EXPECT_FALSE(whole.contains(shown.back())) << "points to the details";
-            }
+        EXPECT_EQ(desktop.warnings.size(), 1U);
+        if (desktop.warnings.empty()) {
+            continue;
         }
+        EXPECT_EQ(desktop.warnings.back().text, c.heading + u'\n' + FolderText(root / "b/two.doc") +
+                                                    QStringLiteral("：") + c.reason);
+        EXPECT_EQ(SelectedRows(), std::vector<int>{1});
+        EXPECT_EQ(desktop.warnings.back().parent, &view);
     }
 }
 
