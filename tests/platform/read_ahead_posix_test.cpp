@@ -152,14 +152,23 @@ TEST_P(ReadingFromDisk, GivesEveryByteAndCountsTheWait) {
     if (onDisk && !KeepFirstPages(path, GetParam().pagesInMemory)) {
         GTEST_SKIP() << "the page cache keeps this file system's files";
     }
-    const std::uint64_t waitedBefore = ReadsThatWaited();
-    const OpenedFile opened = ExclusiveFile::Open(path);
-    ASSERT_EQ(opened.outcome, OpenOutcome::Opened);
-    std::vector<std::uint8_t> read(bytes.size() + 10);
-    EXPECT_EQ(opened.file->ReadAt(0, read), bytes.size());
-    read.resize(bytes.size());
-    EXPECT_EQ(read, bytes);
-    EXPECT_EQ(ReadsThatWaited() > waitedBefore, onDisk);
+    // Now and then the disk answers a read that must not wait within the call itself, beside
+    // other tests' reads and writes: the pages are then put out and read again, a few times.
+    bool waited = false;
+    for (int attempt = 0; attempt < (onDisk ? 3 : 1) && waited != onDisk; ++attempt) {
+        if (attempt > 0) {
+            ASSERT_TRUE(KeepFirstPages(path, GetParam().pagesInMemory));
+        }
+        const std::uint64_t waitedBefore = ReadsThatWaited();
+        const OpenedFile opened = ExclusiveFile::Open(path);
+        ASSERT_EQ(opened.outcome, OpenOutcome::Opened);
+        std::vector<std::uint8_t> read(bytes.size() + 10);
+        EXPECT_EQ(opened.file->ReadAt(0, read), bytes.size());
+        read.resize(bytes.size());
+        EXPECT_EQ(read, bytes);
+        waited = ReadsThatWaited() > waitedBefore;
+    }
+    EXPECT_EQ(waited, onDisk);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, ReadingFromDisk,
