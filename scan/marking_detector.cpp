@@ -66,9 +66,10 @@ Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStrea
 }
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
-                            platform::ListedAs listed, marking::MatchRule rule) {
+                            platform::ListedAs listed, marking::MatchRule rule,
+                            platform::DiskReadSigns* signs) {
     const Examination examination = ExaminedWithinMemory([&] {
-        OpenedDocument opened = OpenDocument(path, listed);
+        OpenedDocument opened = OpenDocument(path, listed, signs);
         if (opened.file == nullptr) {
             return NotExamined(opened.reason);
         }

@@ -22,10 +22,12 @@ Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStrea
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
-// `listed` says how a folder listing saw the file, if one did.
+// `listed` says how a folder listing saw the file, if one did; its reads tell `signs` what they
+// meet on the disk, when given.
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed = platform::ListedAs::Unknown,
-                            marking::MatchRule rule = marking::MatchRule::Default);
+                            marking::MatchRule rule = marking::MatchRule::Default,
+                            platform::DiskReadSigns* signs = nullptr);
 
 // Whether an examiner should keep no memory at all after `examination`: it ran out of memory, or
 // the examination's memory budget is tight.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cfb/compound_file.h"
+#include "platform/disk_read_signs.h"
 #include "platform/memory_budget.h"
 
 namespace kalvor::scan {
@@ -19,6 +20,8 @@ struct WorkerMemory {
     // What its examinations are charged to: the process's, so that all examiners together stay
     // within one budget however many there are.
     platform::MemoryBudget* budget = &platform::MemoryBudget::Process();
+    // What its reads have shown of the disk, for its search to read ahead by.
+    platform::DiskReadSigns diskReads;
     cfb::RootStreamReader compound;
     // Word 2007+ packages; made by their format on first use, so a search of .doc files only
     // never pays for it.

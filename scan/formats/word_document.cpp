@@ -8,7 +8,8 @@ namespace kalvor::scan {
 Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
                                         marking::MatchRule rule) const {
     Examination examination = ExaminedWithinBudget(*memory.budget, [&] {
-        return ExamineDocument(document.path, memory.compound, document.Listed(), rule);
+        return ExamineDocument(document.path, memory.compound, document.Listed(), rule,
+                               &memory.diskReads);
     });
     if (examination.reason == NotExaminedReason::NoWordDocumentStream) {
         examination.reason = withoutStream_;

@@ -74,9 +74,9 @@ Examination Verdict(bool marked) {
 }  // namespace
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                                     marking::MatchRule rule) {
+                                     marking::MatchRule rule, platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
-        const OpenedDocument opened = OpenDocument(path, listed);
+        const OpenedDocument opened = OpenDocument(path, listed, signs);
         return opened.file == nullptr ? NotExamined(opened.reason)
                                       : ExamineBytes(*opened.file, rule);
     }));
@@ -196,7 +196,7 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
                 memory.package = std::make_unique<PackageExaminer>(memory.compound);
             }
             return static_cast<PackageExaminer&>(*memory.package)
-                .Examine(document.path, document.Listed(), rule);
+                .Examine(document.path, document.Listed(), rule, &memory.diskReads);
         });
     });
 }
