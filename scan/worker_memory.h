@@ -5,6 +5,7 @@
 #include "cfb/compound_file.h"
 #include "platform/disk_read_signs.h"
 #include "platform/memory_budget.h"
+#include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
@@ -27,5 +28,14 @@ struct WorkerMemory {
     // never pays for it.
     std::unique_ptr<FormatMemory> package;
 };
+
+// Whether an examiner should keep no memory at all after `examination`: it ran out of memory, or
+// the examination's memory budget is tight.
+bool KeepsNoMemoryAfter(const Examination& examination);
+
+// Gives back what examining one document made `reader` grow past what a walk keeps from one
+// document to the next; all of it when KeepsNoMemoryAfter. Also after a failure, so the memory
+// goes back for the next documents.
+void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader);
 
 }  // namespace kalvor::scan

@@ -12,8 +12,9 @@
 #include "cfb/layout.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
+#include "scan/formats/word_document.h"
 #include "scan/formats/zip_package.h"
-#include "scan/marking_detector.h"
+#include "scan/worker_memory.h"
 
 namespace kalvor::scan {
 
