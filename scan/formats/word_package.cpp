@@ -193,10 +193,7 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
                                        marking::MatchRule rule) const {
     return ExaminedWithinBudget(*memory.budget, [&] {
         return ExaminedWithinMemory([&] {
-            if (memory.package == nullptr) {
-                memory.package = std::make_unique<PackageExaminer>(memory.compound);
-            }
-            return static_cast<PackageExaminer&>(*memory.package)
+            return memory.Kept<PackageExaminer>(memory.compound)
                 .Examine(document.path, document.Listed(), rule, &memory.diskReads);
         });
     });
