@@ -17,7 +17,6 @@
 #include "platform/exclusive_file.h"
 #include "platform/read_ahead.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/tmpfs_mount.h"
 
 namespace kalvor::platform {
 namespace {
@@ -145,19 +144,24 @@ void PrintTo(const ColdReadCase& param, std::ostream* out) {
     *out << param.name;
 }
 
-// Reads a file from a small file system of the test's own through `signs`; false when the system
-// answers reads there without waiting all the same, or the test may not mount one.
-bool ReadWithoutAsking(const TempDir& dir, DiskReadSigns& signs) {
-    const fs::path mountPoint = dir.MakeDir("memory");
-    const testing::TmpfsMount mounted(mountPoint, 0, "size=1m");
-    if (!mounted.Mounted()) {
+// Reads a file of the shared-memory file system through `signs`; false when there is none, or
+// the system answers reads there without waiting all the same.
+bool ReadWithoutAsking(DiskReadSigns& signs) {
+    char name[] = "/dev/shm/kalvor-read-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) {
         return false;
     }
-    const OpenedFile opened = ExclusiveFile::Open(dir.Write("memory/b.doc", RandomBytes(kPage)),
-                                                  ListedAs::Unknown, &signs);
+    const std::vector<std::uint8_t> bytes = RandomBytes(kPage);
+    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(kPage);
+    close(fd);
     std::vector<std::uint8_t> read(kPage);
-    return opened.file != nullptr && opened.file->ReadAt(0, read) == read.size() &&
-           !signs.AskWithoutWaiting();
+    const bool readThere = written && [&] {
+        const OpenedFile opened = ExclusiveFile::Open(name, ListedAs::Unknown, &signs);
+        return opened.file != nullptr && opened.file->ReadAt(0, read) == read.size();
+    }();
+    unlink(name);
+    return readThere && !signs.AskWithoutWaiting();
 }
 
 // A read the page cache cannot answer at once must still give every byte, and be told to the
@@ -167,7 +171,7 @@ class ReadingFromDisk : public ::testing::TestWithParam<ColdReadCase> {};
 TEST_P(ReadingFromDisk, GivesEveryByteAndCountsTheWait) {
     const TempDir dir;
     DiskReadSigns other;
-    if (GetParam().otherReadWithoutAsking && !ReadWithoutAsking(dir, other)) {
+    if (GetParam().otherReadWithoutAsking && !ReadWithoutAsking(other)) {
         GTEST_SKIP() << "no file system here that cannot be asked without waiting";
     }
     const std::vector<std::uint8_t> bytes = RandomBytes(kFilePages * kPage - 100);
