@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "platform/lock_keys.h"
+#include "platform/system_lock_keys.h"
 
 namespace kalvor::app {
 

@@ -5,7 +5,7 @@
 #include "cli/byte_text.h"
 #include "cli/json_text.h"
 #include "platform/file_name_rules.h"
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 #include "report/csv_record.h"
 
 namespace kalvor::cli {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 
 namespace kalvor::cli {
 

@@ -7,7 +7,7 @@
 #include "cli/progress_line.h"
 #include "cli/scan_arguments.h"
 #include "kalvor/version.h"
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 
 namespace kalvor::cli {
 

@@ -11,15 +11,11 @@
 
 namespace kalvor::cli {
 
-using FolderSearch =
-    std::function<scan::SearchProgress(const std::filesystem::path& folder, scan::SearchSink& sink,
-                                       const scan::SearchOptions& options)>;
-
 // Where kalvor-scan runs. Tests put a search of their own in place of the real one.
 struct ScanEnvironment {
     bool outputIsTerminal = false;
     bool errorIsTerminal = false;
-    FolderSearch search = &scan::SearchFolder;
+    scan::FolderSearch search = &scan::SearchFolder;
     // The signal that asked the search to stop, 0 while none has; polled all through the search.
     std::function<int()> stopSignal = [] { return 0; };
 };

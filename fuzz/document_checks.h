@@ -11,7 +11,7 @@
 #include "cfb/entry_name.h"
 #include "platform/byte_source.h"
 #include "reference/marking_by_byte_loop.h"
-#include "scan/marking_detector.h"
+#include "scan/formats/word_document.h"
 
 // What must hold for any file, however damaged or hostile: the fuzzer aborts on a broken rule and
 // the regression test replays every input it ever broke one with.

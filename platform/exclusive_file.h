@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/byte_source.h"
+#include "platform/disk_read_signs.h"
 #include "platform/own_open_files.h"
 
 namespace kalvor::platform {
@@ -46,8 +47,10 @@ class ExclusiveFile final : public ByteSource {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
     // since, the opened file is checked and refused, and a link in its place is never followed
-    // that way. Any other name is looked at before it is opened.
-    static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown);
+    // that way. Any other name is looked at before it is opened. Its reads tell `signs` what they
+    // meet on the disk; without them, the file keeps what it learns to itself.
+    static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown,
+                           DiskReadSigns* signs = nullptr);
     ~ExclusiveFile() override;
 
     ExclusiveFile(const ExclusiveFile&) = delete;
@@ -59,13 +62,20 @@ class ExclusiveFile final : public ByteSource {
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.
-    ExclusiveFile(int fd, std::uint64_t size, std::uint64_t backed, OwnOpenFileClaim claim)
-        : fd_(fd), size_(size), backed_(std::min(size, backed)), claim_(std::move(claim)) {}
+    ExclusiveFile(int fd, std::uint64_t size, std::uint64_t backed, OwnOpenFileClaim claim,
+                  DiskReadSigns* signs)
+        : fd_(fd),
+          size_(size),
+          backed_(std::min(size, backed)),
+          claim_(std::move(claim)),
+          signs_(signs != nullptr ? *signs : ownSigns_) {}
 
     int fd_;
     std::uint64_t size_;
     std::uint64_t backed_;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
+    DiskReadSigns ownSigns_;
+    DiskReadSigns& signs_;
 };
 
 // Whether `path` is longer than the system takes, which alone makes opening it fail as Missing.

@@ -5,11 +5,6 @@
 
 namespace kalvor::platform {
 
-// Reads of documents that the page cache could not answer at once, counted for the whole process:
-// how a search tells a cold disk from a warm cache without asking the system about every file.
-std::uint64_t ReadsThatWaited();
-void NoteReadWaited();
-
 enum class ReadAhead {
     AlreadyCached,  // the bytes were in memory: nothing asked
     Requested,      // the system was asked to read them, and nobody waits for it

@@ -49,7 +49,7 @@ CkalvorView::CkalvorView(QWidget* parent)
       model_(new ResultsModel(this)),
       hover_(new RowHover(this, kHoverSelectDelay)),
       actions_(this),
-      walk_(&scan::SearchFolder) {
+      search_(&scan::SearchFolder) {
     setModel(model_);
     setItemDelegate(new RowHoverDelegate(*hover_, this));
     connect(model_, &QAbstractItemModel::rowsRemoved, hover_, &RowHover::Clear);
@@ -125,8 +125,8 @@ bool CkalvorView::OnCommand(unsigned id) {
     return kCommandMap.Dispatch(*this, id);
 }
 
-void CkalvorView::SetFolderWalk(FolderWalk walk) {
-    walk_ = std::move(walk);
+void CkalvorView::SetFolderSearch(scan::FolderSearch search) {
+    search_ = std::move(search);
 }
 
 std::vector<SelectedRow> CkalvorView::Selection() const {
@@ -175,7 +175,7 @@ void CkalvorView::OnSearchFolder() {
     model_->Clear();
     emit SearchStarted();
     const SearchOutcome outcome =
-        RunSearch(this, PathFromText(folder), choice_, walk_,
+        RunSearch(this, PathFromText(folder), choice_, search_,
                   [this](const scan::ResultRow& row) { AddResultRow(row); });
     notExamined_ = outcome.notExamined;
     emit SearchFinished(notExamined_, choice_.types);

@@ -51,8 +51,8 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     const RowHover& Hover() const { return *hover_; }
     const std::vector<NotExaminedFile>& NotExaminedFiles() const { return notExamined_; }
 
-    // The walk the search command runs; tests put a controllable one in its place.
-    void SetFolderWalk(FolderWalk walk);
+    // The search the search command runs; tests put a controllable one in its place.
+    void SetFolderSearch(scan::FolderSearch search);
     // What every search from now on looks for.
     void SetSearchChoice(const SearchChoice& choice) { choice_ = choice; }
 
@@ -82,7 +82,7 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     ResultsModel* model_;
     RowHover* hover_;
     ResultActions actions_;
-    FolderWalk walk_;
+    scan::FolderSearch search_;
     SearchChoice choice_;
     std::vector<NotExaminedFile> notExamined_;
     bool columnsSized_ = false;

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 
 namespace kalvor::results {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
 

@@ -38,11 +38,11 @@ QString RowsSummary(const SearchOutcome& outcome, int rows) {
     return QStringLiteral("一共找到 %1 个符合要求的文件！").arg(rows);
 }
 
-// The walk's failure told to the sink like the failures the walk tells itself.
-void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder,
-             const SearchChoice& choice, SearchFeed& feed) {
+// The search's failure told to the sink like the failures the search tells itself.
+void RunFolderSearch(const scan::FolderSearch& search, const std::filesystem::path& folder,
+                     const SearchChoice& choice, SearchFeed& feed) {
     try {
-        walk(folder, feed, ParallelOptions(choice));
+        search(folder, feed, ParallelOptions(choice));
     } catch (const std::exception& error) {
         feed.NoteSearchFailed(error.what());
     } catch (...) {
@@ -53,7 +53,7 @@ void RunWalk(const FolderWalk& walk, const std::filesystem::path& folder,
 }  // namespace
 
 SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
-                        const SearchChoice& choice, const FolderWalk& walk,
+                        const SearchChoice& choice, const scan::FolderSearch& search,
                         const std::function<void(const scan::ResultRow&)>& addRow) {
     SearchFeed feed;
     SearchOutcome outcome;
@@ -73,7 +73,8 @@ SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
         {.title = QStringLiteral("正在搜索"),
          .stopping = QStringLiteral("正在停止搜索……"),
          .widest = ProgressText({kLargestCount, kLargestCount, kLargestCount, 0}, documents)},
-        [&] { RunWalk(walk, folder, choice, feed); }, deliver, [&] { feed.RequestStop(); });
+        [&] { RunFolderSearch(search, folder, choice, feed); }, deliver,
+        [&] { feed.RequestStop(); });
     outcome.failure = feed.Failure();
     return outcome;
 }

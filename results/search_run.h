@@ -16,10 +16,6 @@ class QWidget;
 
 namespace kalvor::results {
 
-using FolderWalk =
-    std::function<scan::SearchProgress(const std::filesystem::path& folder, scan::SearchSink& sink,
-                                       const scan::SearchOptions& options)>;
-
 // How a search ended, beyond the rows it delivered.
 struct SearchOutcome {
     std::vector<NotExaminedFile> notExamined;  // documents and unlisted folders, in walk order
@@ -33,7 +29,7 @@ struct SearchOutcome {
 // Returns once the walk has ended and every row has been handed over. A walk that fails, by
 // telling its sink or by throwing, ends the search with the rows found so far.
 SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
-                        const SearchChoice& choice, const FolderWalk& walk,
+                        const SearchChoice& choice, const scan::FolderSearch& search,
                         const std::function<void(const scan::ResultRow&)>& addRow);
 
 // The summary box's text for a search for `types` that ended as `outcome` says with `rows` rows

@@ -28,11 +28,12 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
 
 }  // namespace
 
-OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed) {
+OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
+                            platform::DiskReadSigns* signs) {
     if (listed == platform::ListedAs::StatusUnknown) {
         return {.file = nullptr, .reason = NotExaminedReason::Unreadable};
     }
-    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed);
+    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs);
     return {.file = std::move(opened.file), .reason = ReasonForRefusal(opened.outcome, path)};
 }
 

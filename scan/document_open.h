@@ -18,8 +18,10 @@ struct OpenedDocument {
 };
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
-// reasons whatever the format. A name the listing could not tell about is never opened.
-OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed);
+// reasons whatever the format. A name the listing could not tell about is never opened. Its reads
+// tell `signs` what they meet on the disk, when given.
+OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
+                            platform::DiskReadSigns* signs);
 
 inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};

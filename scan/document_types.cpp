@@ -1,7 +1,7 @@
 #include "scan/document_types.h"
 
-#include "scan/document_formats.h"
 #include "scan/extension_match.h"
+#include "scan/format_registry.h"
 
 namespace kalvor::scan {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "scan/search_options.h"
 #include "scan/search_sink.h"
@@ -16,5 +17,10 @@ namespace kalvor::scan {
 // hears NoteSearchFailed last. Only what the sink itself throws reaches the caller.
 SearchProgress SearchFolder(const std::filesystem::path& folder, SearchSink& sink,
                             const SearchOptions& options = {});
+
+// A search of a folder as SearchFolder makes it: what the command and the window run, and what
+// their tests put in its place.
+using FolderSearch = std::function<SearchProgress(const std::filesystem::path& folder,
+                                                  SearchSink& sink, const SearchOptions& options)>;
 
 }  // namespace kalvor::scan

@@ -1,93 +1,9 @@
 #include "scan/marking_detector.h"
 
 #include "cfb/compound_file.h"
-#include "platform/memory_budget.h"
-#include "scan/document_open.h"
-#include "scan/formats/word_fib.h"
-#include "scan/mark_pair.h"
-#include "scan/marking_rule.h"
+#include "scan/formats/word_document.h"
 
 namespace kalvor::scan {
-
-namespace {
-
-// A walk keeps its reader's memory between documents; one huge stream should not pin its memory
-// for the rest of the walk.
-constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
-
-NotExaminedReason ReasonForReadResult(cfb::StreamReadResult result) {
-    switch (result) {
-        case cfb::StreamReadResult::Read:
-            return NotExaminedReason::None;
-        case cfb::StreamReadResult::NotCompoundFile:
-            return NotExaminedReason::NotCompoundFile;
-        case cfb::StreamReadResult::StreamNotFound:
-            return NotExaminedReason::NoWordDocumentStream;
-        case cfb::StreamReadResult::StreamTooLarge:
-            return NotExaminedReason::StreamTooLarge;
-        case cfb::StreamReadResult::StructureTooLarge:
-            return NotExaminedReason::StructureTooLarge;
-    }
-    return NotExaminedReason::NotCompoundFile;
-}
-
-Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::MatchRule rule) {
-    const NotExaminedReason reason = ReasonForReadResult(read.status.result);
-    if (reason != NotExaminedReason::None) {
-        return NotExamined(reason);
-    }
-    return CheckStreamImage(read.image.data(), static_cast<std::uint32_t>(read.image.size()), rule);
-}
-
-}  // namespace
-
-Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
-                             marking::MatchRule rule) {
-    if (length <= marking::kVersionByteOffset) {
-        return NotExamined(NotExaminedReason::TooShort);
-    }
-    if (!marking::IsAcceptedVersion(image[marking::kVersionByteOffset])) {
-        return NotExamined(NotExaminedReason::UnsupportedVersion);
-    }
-    if (FindMarking(image, length, rule).has_value()) {
-        return {MarkingVerdict::Marked, NotExaminedReason::None};
-    }
-    // The marking was looked for in cipher text, which says nothing of the document's own; a
-    // marking found there all the same still lists it, as the raw rule always has.
-    if (word::IsEncrypted(image, length)) {
-        return NotExamined(NotExaminedReason::Encrypted);
-    }
-    return {MarkingVerdict::NotMarked, NotExaminedReason::None};
-}
-
-Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStreamReader& reader,
-                                      marking::MatchRule rule) {
-    return VerdictOnWordDocumentStream(reader.Read(file, u"WordDocument"), rule);
-}
-
-Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
-                            platform::ListedAs listed, marking::MatchRule rule) {
-    const Examination examination = ExaminedWithinMemory([&] {
-        OpenedDocument opened = OpenDocument(path, listed);
-        if (opened.file == nullptr) {
-            return NotExamined(opened.reason);
-        }
-        const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
-        // The file is held, exclusively and locked, only while it is read.
-        opened.file.reset();
-        return VerdictOnWordDocumentStream(read, rule);
-    });
-    ReleaseMemoryAfter(examination, reader);
-    return examination;
-}
-
-bool KeepsNoMemoryAfter(const Examination& examination) {
-    return examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
-}
-
-void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
-    reader.ReleaseMemoryAbove(KeepsNoMemoryAfter(examination) ? 0 : kMemoryKeptBetweenDocuments);
-}
 
 MarkingVerdict CheckMarking(std::filesystem::path path) {
     cfb::RootStreamReader reader;

@@ -5,9 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "cfb/windowed_file.h"
-#include "platform/read_ahead.h"
-
 namespace kalvor::scan {
 
 namespace {
@@ -16,24 +13,19 @@ namespace {
 // stream of many megabytes, few enough that a stop wastes little.
 constexpr std::size_t kWindowPerJob = 64;
 
-// Threads that ask for reads ahead: each waits on the disk only to open a file, so a few keep
-// many reads in flight.
-constexpr unsigned kReadAheadThreads = 4;
-// How many documents ahead of the examiners reads are asked for: enough to keep the disk busy
-// while one examiner reads a stream of many megabytes.
-constexpr std::uint64_t kReadAheadReach = 32;
-// How long after the last sign of a cold disk reads are still asked ahead, in documents.
-constexpr std::uint64_t kColdSpan = 2 * kReadAheadReach;
+// What the threads that ask for reads ahead may open: only a name the listing saw as a plain file
+// is opened in one step without looking.
+const std::filesystem::path* ToReadAhead(const WalkEvent& event) {
+    return event.kind == WalkEvent::Kind::Document &&
+                   event.document.Listed() == platform::ListedAs::PlainFile
+               ? &event.document.path
+               : nullptr;
+}
 
 }  // namespace
 
 OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner)
-    : examiner_(examiner),
-      slots_(kWindowPerJob * std::max(jobs, 1U)),
-      readsWaited_(platform::ReadsThatWaited()) {
-    // Room for the threads that read ahead is made here, so that starting them later, on an
-    // examiner's thread, can fail only for want of threads and never throws out of it.
-    readAheadThreads_.reserve(kReadAheadThreads);
+    : examiner_(examiner), slots_(kWindowPerJob * std::max(jobs, 1U)), readAhead_(slots_.size()) {
     for (unsigned i = 1; i < jobs; ++i) {
         try {
             workers_.emplace_back([this] { Work(); });
@@ -51,12 +43,9 @@ OrderedExaminer::~OrderedExaminer() {
         stopping_ = true;
     }
     documentQueued_.notify_all();
-    readAheadWanted_.notify_all();
+    readAhead_.Stop();
     for (std::thread& worker : workers_) {
         worker.join();
-    }
-    for (std::thread& thread : readAheadThreads_) {
-        thread.join();
     }
 }
 
@@ -72,10 +61,10 @@ void OrderedExaminer::Add(WalkEvent event) {
         Slot& slot = SlotOf(added_++);
         slot.finished = {std::move(event), {}, nullptr};
         slot.state = isDocument ? State::Queued : State::Finished;
+        readAhead_.Queued(ToReadAhead(slot.finished.event));
     }
     if (isDocument) {
         documentQueued_.notify_one();
-        readAheadWanted_.notify_one();
     }
 }
 
@@ -106,11 +95,13 @@ std::optional<std::uint64_t> OrderedExaminer::ClaimLocked() {
     while (claimed_ < added_ && SlotOf(claimed_).state != State::Queued) {
         ++claimed_;
     }
-    if (claimed_ == added_) {
-        return std::nullopt;
+    std::optional<std::uint64_t> claimed;
+    if (claimed_ < added_) {
+        SlotOf(claimed_).state = State::Claimed;
+        claimed = claimed_++;
     }
-    SlotOf(claimed_).state = State::Claimed;
-    return claimed_++;
+    readAhead_.ClaimedBefore(claimed_);
+    return claimed;
 }
 
 FinishedEvent OrderedExaminer::TakeOldestLocked() {
@@ -132,72 +123,13 @@ void OrderedExaminer::Examine(std::uint64_t sequence, WorkerMemory& memory,
     } catch (...) {
         failure = std::current_exception();
     }
+    if (memory.diskReads.TakeReadWaited()) {
+        readAhead_.NoteCold(sequence);
+    }
     lock.lock();
     slot.finished.examination = examination;
     slot.finished.failure = failure;
     slot.state = State::Finished;
-    if (const std::uint64_t waited = platform::ReadsThatWaited(); waited != readsWaited_) {
-        readsWaited_ = waited;
-        NoteColdLocked(sequence);
-    }
-}
-
-void OrderedExaminer::NoteColdLocked(std::uint64_t sequence) {
-    coldUntil_ = std::max(coldUntil_, sequence + kColdSpan);
-    if (!readAheadStarted_ && !stopping_) {
-        readAheadStarted_ = true;
-        try {
-            for (unsigned i = 0; i < kReadAheadThreads; ++i) {
-                readAheadThreads_.emplace_back([this] { ReadAhead(); });
-            }
-        } catch (const std::system_error&) {
-            // Reads ahead only save time: the threads there are, if any, do them.
-        }
-    }
-    readAheadWanted_.notify_all();
-}
-
-std::optional<std::pair<std::uint64_t, std::filesystem::path>>
-OrderedExaminer::NextToReadAheadLocked() {
-    readAhead_ = std::max(readAhead_, claimed_);
-    const std::uint64_t end = std::min({added_, claimed_ + kReadAheadReach, coldUntil_});
-    for (; readAhead_ < end; ++readAhead_) {
-        const FinishedEvent& queued = SlotOf(readAhead_).finished;
-        // Only a name the listing saw as a plain file is opened in one step without looking.
-        if (SlotOf(readAhead_).state == State::Queued &&
-            queued.event.document.Listed() == platform::ListedAs::PlainFile) {
-            return std::pair(readAhead_++, queued.event.document.path);
-        }
-    }
-    return std::nullopt;
-}
-
-void OrderedExaminer::ReadAhead() {
-    try {
-        AskForReadsAhead();
-    } catch (const std::bad_alloc&) {
-        // Without memory to copy a name this thread stops: reads ahead only save time.
-    }
-}
-
-void OrderedExaminer::AskForReadsAhead() {
-    std::unique_lock lock(mutex_);
-    while (true) {
-        std::optional<std::pair<std::uint64_t, std::filesystem::path>> next;
-        readAheadWanted_.wait(lock, [&] { return stopping_ || (next = NextToReadAheadLocked()); });
-        if (stopping_) {
-            return;
-        }
-        lock.unlock();
-        const platform::ReadAhead outcome =
-            platform::RequestReadAhead(next->second, cfb::WindowedFile::kFirstWindow);
-        lock.lock();
-        // The examiners' reads no longer wait once reads ahead serve them: the reads asked
-        // for here keep telling that the disk is cold.
-        if (outcome == platform::ReadAhead::Requested) {
-            NoteColdLocked(next->first);
-        }
-    }
 }
 
 void OrderedExaminer::Work() {

@@ -3,13 +3,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <utility>
 #include <vector>
 
+#include "scan/cold_read_ahead.h"
 #include "scan/document_format.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
@@ -36,11 +35,8 @@ struct FinishedEvent {
 // of its own and the thread that queues and takes the events, which examines while it would
 // otherwise wait. Events come back in the order they were queued. At most a window of events is
 // queued at a time, so memory stays bounded however large the tree; each examiner reuses its
-// memory for all its documents. All calls come from one thread.
-//
-// Once a read has had to wait for the disk, threads of its own ask the system to read the first
-// bytes of the documents queued next, so that on a cold disk many reads are in flight while the
-// examiners stay one per core. On a warm page cache it starts no such thread and asks nothing.
+// memory for all its documents. All calls come from one thread. Once its examiners' reads have
+// had to wait for the disk, it asks for reads ahead of the documents queued next.
 class OrderedExaminer {
   public:
     OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner);
@@ -73,13 +69,6 @@ class OrderedExaminer {
     // Examines the claimed document without the lock and records the outcome with it.
     void Examine(std::uint64_t sequence, WorkerMemory& memory, std::unique_lock<std::mutex>& lock);
     void Work();
-    // Notes that documents from `sequence` on will likely be read from the disk, starting the
-    // threads that ask for reads ahead the first time; the lock must be held.
-    void NoteColdLocked(std::uint64_t sequence);
-    // The next queued document to ask a read ahead for, copied; the lock must be held.
-    std::optional<std::pair<std::uint64_t, std::filesystem::path>> NextToReadAheadLocked();
-    void ReadAhead();
-    void AskForReadsAhead();
 
     const DocumentExaminer& examiner_;
     std::mutex mutex_;
@@ -91,13 +80,9 @@ class OrderedExaminer {
     std::uint64_t taken_ = 0;
     bool stopping_ = false;
     WorkerMemory ownMemory_;
+    // Reads the names queued in `slots_`, so it is stopped before they go.
+    ColdReadAhead readAhead_;
     std::vector<std::thread> workers_;
-    std::condition_variable readAheadWanted_;
-    std::uint64_t readAhead_ = 0;  // every document before this one is asked for or claimed
-    std::uint64_t coldUntil_ = 0;  // reads are asked ahead for documents before this one
-    std::uint64_t readsWaited_;    // platform::ReadsThatWaited() when last looked at
-    bool readAheadStarted_ = false;
-    std::vector<std::thread> readAheadThreads_;
 };
 
 }  // namespace kalvor::scan

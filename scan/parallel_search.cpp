@@ -110,7 +110,7 @@ class ParallelSearch final : public TreeVisitor {
 
 SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
                                 const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs) {
-    return RunSearch<ParallelSearch>(base, types, examiner, sink, jobs);
+    return SearchTellingFailure<ParallelSearch>(base, types, examiner, sink, jobs);
 }
 
 }  // namespace kalvor::scan

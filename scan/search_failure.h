@@ -52,8 +52,9 @@ std::string DescribeFailure(const std::exception_ptr& failure);
 // sink still hears everything found before, in walk order, and then NoteSearchFailed; only what
 // the sink itself throws goes on to the caller.
 template <typename Search>
-SearchProgress RunSearch(const std::filesystem::path& base, const DocumentTypes& types,
-                         const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs) {
+SearchProgress SearchTellingFailure(const std::filesystem::path& base, const DocumentTypes& types,
+                                    const DocumentExaminer& examiner, SearchSink& sink,
+                                    unsigned jobs) {
     WatchedSink watched(sink);
     std::exception_ptr failure;
     const auto attempt = [&](auto&& step) {

@@ -53,7 +53,7 @@ class SequentialSearch final : public TreeVisitor {
 
 SearchProgress SearchOneByOne(const std::filesystem::path& base, const DocumentTypes& types,
                               const DocumentExaminer& examiner, SearchSink& sink) {
-    return RunSearch<SequentialSearch>(base, types, examiner, sink, 1);
+    return SearchTellingFailure<SequentialSearch>(base, types, examiner, sink, 1);
 }
 
 }  // namespace kalvor::scan

@@ -14,9 +14,9 @@
 #include "bench/reference_detector.h"
 #include "cfb/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/formats/word_document.h"
 #include "scan/mark_pair.h"
 #include "scan/mark_pair_kernels.h"
-#include "scan/marking_detector.h"
 #include "tests/support/compound_file_builder.h"
 
 namespace {

@@ -8,12 +8,10 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 
 #include "platform/posix/open_keeping_access_time.h"
 #include "platform/posix/unique_fd.h"
-#include "platform/read_ahead.h"
 #include "platform/write_permission.h"
 
 namespace kalvor::platform {
@@ -214,21 +212,18 @@ UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& sta
     return outcome == OpenOutcome::Opened ? std::move(file) : UniqueFd(-1);
 }
 
-// Whether the file systems met so far answer a read that must not wait; a read asked that way
-// of one that does not is refused, and asking again would double every read there.
-std::atomic<bool> readsWithoutWaiting{true};
-
 // What the page cache holds of the bytes from `offset` on, read without waiting for the disk:
 // the same single call as a plain read where the bytes are in memory, and otherwise a sign that
 // this search reads from a cold disk.
-std::size_t ReadCached(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+std::size_t ReadCached(int fd, std::uint64_t offset, std::span<std::uint8_t> out,
+                       DiskReadSigns& signs) {
     iovec piece{.iov_base = out.data(), .iov_len = out.size()};
     const ssize_t got = preadv2(fd, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
     if (got >= 0) {
         return static_cast<std::size_t>(got);
     }
     if (errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
-        readsWithoutWaiting.store(false, std::memory_order_relaxed);
+        signs.NoteCannotAskWithoutWaiting();
     }
     return 0;
 }
@@ -265,7 +260,8 @@ bool IsPathTooLong(const std::filesystem::path& path) {
     return path.native().size() >= PATH_MAX;
 }
 
-OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed) {
+OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed,
+                               DiskReadSigns* signs) {
     OpenOutcome outcome = OpenOutcome::Unreadable;
     struct stat status {};
     UniqueFd file = listed == ListedAs::PlainFile ? OpenListedPlainFile(path, status, outcome)
@@ -283,10 +279,10 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs liste
         return {.file = nullptr, .outcome = outcome};
     }
     const std::uint64_t backed = BackedBytes(file.Get(), status);
-    return {
-        .file = std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
-            file.Release(), static_cast<std::uint64_t>(status.st_size), backed, std::move(claim))),
-        .outcome = OpenOutcome::Opened};
+    return {.file = std::unique_ptr<ExclusiveFile>(
+                new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size),
+                                  backed, std::move(claim), signs)),
+            .outcome = OpenOutcome::Opened};
 }
 
 ExclusiveFile::~ExclusiveFile() {
@@ -294,17 +290,17 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 std::size_t ExclusiveFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    if (readsWithoutWaiting.load(std::memory_order_relaxed)) {
-        const std::size_t cached = ReadCached(fd_, offset, out);
+    if (signs_.AskWithoutWaiting()) {
+        const std::size_t cached = ReadCached(fd_, offset, out, signs_);
         if (cached < out.size() && offset + cached < size_) {
-            NoteReadWaited();
+            signs_.NoteReadWaited();
         }
         return cached + ReadWaiting(fd_, offset + cached, out.subspan(cached));
     }
     const auto start = std::chrono::steady_clock::now();
     const std::size_t done = ReadWaiting(fd_, offset, out);
     if (TookLikeADisk(std::chrono::steady_clock::now() - start, done)) {
-        NoteReadWaited();
+        signs_.NoteReadWaited();
     }
     return done;
 }

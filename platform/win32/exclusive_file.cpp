@@ -138,7 +138,8 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
 // or one that another program holds open, and nobody else can open it while we read.
-OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/) {
+OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/,
+                               DiskReadSigns* signs) {
     if (IsPathTooLong(path)) {
         return {.file = nullptr, .outcome = OpenOutcome::Missing};
     }
@@ -169,7 +170,7 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*lis
         return {.file = nullptr, .outcome = OpenOutcome::Unreadable};
     }
     return {.file = std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
-                fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim))),
+                fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim), signs)),
             .outcome = OpenOutcome::Opened};
 }
 

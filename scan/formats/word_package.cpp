@@ -12,8 +12,9 @@
 #include "cfb/layout.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
+#include "scan/formats/word_document.h"
 #include "scan/formats/zip_package.h"
-#include "scan/marking_detector.h"
+#include "scan/worker_memory.h"
 
 namespace kalvor::scan {
 
@@ -74,9 +75,9 @@ Examination Verdict(bool marked) {
 }  // namespace
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                                     marking::MatchRule rule) {
+                                     marking::MatchRule rule, platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
-        const OpenedDocument opened = OpenDocument(path, listed);
+        const OpenedDocument opened = OpenDocument(path, listed, signs);
         return opened.file == nullptr ? NotExamined(opened.reason)
                                       : ExamineBytes(*opened.file, rule);
     }));
@@ -192,11 +193,8 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
                                        marking::MatchRule rule) const {
     return ExaminedWithinBudget(*memory.budget, [&] {
         return ExaminedWithinMemory([&] {
-            if (memory.package == nullptr) {
-                memory.package = std::make_unique<PackageExaminer>(memory.compound);
-            }
-            return static_cast<PackageExaminer&>(*memory.package)
-                .Examine(document.path, document.Listed(), rule);
+            return memory.Kept<PackageExaminer>(memory.compound)
+                .Examine(document.path, document.Listed(), rule, &memory.diskReads);
         });
     });
 }

@@ -26,9 +26,10 @@ class PackageExaminer final : public FormatMemory {
     // `compound` reads compound files under a package's name; it must outlive the examiner.
     explicit PackageExaminer(cfb::RootStreamReader& compound) : compound_(compound) {}
 
-    // Opens the document as a .doc is opened, with the same refusals, and examines it.
+    // Opens the document as a .doc is opened, with the same refusals, and examines it; its reads
+    // tell `signs` what they meet on the disk, when given.
     Examination Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                        marking::MatchRule rule);
+                        marking::MatchRule rule, platform::DiskReadSigns* signs = nullptr);
 
     // The verdict on a document's bytes: a ZIP package, or a compound file (an encrypted package,
     // or a Word 97-2003 document under a Word 2007+ name).

@@ -449,8 +449,8 @@ TEST_F(AppTest, SearchTypesChosenInTheDialogReachEverySearchAndOutliveARestart) 
         }
         std::vector<std::string> searched;
         const auto search = [&] {
-            app->GetView()->SetFolderWalk([&searched](const fs::path&, scan::SearchSink&,
-                                                      const scan::SearchOptions& options) {
+            app->GetView()->SetFolderSearch([&searched](const fs::path&, scan::SearchSink&,
+                                                        const scan::SearchOptions& options) {
                 QStringList choice;
                 for (const std::string_view type : options.types.Names()) {
                     choice << QString::fromLatin1(type);

@@ -8,6 +8,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/formats/word_document.h"
 #include "scan/marking_detector.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/windows_files.h"

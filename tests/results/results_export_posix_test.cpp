@@ -71,7 +71,7 @@ QJsonArray Record(const QStringList& fields) {
 class ResultExportTest : public ::testing::Test {
   protected:
     void Search(ScriptedSearch search) {
-        view.SetFolderWalk(std::move(search));
+        view.SetFolderSearch(std::move(search));
         desktop.folderAnswers = {FolderText(temp.Path())};
         view.OnCommand(ID_FILE_OPEN);
     }

@@ -61,7 +61,7 @@ class SearchProgressTest : public ::testing::Test {
         view.OnInitialUpdate();
         view.resize(900, 400);
         view.show();
-        view.SetFolderWalk(std::ref(walk));
+        view.SetFolderSearch(std::ref(walk));
         desktop.folderAnswers = {QStringLiteral("/w")};
     }
 
@@ -174,8 +174,8 @@ TEST_F(SearchProgressTest, AFailingWalkKeepsTheRowsFoundAndSaysWhyItEndedInTheSu
         SCOPED_TRACE(name);
         desktop.folderAnswers = {QStringLiteral("/w")};
         desktop.messages.clear();
-        view.SetFolderWalk([&fail](const fs::path&, scan::SearchSink& sink,
-                                   const scan::SearchOptions&) -> scan::SearchProgress {
+        view.SetFolderSearch([&fail](const fs::path&, scan::SearchSink& sink,
+                                     const scan::SearchOptions&) -> scan::SearchProgress {
             sink.AddResultRow(RowFor("/w/1.doc"));
             fail(sink);
             return {};

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/exclusive_file.h"
+#include "scan/formats/word_document.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/word_stream.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "reference/marking_by_byte_loop.h"
-#include "scan/marking_detector.h"
+#include "scan/formats/word_document.h"
 #include "tests/support/word_stream.h"
 
 namespace kalvor::scan {

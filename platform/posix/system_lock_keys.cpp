@@ -1,4 +1,4 @@
-#include "platform/lock_keys.h"
+#include "platform/system_lock_keys.h"
 
 namespace kalvor::platform {
 

@@ -1,19 +1,19 @@
-#include "platform/path_text.h"
+#include "platform/path_encoding.h"
 
-#include "platform/utf8.h"
+#include "platform/win32/wide_text.h"
 
 namespace kalvor::platform {
 
 std::string PathText(const std::filesystem::path& path) {
-    return ToValidUtf8(path.native());
+    return ToUtf8(path.native());
 }
 
 std::string PathBytes(const std::filesystem::path& path) {
-    return path.native();
+    return ToUtf8(path.native());
 }
 
 std::filesystem::path PathFromArgument(std::string_view argument) {
-    return std::filesystem::path(argument);
+    return std::filesystem::path(ToWide(argument));
 }
 
 }  // namespace kalvor::platform

@@ -1,4 +1,4 @@
-#include "scan/document_formats.h"
+#include "scan/format_registry.h"
 
 #include <array>
 

@@ -1,0 +1,21 @@
+#include "scan/worker_memory.h"
+
+namespace kalvor::scan {
+
+namespace {
+
+// A walk keeps its reader's memory between documents; one huge stream should not pin its memory
+// for the rest of the walk.
+constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
+
+}  // namespace
+
+bool KeepsNoMemoryAfter(const Examination& examination) {
+    return examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+}
+
+void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {
+    reader.ReleaseMemoryAbove(KeepsNoMemoryAfter(examination) ? 0 : kMemoryKeptBetweenDocuments);
+}
+
+}  // namespace kalvor::scan
