@@ -8,7 +8,7 @@
 
 namespace kalvor::bench {
 
-bool CheckDocumentByteByByte(platform::ByteSource& file) {
+bool CheckDocumentByteByByte(cfb::ByteSource& file) {
     const cfb::StreamCopy stream = cfb::ReadRootStream(file, u"WordDocument");
     return stream.status.result == cfb::StreamReadResult::Read &&
            reference::VerdictByteByByte(stream.image) == scan::MarkingVerdict::Marked;

@@ -14,6 +14,7 @@
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/document_bytes.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ bool CheckDocument(const fs::path& path) {
     if (!file) {
         return false;
     }
-    const kalvor::cfb::StreamCopy stream = kalvor::cfb::ReadRootStream(*file, u"WordDocument");
+    kalvor::scan::DocumentBytes bytes(*file);
+    const kalvor::cfb::StreamCopy stream = kalvor::cfb::ReadRootStream(bytes, u"WordDocument");
     if (stream.status.result != kalvor::cfb::StreamReadResult::Read) {
         return false;
     }

@@ -7,8 +7,7 @@ namespace kalvor::cfb {
 
 namespace {
 
-StreamView ReadRootStreamWith(platform::ByteSource& file, std::u16string_view name,
-                              ReaderBuffers& buffers) {
+StreamView ReadRootStreamWith(ByteSource& file, std::u16string_view name, ReaderBuffers& buffers) {
     OpenedReader opened = Reader::Open(file, buffers);
     if (!opened.reader) {
         return {.status = opened.status};
@@ -22,7 +21,7 @@ StreamView ReadRootStreamWith(platform::ByteSource& file, std::u16string_view na
 
 }  // namespace
 
-StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
+StreamCopy ReadRootStream(ByteSource& file, std::u16string_view name,
                           std::vector<std::uint8_t> storage) {
     ReaderBuffers buffers;
     const StreamView read = ReadRootStreamWith(file, name, buffers);
@@ -30,8 +29,7 @@ StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
     return {.status = read.status, .image = std::move(storage)};
 }
 
-ReadStatus ForEachStream(platform::ByteSource& file,
-                         const std::function<void(const StoredStream&)>& visit) {
+ReadStatus ForEachStream(ByteSource& file, const std::function<void(const StoredStream&)>& visit) {
     ReaderBuffers buffers;
     OpenedReader opened = Reader::Open(file, buffers);
     if (opened.reader) {
@@ -53,12 +51,12 @@ RootStreamReader::RootStreamReader() : buffers_(std::make_unique<Buffers>()) {}
 
 RootStreamReader::~RootStreamReader() = default;
 
-StreamView RootStreamReader::Read(platform::ByteSource& file, std::u16string_view name) {
+StreamView RootStreamReader::Read(ByteSource& file, std::u16string_view name) {
     WindowedFile windowed(file, buffers_->windows);
     return ReadRootStreamWith(windowed, name, buffers_->reader);
 }
 
-bool RootStreamReader::Holds(platform::ByteSource& file, std::u16string_view name) {
+bool RootStreamReader::Holds(ByteSource& file, std::u16string_view name) {
     WindowedFile windowed(file, buffers_->windows);
     OpenedReader opened = Reader::Open(windowed, buffers_->reader);
     return opened.reader && opened.reader->FindRootStream(name).has_value();

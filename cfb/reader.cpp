@@ -28,7 +28,7 @@ std::size_t ReaderBuffers::MemoryHeld() const {
            CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
 }
 
-OpenedReader Reader::Open(platform::ByteSource& file, ReaderBuffers& buffers) {
+OpenedReader Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
     RawHeader raw{};
     if (file.ReadAt(0, BytesOf(std::span(&raw, 1))) < kHeaderSize) {
         return {.reader = {},
@@ -49,7 +49,7 @@ OpenedReader Reader::Open(platform::ByteSource& file, ReaderBuffers& buffers) {
     return {.reader = std::move(reader), .status = status};
 }
 
-Reader::Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header)
+Reader::Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header)
     : file_(&file), buffers_(&buffers), header_(header) {
     const std::uint64_t size = file.Size();
     if (size > header.sectorSize) {

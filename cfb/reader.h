@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "cfb/byte_buffer.h"
+#include "cfb/byte_source.h"
 #include "cfb/directory.h"
 #include "cfb/header.h"
 #include "cfb/layout.h"
 #include "cfb/stream_read.h"
-#include "platform/byte_source.h"
 #include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
@@ -43,7 +43,7 @@ class Reader {
   public:
     // No reader when the file has no valid header, FAT or directory (NotCompoundFile, with the
     // detail), or when they are larger than the reader holds (StructureTooLarge).
-    static OpenedReader Open(platform::ByteSource& file, ReaderBuffers& buffers);
+    static OpenedReader Open(ByteSource& file, ReaderBuffers& buffers);
 
     std::optional<std::uint32_t> FindRootStream(std::u16string_view name);
 
@@ -54,7 +54,7 @@ class Reader {
     void ForEachStream(const std::function<void(const StoredStream&)>& visit);
 
   private:
-    Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header);
+    Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
     // Each gives Read when loaded, or why not.
     ReadStatus LoadFat();
@@ -79,7 +79,7 @@ class Reader {
     // memory as one run; empty otherwise.
     std::span<const std::uint8_t> HeldStream(std::uint64_t size) const;
 
-    platform::ByteSource* file_;
+    ByteSource* file_;
     ReaderBuffers* buffers_;
     Header header_;
     std::uint32_t sectorCount_ = 0;  // sectors that start inside the file

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "cfb/byte_source.h"
 #include "cfb/compound_file.h"
 #include "cfb/entry_name.h"
-#include "platform/byte_source.h"
 #include "reference/marking_by_byte_loop.h"
 #include "scan/formats/word_document.h"
 
@@ -38,7 +38,7 @@ inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> ima
 // as a walk keeps it from document to document.
 inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t> file,
                                                     cfb::RootStreamReader& reader) {
-    platform::MemoryByteSource source(file);
+    cfb::MemoryByteSource source(file);
     const cfb::StreamCopy plain =
         cfb::ReadRootStream(source, u"WordDocument", std::vector<std::uint8_t>(7, 0xAA));
     const cfb::StreamReadResult result = plain.status.result;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 #include "scan/formats/word_package.h"
 
 namespace {
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using kalvor::scan::marking::MatchRule;
     static kalvor::cfb::RootStreamReader compound;
     static kalvor::scan::PackageExaminer examiner(compound);
-    kalvor::platform::MemoryByteSource source({data, size});
+    kalvor::cfb::MemoryByteSource source({data, size});
     const Examination plain = examiner.Examine(source, MatchRule::Default);
     const Examination wide = examiner.Examine(source, MatchRule::Wide);
     for (const Examination& examination : {plain, wide}) {

@@ -148,7 +148,7 @@ void Detector_Vector(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
     cfb::RootStreamReader reader;
     for (auto _ : state) {
-        platform::MemoryByteSource source(file);
+        cfb::MemoryByteSource source(file);
         const std::span<const std::uint8_t> image = reader.Read(source, u"WordDocument").image;
         benchmark::DoNotOptimize(
             scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size())));
@@ -159,7 +159,7 @@ void Detector_Vector(benchmark::State& state) {
 void Detector_ByteLoop(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
     for (auto _ : state) {
-        platform::MemoryByteSource source(file);
+        cfb::MemoryByteSource source(file);
         benchmark::DoNotOptimize(bench::CheckDocumentByteByByte(source));
     }
     Report(state, StreamWithPairs().size());

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 #include "platform/memory_budget.h"
 #include "scan/marking_verdict.h"
 
@@ -36,7 +36,7 @@ class PartSink {
 // the headers claim, so a zip bomb costs a few megabytes of work before it is turned away.
 class ZipPackage {
   public:
-    explicit ZipPackage(platform::ByteSource& file);
+    explicit ZipPackage(cfb::ByteSource& file);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;

@@ -12,8 +12,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> ReadWhole(const fs::path& path) {

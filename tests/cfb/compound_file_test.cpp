@@ -15,8 +15,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileLayout;
 using testing::CompoundFileSpec;
@@ -42,7 +40,7 @@ std::u16string Name(const std::string& ascii) {
 }
 
 // Reads into `image`'s memory, as a caller that keeps its buffer does.
-StreamReadResult ReadInto(platform::ByteSource& source, std::u16string_view name,
+StreamReadResult ReadInto(ByteSource& source, std::u16string_view name,
                           std::vector<std::uint8_t>& image) {
     StreamCopy read = ReadRootStream(source, name, std::move(image));
     image = std::move(read.image);

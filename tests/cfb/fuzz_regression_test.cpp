@@ -42,7 +42,7 @@ TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
         EXPECT_EQ(CheckDocument(bytes, reader), std::nullopt);
 
-        platform::MemoryByteSource source(bytes);
+        cfb::MemoryByteSource source(bytes);
         const cfb::StreamCopy stream = cfb::ReadRootStream(source, u"WordDocument");
         const std::vector<std::uint8_t>& image = stream.image;
         const bool read = stream.status.result == cfb::StreamReadResult::Read;

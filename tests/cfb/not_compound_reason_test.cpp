@@ -28,7 +28,7 @@ TEST_P(Refusal, KeepsWhyTheFileIsNoCompoundFile) {
     auto built = testing::BuildCompoundFileWithLayout(
         {.rootStreams = {{u"WordDocument", Bytes(5000, 'w')}}, .minimumFatSectors = 110});
     GetParam().spoil(built.bytes, built.layout);
-    platform::MemoryByteSource source(built.bytes);
+    MemoryByteSource source(built.bytes);
     const ReadStatus copied = ReadRootStream(source, u"WordDocument").status;
     RootStreamReader reader;
     const ReadStatus viewed = reader.Read(source, u"WordDocument").status;

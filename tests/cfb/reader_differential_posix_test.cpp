@@ -17,8 +17,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 namespace fs = std::filesystem;
 
 const fs::path kPython = "/usr/bin/python3";

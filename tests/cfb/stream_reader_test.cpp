@@ -15,8 +15,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileSpec;
 using testing::PutLe32;

@@ -379,9 +379,10 @@ TEST_F(HostileDocumentTest, GivesDocumentsWhoseChainsCycleAVerdict) {
 
 // Reads an open document and cuts its file short after the `cutAfter`th read, as another program
 // truncating the file while it is being read would.
-class TruncatingSource final : public platform::ByteSource {
+class TruncatingSource final : public cfb::ByteSource {
   public:
-    TruncatingSource(platform::ByteSource& file, fs::path path, int cutAfter, std::uint64_t cutTo)
+    TruncatingSource(platform::ExclusiveFile& file, fs::path path, int cutAfter,
+                     std::uint64_t cutTo)
         : file_(file), path_(std::move(path)), cutAfter_(cutAfter), cutTo_(cutTo) {}
 
     std::uint64_t Size() const override { return file_.Size(); }
@@ -394,7 +395,7 @@ class TruncatingSource final : public platform::ByteSource {
     }
 
   private:
-    platform::ByteSource& file_;
+    platform::ExclusiveFile& file_;
     fs::path path_;
     int cutAfter_;
     std::uint64_t cutTo_;
