@@ -15,6 +15,7 @@
 #include "platform/exclusive_file.h"
 #include "reference/marking_by_byte_loop.h"
 #include "scan/document_bytes.h"
+#include "scan/examination_memory.h"
 
 namespace {
 
@@ -42,7 +43,8 @@ bool CheckDocument(const fs::path& path) {
         return false;
     }
     kalvor::scan::DocumentBytes bytes(*file);
-    const kalvor::cfb::StreamCopy stream = kalvor::cfb::ReadRootStream(bytes, u"WordDocument");
+    const kalvor::cfb::StreamCopy stream =
+        kalvor::cfb::ReadRootStream(bytes, u"WordDocument", kalvor::scan::ExaminationMemory());
     if (stream.status.result != kalvor::cfb::StreamReadResult::Read) {
         return false;
     }

@@ -21,16 +21,17 @@ StreamView ReadRootStreamWith(ByteSource& file, std::u16string_view name, Reader
 
 }  // namespace
 
-StreamCopy ReadRootStream(ByteSource& file, std::u16string_view name,
+StreamCopy ReadRootStream(ByteSource& file, std::u16string_view name, MemoryHook& memory,
                           std::vector<std::uint8_t> storage) {
-    ReaderBuffers buffers;
+    ReaderBuffers buffers(memory);
     const StreamView read = ReadRootStreamWith(file, name, buffers);
     storage.assign(read.image.begin(), read.image.end());
     return {.status = read.status, .image = std::move(storage)};
 }
 
-ReadStatus ForEachStream(ByteSource& file, const std::function<void(const StoredStream&)>& visit) {
-    ReaderBuffers buffers;
+ReadStatus ForEachStream(ByteSource& file, MemoryHook& memory,
+                         const std::function<void(const StoredStream&)>& visit) {
+    ReaderBuffers buffers(memory);
     OpenedReader opened = Reader::Open(file, buffers);
     if (opened.reader) {
         opened.reader->ForEachStream(visit);
@@ -39,6 +40,8 @@ ReadStatus ForEachStream(ByteSource& file, const std::function<void(const Stored
 }
 
 struct RootStreamReader::Buffers {
+    explicit Buffers(MemoryHook& memory) : reader(memory), windows(memory) {}
+
     ReaderBuffers reader;
     WindowBuffers windows;
 
@@ -47,7 +50,8 @@ struct RootStreamReader::Buffers {
     }
 };
 
-RootStreamReader::RootStreamReader() : buffers_(std::make_unique<Buffers>()) {}
+RootStreamReader::RootStreamReader(MemoryHook& memory)
+    : memory_(memory), buffers_(std::make_unique<Buffers>(memory)) {}
 
 RootStreamReader::~RootStreamReader() = default;
 
@@ -64,7 +68,7 @@ bool RootStreamReader::Holds(ByteSource& file, std::u16string_view name) {
 
 void RootStreamReader::ReleaseMemoryAbove(std::size_t bytes) {
     if (buffers_->MemoryHeld() > bytes) {
-        *buffers_ = Buffers();
+        *buffers_ = Buffers(memory_);
     }
 }
 

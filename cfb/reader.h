@@ -9,26 +9,39 @@
 
 #include "cfb/byte_buffer.h"
 #include "cfb/byte_source.h"
+#include "cfb/charged_memory.h"
 #include "cfb/directory.h"
 #include "cfb/header.h"
 #include "cfb/layout.h"
+#include "cfb/memory_hook.h"
 #include "cfb/stream_read.h"
-#include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
 
 // Memory a reader keeps from one file to the next: once it has grown to fit the largest file
-// met, reading another allocates nothing. All of it is charged to the examination's budget.
+// met, reading another allocates nothing. All of it is charged through `memory`.
 struct ReaderBuffers {
-    platform::ChargedVector<std::uint32_t> fatSectors;
-    platform::ChargedVector<std::uint32_t> fat;
-    platform::ChargedVector<ulittle32_t> difatSector;
-    platform::ChargedVector<std::uint8_t> directory;
-    platform::ChargedVector<std::uint32_t> miniFat;
-    platform::ChargedVector<std::uint32_t> miniStreamSectors;
-    platform::ChargedVector<std::uint32_t> chain;
-    platform::ChargedVector<std::uint32_t> pending;
-    platform::ChargedVector<bool> seen;
+    explicit ReaderBuffers(MemoryHook& memory)
+        : fatSectors(memory),
+          fat(memory),
+          difatSector(memory),
+          directory(memory),
+          miniFat(memory),
+          miniStreamSectors(memory),
+          chain(memory),
+          pending(memory),
+          seen(memory),
+          image(memory) {}
+
+    ChargedVector<std::uint32_t> fatSectors;
+    ChargedVector<std::uint32_t> fat;
+    ChargedVector<ulittle32_t> difatSector;
+    ChargedVector<std::uint8_t> directory;
+    ChargedVector<std::uint32_t> miniFat;
+    ChargedVector<std::uint32_t> miniStreamSectors;
+    ChargedVector<std::uint32_t> chain;
+    ChargedVector<std::uint32_t> pending;
+    ChargedVector<bool> seen;
     ByteBuffer image;
 
     std::size_t MemoryHeld() const;
@@ -69,10 +82,9 @@ class Reader {
 
     std::uint64_t SectorOffset(std::uint32_t sector) const;
     void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
-                     std::uint64_t limit, platform::ChargedVector<std::uint32_t>& chain);
+                     std::uint64_t limit, ChargedVector<std::uint32_t>& chain);
     std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out);
-    void ReadIdTable(std::span<const std::uint32_t> sectors,
-                     platform::ChargedVector<std::uint32_t>& ids);
+    void ReadIdTable(std::span<const std::uint32_t> sectors, ChargedVector<std::uint32_t>& ids);
     std::size_t ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                 std::span<std::uint8_t> out);
     // The stream of `size` bytes in the sectors of buffers_.chain, where the file holds it in

@@ -6,11 +6,15 @@
 
 #include "cfb/byte_buffer.h"
 #include "cfb/byte_source.h"
+#include "cfb/memory_hook.h"
 
 namespace kalvor::cfb {
 
-// Memory for the windows of a WindowedFile, kept from one file to the next.
+// Memory for the windows of a WindowedFile, kept from one file to the next, charged through
+// `memory`.
 struct WindowBuffers {
+    explicit WindowBuffers(MemoryHook& memory) : first(memory), next(memory) {}
+
     ByteBuffer first;
     ByteBuffer next;
 };

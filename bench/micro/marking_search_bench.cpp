@@ -14,6 +14,7 @@
 #include "bench/reference_detector.h"
 #include "cfb/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 #include "scan/mark_pair.h"
 #include "scan/mark_pair_kernels.h"
@@ -146,7 +147,7 @@ const bool kKernelsRegistered = [] {
 
 void Detector_Vector(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader(scan::ExaminationMemory());
     for (auto _ : state) {
         cfb::MemoryByteSource source(file);
         const std::span<const std::uint8_t> image = reader.Read(source, u"WordDocument").image;

@@ -96,7 +96,7 @@ Examination PackageExaminer::Settled(Examination examination) {
     ReleaseMemoryAfter(examination, compound_);
     xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
     if (keepNothing) {
-        windows_ = {};
+        windows_ = cfb::WindowBuffers(ExaminationMemory());
     }
     return examination;
 }

@@ -8,6 +8,7 @@
 #include "cfb/windowed_file.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_format.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/package_xml.h"
 #include "scan/formats/word_text.h"
 #include "scan/marking_rule.h"
@@ -44,7 +45,7 @@ class PackageExaminer final : public FormatMemory {
     // Gives back what one document made the worker's memory grow past what it keeps.
     Examination Settled(Examination examination);
 
-    cfb::WindowBuffers windows_;
+    cfb::WindowBuffers windows_{ExaminationMemory()};
     cfb::RootStreamReader& compound_;
     XmlReader xml_;
 };

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "cfb/byte_source.h"
-#include "platform/memory_budget.h"
+#include "cfb/charged_memory.h"
+#include "scan/examination_memory.h"
 #include "scan/marking_verdict.h"
 
 struct zip;
@@ -61,7 +62,7 @@ class ZipPackage {
     NotExaminedReason ListParts();
 
     // What libzip and the list of parts hold for the directory, as far as the file can make them.
-    platform::BudgetCharge directoryCharge_;
+    cfb::MemoryCharge directoryCharge_{ExaminationMemory()};
     std::unique_ptr<Source> source_;
     zip* archive_ = nullptr;
     NotExaminedReason openFailure_ = NotExaminedReason::None;

@@ -29,8 +29,8 @@ TEST_P(Refusal, KeepsWhyTheFileIsNoCompoundFile) {
         {.rootStreams = {{u"WordDocument", Bytes(5000, 'w')}}, .minimumFatSectors = 110});
     GetParam().spoil(built.bytes, built.layout);
     MemoryByteSource source(built.bytes);
-    const ReadStatus copied = ReadRootStream(source, u"WordDocument").status;
-    RootStreamReader reader;
+    const ReadStatus copied = ReadRootStream(source, u"WordDocument", UnchargedMemory()).status;
+    RootStreamReader reader(UnchargedMemory());
     const ReadStatus viewed = reader.Read(source, u"WordDocument").status;
     for (const ReadStatus& status : {copied, viewed}) {
         EXPECT_EQ(status.result, GetParam().expected == NotCompoundReason::None

@@ -15,6 +15,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/examination_memory.h"
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
 #include "scan/tree_walk.h"
@@ -406,7 +407,7 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
     const auto built = MarkedFile();
     const std::uint64_t streamStart =
         built.layout.SectorOffset(built.layout.Stream(u"WordDocument").chain.at(0));
-    cfb::RootStreamReader windowed;
+    cfb::RootStreamReader windowed(ExaminationMemory());
     for (const int cutAfter : {1, 2, 3, 4}) {
         for (const std::uint64_t cutTo :
              {std::uint64_t{0}, std::uint64_t{512}, streamStart + 700}) {
@@ -425,7 +426,7 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
                 if (useWindows) {
                     view = windowed.Read(source, u"WordDocument");
                 } else {
-                    read = cfb::ReadRootStream(source, u"WordDocument");
+                    read = cfb::ReadRootStream(source, u"WordDocument", ExaminationMemory());
                     view = {.status = read.status, .image = read.image};
                 }
                 const cfb::StreamReadResult result = view.status.result;
@@ -672,7 +673,7 @@ TEST_F(HostileDocumentTest, ReadsPackagesBuiltToCostTimeInTimeThatGrowsWithTheir
               {"footnotes", "footnotes.xml",
                testing::WordPartXml("footnotes", LongTag(11 << 20))}}))},
     };
-    cfb::RootStreamReader compound;
+    cfb::RootStreamReader compound(ExaminationMemory());
     scan::PackageExaminer examiner(compound);
     for (const CostlyPackageCase& c : cases) {
         SCOPED_TRACE(c.name);
