@@ -3,46 +3,13 @@
 # and the thin `kalvor` executable on top.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-# Every header of the floors above `target` replaced, for that target alone, by one that stops
-# the build: the source root on the include path would otherwise let a floor reach upwards
-# unnoticed as long as it only used inline code.
-function(kalvor_forbid_includes target)
-    set(poison_root ${CMAKE_CURRENT_BINARY_DIR}/forbidden_includes/${target})
-    file(REMOVE_RECURSE ${poison_root})
-    foreach(folder IN LISTS ARGN)
-        file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
-             ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
-        foreach(header IN LISTS headers)
-            file(WRITE ${poison_root}/${header}
-                 "#error \"${target} must not include ${header}: it sits on a floor above\"\n")
-        endforeach()
-    endforeach()
-    target_include_directories(${target} BEFORE PRIVATE ${poison_root})
-endfunction()
-
-# One floor of the window: a library on the source root that links the floors below it and whose
-# code may not include a header of the floors named after FORBID.
-function(kalvor_window_library target)
-    cmake_parse_arguments(PARSE_ARGV 1 floor "" "" "SOURCES;LINKS;PROPERTIES;FORBID")
-    add_library(${target} STATIC ${floor_SOURCES})
-    target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${floor_LINKS})
-    if(floor_PROPERTIES)
-        set_target_properties(${target} PROPERTIES ${floor_PROPERTIES})
-    endif()
-    if(floor_FORBID)
-        kalvor_forbid_includes(${target} ${floor_FORBID})
-    endif()
-endfunction()
-
 # Commands as identifiers routed through small maps: standard library only.
 set(KALVOR_COMMANDS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_map.h
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_router.h
     ${CMAKE_CURRENT_SOURCE_DIR}/commands/command_target.h)
-kalvor_window_library(kalvor_commands SOURCES ${KALVOR_COMMANDS_SOURCES}
-                      LINKS kalvor_options FORBID res results app)
+kalvor_floor_library(kalvor_commands FLOOR commands SOURCES ${KALVOR_COMMANDS_SOURCES})
 
 # Identifiers, strings, menus, accelerators, the toolbar and images: tables only.
 set(KALVOR_RES_SOURCES
@@ -64,15 +31,13 @@ set(KALVOR_RES_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/res/string_table.h
     ${CMAKE_CURRENT_SOURCE_DIR}/res/toolbar.h
     ${CMAKE_CURRENT_SOURCE_DIR}/res/kalvor.qrc)
-kalvor_window_library(kalvor_res SOURCES ${KALVOR_RES_SOURCES}
-                      LINKS kalvor_options Qt6::Widgets PROPERTIES AUTORCC ON
-                      FORBID commands results app)
+kalvor_floor_library(kalvor_res FLOOR res SOURCES ${KALVOR_RES_SOURCES}
+                     LINKS Qt6::Widgets PROPERTIES AUTORCC ON)
 
 # Where the list's rows go when some leave: plain C++, built without Qt so that it stays so.
-kalvor_window_library(kalvor_row_positions
-                      SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
-                              ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h
-                      LINKS kalvor_options)
+kalvor_floor_library(kalvor_row_positions FLOOR results
+                     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.cpp
+                             ${CMAKE_CURRENT_SOURCE_DIR}/results/row_positions.h)
 
 # The results list, its actions and the search run; it offers its commands and knows no frame.
 set(KALVOR_RESULTS_SOURCES
@@ -123,10 +88,10 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_feed.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/search_run.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/warning_summary.h)
-kalvor_window_library(kalvor_results SOURCES ${KALVOR_RESULTS_SOURCES}
-                      LINKS kalvor_res kalvor_commands kalvor_row_positions kalvor_core
-                            kalvor_report Qt6::Widgets
-                      PROPERTIES AUTOMOC ON FORBID app)
+kalvor_floor_library(kalvor_results FLOOR results SOURCES ${KALVOR_RESULTS_SOURCES}
+                     LINKS kalvor_res kalvor_commands kalvor_row_positions kalvor_report
+                           kalvor_scan kalvor_platform Qt6::Widgets
+                     PROPERTIES AUTOMOC ON)
 
 # The application, frame, document, settings and recent files; it wires the view into the route.
 set(KALVOR_APP_SOURCES
@@ -159,11 +124,12 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h)
-kalvor_window_library(kalvor_app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
-                      PROPERTIES AUTOMOC ON)
+kalvor_floor_library(kalvor_app FLOOR app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
+                     PROPERTIES AUTOMOC ON)
 
 add_executable(kalvor app/main.cpp)
 target_link_libraries(kalvor PRIVATE kalvor_app)
+kalvor_fence_floor(kalvor app)
 # A windowed program on Windows: no console opens behind the window.
 set_target_properties(kalvor PROPERTIES WIN32_EXECUTABLE ON)
 

@@ -14,6 +14,8 @@
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/document_bytes.h"
+#include "scan/examination_memory.h"
 
 namespace {
 
@@ -40,7 +42,9 @@ bool CheckDocument(const fs::path& path) {
     if (!file) {
         return false;
     }
-    const kalvor::cfb::StreamCopy stream = kalvor::cfb::ReadRootStream(*file, u"WordDocument");
+    kalvor::scan::DocumentBytes bytes(*file);
+    const kalvor::cfb::StreamCopy stream =
+        kalvor::cfb::ReadRootStream(bytes, u"WordDocument", kalvor::scan::ExaminationMemory());
     if (stream.status.result != kalvor::cfb::StreamReadResult::Read) {
         return false;
     }

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "platform/memory_advice.h"
-
 namespace kalvor::cfb {
 
 namespace {
@@ -21,7 +19,7 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
         // Nothing changes until the memory is had: a buffer that could not grow stays as it was.
         const std::size_t capacity = 2 * std::bit_ceil(size);
         const std::align_val_t alignment{capacity >= kHugePage ? kHugePage : 64};
-        platform::BudgetCharge charge;
+        MemoryCharge charge(*memory_);
         charge.Add(size);
         bytes_ = {static_cast<std::uint8_t*>(::operator new[](capacity, alignment)),
                   Release{alignment}};
@@ -30,7 +28,7 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
         // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead
         // of one per 4 KiB, a noticeable part of a search of a few thousand documents.
         if (capacity_ >= kHugePage) {
-            platform::AdviseHugePages(bytes_.get(), capacity_);
+            memory_->AdviseLargeBuffer(bytes_.get(), capacity_);
         }
         used_ = size;
     } else if (size > used_) {

@@ -6,15 +6,18 @@
 #include <new>
 #include <span>
 
-#include "platform/memory_budget.h"
+#include "cfb/charged_memory.h"
+#include "cfb/memory_hook.h"
 
 namespace kalvor::cfb {
 
 // Memory for bytes that are always written before they are read: it grows without copying or
 // clearing what it held, since nothing of it is kept from one use to the next. What it holds is
-// charged to the budget of the examination under way as it is taken.
+// charged through `memory` as it is taken.
 class ByteBuffer {
   public:
+    explicit ByteBuffer(MemoryHook& memory) : memory_(&memory), charge_(memory) {}
+
     // The first `size` bytes, with whatever they held before.
     std::span<std::uint8_t> Take(std::size_t size);
 
@@ -30,7 +33,8 @@ class ByteBuffer {
     std::unique_ptr<std::uint8_t[], Release> bytes_{nullptr, Release{std::align_val_t{1}}};
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;
-    platform::BudgetCharge charge_;  // for used_
+    MemoryHook* memory_;
+    MemoryCharge charge_;  // for used_
 };
 
 }  // namespace kalvor::cfb

@@ -5,8 +5,8 @@
 namespace kalvor::cfb {
 
 void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
-                 std::uint64_t limit, platform::ChargedVector<bool>& seen,
-                 platform::ChargedVector<std::uint32_t>& chain) {
+                 std::uint64_t limit, ChargedVector<bool>& seen,
+                 ChargedVector<std::uint32_t>& chain) {
     const std::uint32_t end =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(bound, table.size()));
     seen.assign(end, false);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/memory_budget.h"
+#include "cfb/charged_memory.h"
 
 namespace kalvor::cfb {
 
@@ -13,8 +13,8 @@ namespace kalvor::cfb {
 // `seen` is working memory, kept by the caller so that following chain after chain allocates
 // nothing.
 void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
-                 std::uint64_t limit, platform::ChargedVector<bool>& seen,
-                 platform::ChargedVector<std::uint32_t>& chain);
+                 std::uint64_t limit, ChargedVector<bool>& seen,
+                 ChargedVector<std::uint32_t>& chain);
 
 // Whether the ids follow one another (n, n + 1, n + 2, ...), so the sectors lie in one run.
 bool IsOneRun(std::span<const std::uint32_t> chain);

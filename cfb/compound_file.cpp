@@ -7,8 +7,7 @@ namespace kalvor::cfb {
 
 namespace {
 
-StreamView ReadRootStreamWith(platform::ByteSource& file, std::u16string_view name,
-                              ReaderBuffers& buffers) {
+StreamView ReadRootStreamWith(ByteSource& file, std::u16string_view name, ReaderBuffers& buffers) {
     OpenedReader opened = Reader::Open(file, buffers);
     if (!opened.reader) {
         return {.status = opened.status};
@@ -22,17 +21,17 @@ StreamView ReadRootStreamWith(platform::ByteSource& file, std::u16string_view na
 
 }  // namespace
 
-StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
+StreamCopy ReadRootStream(ByteSource& file, std::u16string_view name, MemoryHook& memory,
                           std::vector<std::uint8_t> storage) {
-    ReaderBuffers buffers;
+    ReaderBuffers buffers(memory);
     const StreamView read = ReadRootStreamWith(file, name, buffers);
     storage.assign(read.image.begin(), read.image.end());
     return {.status = read.status, .image = std::move(storage)};
 }
 
-ReadStatus ForEachStream(platform::ByteSource& file,
+ReadStatus ForEachStream(ByteSource& file, MemoryHook& memory,
                          const std::function<void(const StoredStream&)>& visit) {
-    ReaderBuffers buffers;
+    ReaderBuffers buffers(memory);
     OpenedReader opened = Reader::Open(file, buffers);
     if (opened.reader) {
         opened.reader->ForEachStream(visit);
@@ -41,6 +40,8 @@ ReadStatus ForEachStream(platform::ByteSource& file,
 }
 
 struct RootStreamReader::Buffers {
+    explicit Buffers(MemoryHook& memory) : reader(memory), windows(memory) {}
+
     ReaderBuffers reader;
     WindowBuffers windows;
 
@@ -49,16 +50,17 @@ struct RootStreamReader::Buffers {
     }
 };
 
-RootStreamReader::RootStreamReader() : buffers_(std::make_unique<Buffers>()) {}
+RootStreamReader::RootStreamReader(MemoryHook& memory)
+    : memory_(memory), buffers_(std::make_unique<Buffers>(memory)) {}
 
 RootStreamReader::~RootStreamReader() = default;
 
-StreamView RootStreamReader::Read(platform::ByteSource& file, std::u16string_view name) {
+StreamView RootStreamReader::Read(ByteSource& file, std::u16string_view name) {
     WindowedFile windowed(file, buffers_->windows);
     return ReadRootStreamWith(windowed, name, buffers_->reader);
 }
 
-bool RootStreamReader::Holds(platform::ByteSource& file, std::u16string_view name) {
+bool RootStreamReader::Holds(ByteSource& file, std::u16string_view name) {
     WindowedFile windowed(file, buffers_->windows);
     OpenedReader opened = Reader::Open(windowed, buffers_->reader);
     return opened.reader && opened.reader->FindRootStream(name).has_value();
@@ -66,7 +68,7 @@ bool RootStreamReader::Holds(platform::ByteSource& file, std::u16string_view nam
 
 void RootStreamReader::ReleaseMemoryAbove(std::size_t bytes) {
     if (buffers_->MemoryHeld() > bytes) {
-        *buffers_ = Buffers();
+        *buffers_ = Buffers(memory_);
     }
 }
 

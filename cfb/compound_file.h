@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "cfb/byte_source.h"
+#include "cfb/memory_hook.h"
 #include "cfb/stream_read.h"
-#include "platform/byte_source.h"
 
 namespace kalvor::cfb {
 
@@ -16,25 +17,27 @@ namespace kalvor::cfb {
 // Names are compared the way the format compares them (case-insensitively). Never trusts the file:
 // a broken or cyclic sector chain ends the read there and leaves the rest of the image zero, the
 // way a short read of the platform's storage layer does. On any status but Read the image is empty.
-StreamCopy ReadRootStream(platform::ByteSource& file, std::u16string_view name,
+// The memory the read works in is charged through `memory`.
+StreamCopy ReadRootStream(ByteSource& file, std::u16string_view name, MemoryHook& memory,
                           std::vector<std::uint8_t> storage = {});
 
 // Reads one stream after another, each from its own compound file, reusing its memory: once grown
 // to fit the largest file met, a read allocates nothing. The file is read through windows, so a
 // small file costs one read, and a stream that lies in one run of a window is used where it lies.
+// All its memory is charged through `memory`, which must outlive it.
 class RootStreamReader {
   public:
-    RootStreamReader();
+    explicit RootStreamReader(MemoryHook& memory);
     ~RootStreamReader();
     RootStreamReader(const RootStreamReader&) = delete;
     RootStreamReader& operator=(const RootStreamReader&) = delete;
 
     // As ReadRootStream; the image lives until the next call.
-    StreamView Read(platform::ByteSource& file, std::u16string_view name);
+    StreamView Read(ByteSource& file, std::u16string_view name);
 
     // Whether the root storage of the compound file in `file` holds a stream `name`; reads its
     // directory, never the stream.
-    bool Holds(platform::ByteSource& file, std::u16string_view name);
+    bool Holds(ByteSource& file, std::u16string_view name);
 
     // Gives the memory back when it has grown past `bytes`, so one huge file does not pin its
     // memory for all the files after it.
@@ -42,12 +45,14 @@ class RootStreamReader {
 
   private:
     struct Buffers;
+    MemoryHook& memory_;
     std::unique_ptr<Buffers> buffers_;
 };
 
 // Reads every stream of every storage reachable from the root, each directory entry once, and
 // hands each to `visit`. Returns NotCompoundFile or StructureTooLarge (visiting nothing), or Read.
-ReadStatus ForEachStream(platform::ByteSource& file,
+// The memory the walk works in is charged through `memory`.
+ReadStatus ForEachStream(ByteSource& file, MemoryHook& memory,
                          const std::function<void(const StoredStream&)>& visit);
 
 }  // namespace kalvor::cfb

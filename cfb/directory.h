@@ -6,8 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "cfb/charged_memory.h"
 #include "cfb/layout.h"
-#include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
 
@@ -38,8 +38,8 @@ class Directory {
     // as absent, so a tree that links back into itself or elsewhere ends instead of looping.
     // `pending` is working memory. Returns false when `visit` stopped the walk.
     template <typename Visit>
-    bool WalkSiblings(std::uint32_t top, platform::ChargedVector<bool>& seen,
-                      platform::ChargedVector<std::uint32_t>& pending, Visit&& visit) const {
+    bool WalkSiblings(std::uint32_t top, ChargedVector<bool>& seen,
+                      ChargedVector<std::uint32_t>& pending, Visit&& visit) const {
         pending.clear();
         const auto descend = [&](std::uint32_t id) {
             for (; id < Count() && !seen[id]; id = Link(id, offsetof(RawEntry, left))) {

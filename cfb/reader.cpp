@@ -16,7 +16,7 @@ std::uint64_t DivideUp(std::uint64_t value, std::uint64_t unit) {
 }
 
 template <typename T>
-std::size_t CapacityOf(const platform::ChargedVector<T>& items) {
+std::size_t CapacityOf(const ChargedVector<T>& items) {
     return items.capacity() * sizeof(T);
 }
 
@@ -28,7 +28,7 @@ std::size_t ReaderBuffers::MemoryHeld() const {
            CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
 }
 
-OpenedReader Reader::Open(platform::ByteSource& file, ReaderBuffers& buffers) {
+OpenedReader Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
     RawHeader raw{};
     if (file.ReadAt(0, BytesOf(std::span(&raw, 1))) < kHeaderSize) {
         return {.reader = {},
@@ -49,7 +49,7 @@ OpenedReader Reader::Open(platform::ByteSource& file, ReaderBuffers& buffers) {
     return {.reader = std::move(reader), .status = status};
 }
 
-Reader::Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header)
+Reader::Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header)
     : file_(&file), buffers_(&buffers), header_(header) {
     const std::uint64_t size = file.Size();
     if (size > header.sectorSize) {
@@ -69,7 +69,7 @@ std::uint64_t Reader::SectorOffset(std::uint32_t sector) const {
 
 void Reader::FollowChain(std::span<const std::uint32_t> table, std::uint32_t start,
                          std::uint32_t bound, std::uint64_t limit,
-                         platform::ChargedVector<std::uint32_t>& chain) {
+                         ChargedVector<std::uint32_t>& chain) {
     cfb::FollowChain(table, start, bound, limit, buffers_->seen, chain);
 }
 
@@ -98,7 +98,7 @@ ReadStatus Reader::LoadFat() {
 
 ReadStatus Reader::LoadDifat(std::uint32_t kept) {
     const std::uint32_t count = header_.fatSectorCount;
-    platform::ChargedVector<std::uint32_t>& fatSectors = buffers_->fatSectors;
+    ChargedVector<std::uint32_t>& fatSectors = buffers_->fatSectors;
     fatSectors.clear();
     std::uint32_t listed = 0;
     // Every id listed must name a sector of the file, though only the first `kept` are read.
@@ -115,7 +115,7 @@ ReadStatus Reader::LoadDifat(std::uint32_t kept) {
         }
     }
     const std::uint32_t idsPerDifatSector = header_.sectorSize / 4 - 1;
-    platform::ChargedVector<ulittle32_t>& difat = buffers_->difatSector;
+    ChargedVector<ulittle32_t>& difat = buffers_->difatSector;
     difat.resize(header_.sectorSize / sizeof(ulittle32_t));
     // A loop in the chain is found by coming back to a sector marked at ever longer intervals,
     // which needs no memory however far the file claims the chain goes.
@@ -143,7 +143,7 @@ ReadStatus Reader::LoadDifat(std::uint32_t kept) {
 }
 
 ReadStatus Reader::LoadDirectory() {
-    platform::ChargedVector<std::uint32_t>& chain = buffers_->chain;
+    ChargedVector<std::uint32_t>& chain = buffers_->chain;
     // One sector past the largest directory tells a directory that is too large; the largest
     // one stays within what any file may leave unbacked.
     const std::uint64_t mostSectors = kLargestDirectory / header_.sectorSize;
@@ -151,7 +151,7 @@ ReadStatus Reader::LoadDirectory() {
     if (chain.size() > mostSectors) {
         return {.result = StreamReadResult::StructureTooLarge};
     }
-    platform::ChargedVector<std::uint8_t>& bytes = buffers_->directory;
+    ChargedVector<std::uint8_t>& bytes = buffers_->directory;
     bytes.assign(chain.size() * header_.sectorSize, 0);
     ReadSectors(chain, bytes);
     directory_ = Directory(bytes);
@@ -200,7 +200,7 @@ std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors,
 }
 
 void Reader::ReadIdTable(std::span<const std::uint32_t> sectors,
-                         platform::ChargedVector<std::uint32_t>& ids) {
+                         ChargedVector<std::uint32_t>& ids) {
     // Whatever cannot be read stays 0xFF bytes, which is the free-sector mark. The sectors are
     // read straight into the table and decoded where they lie.
     ids.assign(sectors.size() * header_.sectorSize / 4, kFreeSector);
@@ -214,7 +214,7 @@ void Reader::ReadIdTable(std::span<const std::uint32_t> sectors,
 
 std::size_t Reader::ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                     std::span<std::uint8_t> out) {
-    const platform::ChargedVector<std::uint32_t>& containerSectors = buffers_->miniStreamSectors;
+    const ChargedVector<std::uint32_t>& containerSectors = buffers_->miniStreamSectors;
     RunReader reader(*file_, out);
     for (std::uint32_t miniSector : miniSectors) {
         const std::uint64_t position = std::uint64_t{miniSector} * kMiniSectorSize;
@@ -229,7 +229,7 @@ std::size_t Reader::ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
 }
 
 std::optional<std::uint32_t> Reader::FindRootStream(std::u16string_view name) {
-    platform::ChargedVector<bool>& seen = buffers_->seen;
+    ChargedVector<bool>& seen = buffers_->seen;
     seen.assign(directory_.Count(), false);
     seen[0] = true;
     std::optional<std::uint32_t> found;
@@ -244,7 +244,7 @@ std::optional<std::uint32_t> Reader::FindRootStream(std::u16string_view name) {
 }
 
 std::span<const std::uint8_t> Reader::HeldStream(std::uint64_t size) const {
-    const platform::ChargedVector<std::uint32_t>& chain = buffers_->chain;
+    const ChargedVector<std::uint32_t>& chain = buffers_->chain;
     if (chain.empty() || chain.size() * std::uint64_t{header_.sectorSize} < size ||
         !IsOneRun(chain)) {
         return {};
@@ -259,7 +259,7 @@ StreamView Reader::ReadStream(std::uint32_t entryId) {
     if (size > kLargestStream || size > file_->Size() - header_.sectorSize) {
         return kTooLarge;
     }
-    platform::ChargedVector<std::uint32_t>& chain = buffers_->chain;
+    ChargedVector<std::uint32_t>& chain = buffers_->chain;
     std::span<std::uint8_t> out;
     std::size_t filled = 0;
     if (size >= kMiniStreamCutoff) {
@@ -292,9 +292,9 @@ void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit
         std::vector<std::u16string> path;
     };
     // The walk keeps its own marks: reading a stream uses the buffers' own.
-    platform::ChargedVector<bool> seen(directory_.Count());
+    ChargedVector<bool> seen(directory_.Count(), false, buffers_->seen.get_allocator());
     seen[0] = true;
-    platform::ChargedVector<std::uint32_t> siblings;
+    ChargedVector<std::uint32_t> siblings(buffers_->pending.get_allocator());
     std::vector<Storage> pending{{0, {}}};
     while (!pending.empty()) {
         const Storage storage = std::move(pending.back());

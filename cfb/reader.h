@@ -8,27 +8,40 @@
 #include <vector>
 
 #include "cfb/byte_buffer.h"
+#include "cfb/byte_source.h"
+#include "cfb/charged_memory.h"
 #include "cfb/directory.h"
 #include "cfb/header.h"
 #include "cfb/layout.h"
+#include "cfb/memory_hook.h"
 #include "cfb/stream_read.h"
-#include "platform/byte_source.h"
-#include "platform/memory_budget.h"
 
 namespace kalvor::cfb {
 
 // Memory a reader keeps from one file to the next: once it has grown to fit the largest file
-// met, reading another allocates nothing. All of it is charged to the examination's budget.
+// met, reading another allocates nothing. All of it is charged through `memory`.
 struct ReaderBuffers {
-    platform::ChargedVector<std::uint32_t> fatSectors;
-    platform::ChargedVector<std::uint32_t> fat;
-    platform::ChargedVector<ulittle32_t> difatSector;
-    platform::ChargedVector<std::uint8_t> directory;
-    platform::ChargedVector<std::uint32_t> miniFat;
-    platform::ChargedVector<std::uint32_t> miniStreamSectors;
-    platform::ChargedVector<std::uint32_t> chain;
-    platform::ChargedVector<std::uint32_t> pending;
-    platform::ChargedVector<bool> seen;
+    explicit ReaderBuffers(MemoryHook& memory)
+        : fatSectors(memory),
+          fat(memory),
+          difatSector(memory),
+          directory(memory),
+          miniFat(memory),
+          miniStreamSectors(memory),
+          chain(memory),
+          pending(memory),
+          seen(memory),
+          image(memory) {}
+
+    ChargedVector<std::uint32_t> fatSectors;
+    ChargedVector<std::uint32_t> fat;
+    ChargedVector<ulittle32_t> difatSector;
+    ChargedVector<std::uint8_t> directory;
+    ChargedVector<std::uint32_t> miniFat;
+    ChargedVector<std::uint32_t> miniStreamSectors;
+    ChargedVector<std::uint32_t> chain;
+    ChargedVector<std::uint32_t> pending;
+    ChargedVector<bool> seen;
     ByteBuffer image;
 
     std::size_t MemoryHeld() const;
@@ -43,7 +56,7 @@ class Reader {
   public:
     // No reader when the file has no valid header, FAT or directory (NotCompoundFile, with the
     // detail), or when they are larger than the reader holds (StructureTooLarge).
-    static OpenedReader Open(platform::ByteSource& file, ReaderBuffers& buffers);
+    static OpenedReader Open(ByteSource& file, ReaderBuffers& buffers);
 
     std::optional<std::uint32_t> FindRootStream(std::u16string_view name);
 
@@ -54,7 +67,7 @@ class Reader {
     void ForEachStream(const std::function<void(const StoredStream&)>& visit);
 
   private:
-    Reader(platform::ByteSource& file, ReaderBuffers& buffers, const Header& header);
+    Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
     // Each gives Read when loaded, or why not.
     ReadStatus LoadFat();
@@ -69,17 +82,16 @@ class Reader {
 
     std::uint64_t SectorOffset(std::uint32_t sector) const;
     void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
-                     std::uint64_t limit, platform::ChargedVector<std::uint32_t>& chain);
+                     std::uint64_t limit, ChargedVector<std::uint32_t>& chain);
     std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out);
-    void ReadIdTable(std::span<const std::uint32_t> sectors,
-                     platform::ChargedVector<std::uint32_t>& ids);
+    void ReadIdTable(std::span<const std::uint32_t> sectors, ChargedVector<std::uint32_t>& ids);
     std::size_t ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                 std::span<std::uint8_t> out);
     // The stream of `size` bytes in the sectors of buffers_.chain, where the file holds it in
     // memory as one run; empty otherwise.
     std::span<const std::uint8_t> HeldStream(std::uint64_t size) const;
 
-    platform::ByteSource* file_;
+    ByteSource* file_;
     ReaderBuffers* buffers_;
     Header header_;
     std::uint32_t sectorCount_ = 0;  // sectors that start inside the file

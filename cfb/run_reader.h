@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 
 namespace kalvor::cfb {
 
@@ -12,7 +12,7 @@ namespace kalvor::cfb {
 // other in the file into one read. The first short read ends the filling.
 class RunReader {
   public:
-    RunReader(platform::ByteSource& file, std::span<std::uint8_t> out) : file_(file), out_(out) {}
+    RunReader(ByteSource& file, std::span<std::uint8_t> out) : file_(file), out_(out) {}
 
     // Appends the file bytes [offset, offset + length), cut to what the buffer has room for.
     // False once a read came up short: nothing more will be read.
@@ -25,7 +25,7 @@ class RunReader {
   private:
     void Flush();
 
-    platform::ByteSource& file_;
+    ByteSource& file_;
     std::span<std::uint8_t> out_;
     std::size_t filled_ = 0;
     std::uint64_t runOffset_ = 0;

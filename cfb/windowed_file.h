@@ -5,12 +5,16 @@
 #include <span>
 
 #include "cfb/byte_buffer.h"
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
+#include "cfb/memory_hook.h"
 
 namespace kalvor::cfb {
 
-// Memory for the windows of a WindowedFile, kept from one file to the next.
+// Memory for the windows of a WindowedFile, kept from one file to the next, charged through
+// `memory`.
 struct WindowBuffers {
+    explicit WindowBuffers(MemoryHook& memory) : first(memory), next(memory) {}
+
     ByteBuffer first;
     ByteBuffer next;
 };
@@ -20,12 +24,12 @@ struct WindowBuffers {
 // that misses it brings in a window from there on, which in files written by Word holds the FAT
 // and the directory together near the end. A read too large for a window takes what a window
 // holds of its start and reads the rest straight from the file.
-class WindowedFile final : public platform::ByteSource {
+class WindowedFile final : public ByteSource {
   public:
     static constexpr std::size_t kFirstWindow = 256 * 1024;
     static constexpr std::size_t kNextWindow = 64 * 1024;
 
-    WindowedFile(platform::ByteSource& file, WindowBuffers& buffers)
+    WindowedFile(ByteSource& file, WindowBuffers& buffers)
         : file_(file), first_{&buffers.first}, next_{&buffers.next} {}
 
     std::uint64_t Size() const override { return file_.Size(); }
@@ -47,7 +51,7 @@ class WindowedFile final : public platform::ByteSource {
     std::span<const std::uint8_t> HeldFrom(std::uint64_t at) const;
     std::span<const std::uint8_t> Load(std::uint64_t at);
 
-    platform::ByteSource& file_;
+    ByteSource& file_;
     Window first_;
     Window next_;
     bool firstLoaded_ = false;

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "cfb/byte_source.h"
 #include "cfb/compound_file.h"
 #include "cfb/entry_name.h"
-#include "platform/byte_source.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 
 // What must hold for any file, however damaged or hostile: the fuzzer aborts on a broken rule and
@@ -38,9 +39,9 @@ inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> ima
 // as a walk keeps it from document to document.
 inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t> file,
                                                     cfb::RootStreamReader& reader) {
-    platform::MemoryByteSource source(file);
-    const cfb::StreamCopy plain =
-        cfb::ReadRootStream(source, u"WordDocument", std::vector<std::uint8_t>(7, 0xAA));
+    cfb::MemoryByteSource source(file);
+    const cfb::StreamCopy plain = cfb::ReadRootStream(
+        source, u"WordDocument", scan::ExaminationMemory(), std::vector<std::uint8_t>(7, 0xAA));
     const cfb::StreamReadResult result = plain.status.result;
     const std::vector<std::uint8_t>& image = plain.image;
     const cfb::StreamView read = reader.Read(source, u"WordDocument");
@@ -62,7 +63,7 @@ inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t
         return problem;
     }
     std::optional<std::vector<std::uint8_t>> walked;
-    cfb::ForEachStream(source, [&](const cfb::StoredStream& stream) {
+    cfb::ForEachStream(source, scan::ExaminationMemory(), [&](const cfb::StoredStream& stream) {
         if (!walked.has_value() && stream.path.size() == 1 &&
             cfb::SameEntryName(stream.path[0], u"WordDocument")) {
             walked.emplace(stream.bytes.begin(), stream.bytes.end());

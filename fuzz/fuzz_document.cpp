@@ -8,7 +8,7 @@
 #include "fuzz/document_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static kalvor::cfb::RootStreamReader reader;
+    static kalvor::cfb::RootStreamReader reader(kalvor::scan::ExaminationMemory());
     const std::optional<std::string> problem =
         kalvor::fuzz::CheckDocument(std::span<const std::uint8_t>(data, size), reader);
     if (problem.has_value()) {

@@ -2,7 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_package.h"
 
 namespace {
@@ -26,9 +27,9 @@ void Fail(const char* problem) {
 // one examiner kept from input to input as a worker keeps it from document to document.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using kalvor::scan::marking::MatchRule;
-    static kalvor::cfb::RootStreamReader compound;
+    static kalvor::cfb::RootStreamReader compound(kalvor::scan::ExaminationMemory());
     static kalvor::scan::PackageExaminer examiner(compound);
-    kalvor::platform::MemoryByteSource source({data, size});
+    kalvor::cfb::MemoryByteSource source({data, size});
     const Examination plain = examiner.Examine(source, MatchRule::Default);
     const Examination wide = examiner.Examine(source, MatchRule::Wide);
     for (const Examination& examination : {plain, wide}) {

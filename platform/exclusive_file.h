@@ -1,12 +1,13 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <utility>
 
-#include "platform/byte_source.h"
 #include "platform/disk_read_signs.h"
 #include "platform/own_open_files.h"
 
@@ -43,7 +44,7 @@ struct OpenedFile {
     OpenOutcome outcome = OpenOutcome::Unreadable;
 };
 
-class ExclusiveFile final : public ByteSource {
+class ExclusiveFile final {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
     // since, the opened file is checked and refused, and a link in its place is never followed
@@ -51,14 +52,18 @@ class ExclusiveFile final : public ByteSource {
     // meet on the disk; without them, the file keeps what it learns to itself.
     static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown,
                            DiskReadSigns* signs = nullptr);
-    ~ExclusiveFile() override;
+    ~ExclusiveFile();
 
     ExclusiveFile(const ExclusiveFile&) = delete;
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
-    std::uint64_t Size() const override { return size_; }
-    std::uint64_t BackedSize() const override { return backed_; }
-    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+    std::uint64_t Size() const { return size_; }
+    // How many bytes the file takes on disk: less than Size() where it has holes (a sparse file)
+    // or is stored compressed.
+    std::uint64_t BackedSize() const { return backed_; }
+    // Reads up to out.size() bytes starting at offset. Returns how many were read: fewer at the
+    // end of the file or after an I/O error, never more.
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.

@@ -1,7 +1,6 @@
 #include "platform/memory_budget.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "platform/memory_size.h"
 
@@ -10,10 +9,6 @@ namespace kalvor::platform {
 namespace {
 
 thread_local ExaminationCharges* tExamination = nullptr;
-
-// Room before a charged block for the budget it was charged to, keeping the block aligned.
-constexpr std::size_t kChargedHeader = alignof(std::max_align_t);
-static_assert(sizeof(MemoryBudget*) <= kChargedHeader);
 
 }  // namespace
 
@@ -105,66 +100,6 @@ LoneExamination::~LoneExamination() {
         budget_.alone_ = false;
     }
     budget_.changed_.notify_all();
-}
-
-BudgetCharge::BudgetCharge(BudgetCharge&& other) noexcept
-    : budget_(std::exchange(other.budget_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
-
-BudgetCharge& BudgetCharge::operator=(BudgetCharge&& other) noexcept {
-    if (this != &other) {
-        Clear();
-        budget_ = std::exchange(other.budget_, nullptr);
-        bytes_ = std::exchange(other.bytes_, 0);
-    }
-    return *this;
-}
-
-void BudgetCharge::Add(std::size_t bytes) {
-    MemoryBudget* const charged = MemoryBudget::Charge(bytes);
-    if (charged == budget_) {
-        bytes_ += charged == nullptr ? 0 : bytes;
-        return;
-    }
-    // What was charged to another budget moves to this one, or is no longer charged outside
-    // examinations.
-    BudgetCharge moved;
-    moved.budget_ = charged;
-    moved.bytes_ = charged == nullptr ? 0 : bytes;
-    moved.Add(bytes_);
-    *this = std::move(moved);
-}
-
-void BudgetCharge::Clear() noexcept {
-    if (budget_ != nullptr) {
-        budget_->Give(bytes_);
-    }
-    budget_ = nullptr;
-    bytes_ = 0;
-}
-
-void* AllocateCharged(std::size_t bytes) {
-    MemoryBudget* const budget = MemoryBudget::Charge(bytes);
-    try {
-        auto* block = static_cast<unsigned char*>(::operator new(kChargedHeader + bytes));
-        *reinterpret_cast<MemoryBudget**>(block) = budget;
-        return block + kChargedHeader;
-    } catch (...) {
-        if (budget != nullptr) {
-            budget->Give(bytes);
-        }
-        throw;
-    }
-}
-
-void FreeCharged(void* block, std::size_t bytes) noexcept {
-    if (block == nullptr) {
-        return;
-    }
-    unsigned char* const start = static_cast<unsigned char*>(block) - kChargedHeader;
-    if (MemoryBudget* const budget = *reinterpret_cast<MemoryBudget**>(start); budget != nullptr) {
-        budget->Give(bytes);
-    }
-    ::operator delete(start);
 }
 
 }  // namespace kalvor::platform

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <mutex>
 #include <new>
-#include <vector>
 
 namespace kalvor::platform {
 
@@ -100,55 +99,5 @@ class LoneExamination {
     MemoryBudget& budget_;
     ExaminationCharges charges_;
 };
-
-// Bytes charged to a budget as they are held, given back when the charge goes.
-class BudgetCharge {
-  public:
-    BudgetCharge() = default;
-    ~BudgetCharge() { Clear(); }
-    BudgetCharge(BudgetCharge&& other) noexcept;
-    BudgetCharge& operator=(BudgetCharge&& other) noexcept;
-
-    // Charges `bytes` more to the budget of the examination under way (MemoryBudget::Charge):
-    // throws BudgetExhausted, charging nothing, when they do not fit. Under another budget than
-    // the one charged so far, everything charged moves to it; outside examinations, nothing stays
-    // charged.
-    void Add(std::size_t bytes);
-    // Gives back everything charged.
-    void Clear() noexcept;
-
-  private:
-    MemoryBudget* budget_ = nullptr;
-    std::size_t bytes_ = 0;
-};
-
-// Blocks charged to the examination under way when they are allocated, for containers.
-void* AllocateCharged(std::size_t bytes);
-void FreeCharged(void* block, std::size_t bytes) noexcept;
-
-template <typename T>
-struct ChargedAllocator {
-    using value_type = T;
-
-    ChargedAllocator() = default;
-    template <typename U>
-    ChargedAllocator(const ChargedAllocator<U>& /*other*/) noexcept {}  // NOLINT: rebinding
-
-    T* allocate(std::size_t count) {
-        static_assert(alignof(T) <= alignof(std::max_align_t));
-        if (count > SIZE_MAX / sizeof(T)) {
-            throw std::bad_array_new_length();
-        }
-        return static_cast<T*>(AllocateCharged(count * sizeof(T)));
-    }
-    void deallocate(T* items, std::size_t count) noexcept { FreeCharged(items, count * sizeof(T)); }
-
-    friend bool operator==(const ChargedAllocator& /*a*/, const ChargedAllocator& /*b*/) {
-        return true;
-    }
-};
-
-template <typename T>
-using ChargedVector = std::vector<T, ChargedAllocator<T>>;
 
 }  // namespace kalvor::platform

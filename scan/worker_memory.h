@@ -8,6 +8,7 @@
 #include "cfb/compound_file.h"
 #include "platform/disk_read_signs.h"
 #include "platform/memory_budget.h"
+#include "scan/examination_memory.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -28,7 +29,7 @@ struct WorkerMemory {
     // What its reads have shown of the disk, for its search to read ahead by.
     platform::DiskReadSigns diskReads;
     // For every format that meets a compound file.
-    cfb::RootStreamReader compound;
+    cfb::RootStreamReader compound{ExaminationMemory()};
 
     // What this worker keeps of the kind `Memory`, made from `args` the first time it is asked
     // for, so that a search never pays for the formats it does not meet.

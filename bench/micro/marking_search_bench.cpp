@@ -14,6 +14,7 @@
 #include "bench/reference_detector.h"
 #include "cfb/compound_file.h"
 #include "reference/marking_by_byte_loop.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 #include "scan/mark_pair.h"
 #include "scan/mark_pair_kernels.h"
@@ -146,9 +147,9 @@ const bool kKernelsRegistered = [] {
 
 void Detector_Vector(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader(scan::ExaminationMemory());
     for (auto _ : state) {
-        platform::MemoryByteSource source(file);
+        cfb::MemoryByteSource source(file);
         const std::span<const std::uint8_t> image = reader.Read(source, u"WordDocument").image;
         benchmark::DoNotOptimize(
             scan::CheckStreamImage(image.data(), static_cast<std::uint32_t>(image.size())));
@@ -159,7 +160,7 @@ void Detector_Vector(benchmark::State& state) {
 void Detector_ByteLoop(benchmark::State& state) {
     const std::vector<std::uint8_t>& file = DocumentWithPairs();
     for (auto _ : state) {
-        platform::MemoryByteSource source(file);
+        cfb::MemoryByteSource source(file);
         benchmark::DoNotOptimize(bench::CheckDocumentByteByByte(source));
     }
     Report(state, StreamWithPairs().size());

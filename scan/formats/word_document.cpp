@@ -1,5 +1,6 @@
 #include "scan/formats/word_document.h"
 
+#include "scan/document_bytes.h"
 #include "scan/document_open.h"
 #include "scan/formats/word_fib.h"
 #include "scan/mark_pair.h"
@@ -54,7 +55,7 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
     return {MarkingVerdict::NotMarked, NotExaminedReason::None};
 }
 
-Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStreamReader& reader,
+Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
                                       marking::MatchRule rule) {
     return VerdictOnWordDocumentStream(reader.Read(file, u"WordDocument"), rule);
 }
@@ -67,7 +68,8 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
         if (opened.file == nullptr) {
             return NotExamined(opened.reason);
         }
-        const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
+        DocumentBytes bytes(*opened.file);
+        const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
         // The file is held, exclusively and locked, only while it is read.
         opened.file.reset();
         return VerdictOnWordDocumentStream(read, rule);

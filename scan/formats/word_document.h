@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "cfb/byte_source.h"
 #include "cfb/compound_file.h"
-#include "platform/byte_source.h"
 #include "platform/disk_read_signs.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_format.h"
@@ -24,7 +24,7 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 
 // The verdict on the "WordDocument" stream of the compound file in `file`, read with `reader`, as
 // long as the stream's recorded size, under `rule`.
-Examination ExamineWordDocumentStream(platform::ByteSource& file, cfb::RootStreamReader& reader,
+Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
                                       marking::MatchRule rule);
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cfb/layout.h"
+#include "scan/document_bytes.h"
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
 #include "scan/formats/word_document.h"
@@ -78,12 +79,15 @@ Examination PackageExaminer::Examine(const std::filesystem::path& path, platform
                                      marking::MatchRule rule, platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
         const OpenedDocument opened = OpenDocument(path, listed, signs);
-        return opened.file == nullptr ? NotExamined(opened.reason)
-                                      : ExamineBytes(*opened.file, rule);
+        if (opened.file == nullptr) {
+            return NotExamined(opened.reason);
+        }
+        DocumentBytes bytes(*opened.file);
+        return ExamineBytes(bytes, rule);
     }));
 }
 
-Examination PackageExaminer::Examine(platform::ByteSource& file, marking::MatchRule rule) {
+Examination PackageExaminer::Examine(cfb::ByteSource& file, marking::MatchRule rule) {
     return Settled(ExaminedWithinMemory([&] { return ExamineBytes(file, rule); }));
 }
 
@@ -92,12 +96,12 @@ Examination PackageExaminer::Settled(Examination examination) {
     ReleaseMemoryAfter(examination, compound_);
     xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
     if (keepNothing) {
-        windows_ = {};
+        windows_ = cfb::WindowBuffers(ExaminationMemory());
     }
     return examination;
 }
 
-Examination PackageExaminer::ExamineBytes(platform::ByteSource& file, marking::MatchRule rule) {
+Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, marking::MatchRule rule) {
     // Read through windows: the first brings in a small package whole, so libzip's reads of its
     // end, its directory and its parts cost one read of the file.
     cfb::WindowedFile windowed(file, windows_);
@@ -115,8 +119,7 @@ Examination PackageExaminer::ExamineBytes(platform::ByteSource& file, marking::M
     return NotExamined(NotExaminedReason::NotPackage);
 }
 
-Examination PackageExaminer::ExamineCompoundFile(platform::ByteSource& file,
-                                                 marking::MatchRule rule) {
+Examination PackageExaminer::ExamineCompoundFile(cfb::ByteSource& file, marking::MatchRule rule) {
     const Examination examination = ExamineWordDocumentStream(file, compound_, rule);
     if (examination.reason == NotExaminedReason::NoWordDocumentStream &&
         compound_.Holds(file, u"EncryptedPackage")) {
@@ -132,7 +135,7 @@ NotExaminedReason PackageExaminer::ReadXmlPart(ZipPackage& zip, std::uint64_t en
     return reason != NotExaminedReason::None ? reason : ReasonFor(xml_.End());
 }
 
-Examination PackageExaminer::ExamineZip(platform::ByteSource& file, marking::MatchRule rule) {
+Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRule rule) {
     ZipPackage zip(file);
     if (zip.OpenFailure() != NotExaminedReason::None) {
         return NotExamined(zip.OpenFailure());

@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "cfb/byte_source.h"
 #include "cfb/compound_file.h"
 #include "cfb/windowed_file.h"
-#include "platform/byte_source.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_format.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/package_xml.h"
 #include "scan/formats/word_text.h"
 #include "scan/marking_rule.h"
@@ -33,18 +34,18 @@ class PackageExaminer final : public FormatMemory {
 
     // The verdict on a document's bytes: a ZIP package, or a compound file (an encrypted package,
     // or a Word 97-2003 document under a Word 2007+ name).
-    Examination Examine(platform::ByteSource& file, marking::MatchRule rule);
+    Examination Examine(cfb::ByteSource& file, marking::MatchRule rule);
 
   private:
-    Examination ExamineBytes(platform::ByteSource& file, marking::MatchRule rule);
-    Examination ExamineCompoundFile(platform::ByteSource& file, marking::MatchRule rule);
-    Examination ExamineZip(platform::ByteSource& file, marking::MatchRule rule);
+    Examination ExamineBytes(cfb::ByteSource& file, marking::MatchRule rule);
+    Examination ExamineCompoundFile(cfb::ByteSource& file, marking::MatchRule rule);
+    Examination ExamineZip(cfb::ByteSource& file, marking::MatchRule rule);
     // Reads one part of `zip` through the parser into `handler`: None, or why it could not be.
     NotExaminedReason ReadXmlPart(ZipPackage& zip, std::uint64_t entry, XmlHandler& handler);
     // Gives back what one document made the worker's memory grow past what it keeps.
     Examination Settled(Examination examination);
 
-    cfb::WindowBuffers windows_;
+    cfb::WindowBuffers windows_{ExaminationMemory()};
     cfb::RootStreamReader& compound_;
     XmlReader xml_;
 };

@@ -31,7 +31,7 @@ std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t at, 
 
 // The ZIP64 end record that the locator at `locator` in the file names, checked; its directory's
 // size in `directoryBytes`.
-NotExaminedReason CheckZip64EndRecord(platform::ByteSource& file,
+NotExaminedReason CheckZip64EndRecord(cfb::ByteSource& file,
                                       std::span<const std::uint8_t> locatorBytes,
                                       std::uint64_t locator, std::uint64_t& directoryBytes) {
     const std::uint64_t record = LittleEndian(locatorBytes, 8, 8);
@@ -58,7 +58,7 @@ NotExaminedReason CheckZip64EndRecord(platform::ByteSource& file,
 
 }  // namespace
 
-EndRecords CheckEndRecords(platform::ByteSource& file) {
+EndRecords CheckEndRecords(cfb::ByteSource& file) {
     const std::uint64_t size = file.Size();
     const std::uint64_t tailStart = size - std::min(size, kSearchedTail);
     const auto tailSize = static_cast<std::size_t>(size - tailStart);

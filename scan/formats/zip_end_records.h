@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
@@ -28,6 +28,6 @@ struct EndRecords {
 // entries than its directory has room for, or a directory that does not end before the record;
 // PackageTooLarge when that directory is larger than kMaxCentralDirectory; Unreadable when the end
 // of the file cannot be read.
-EndRecords CheckEndRecords(platform::ByteSource& file);
+EndRecords CheckEndRecords(cfb::ByteSource& file);
 
 }  // namespace kalvor::scan

@@ -51,7 +51,7 @@ bool IsBomb(std::uint64_t inflated, std::uint64_t consumed) {
 // libzip's view of the file: every byte it asks for is read through the ByteSource, and counted,
 // so the inflate ratio rests on the compressed bytes really consumed.
 struct ZipPackage::Source {
-    platform::ByteSource& file;
+    cfb::ByteSource& file;
     std::uint64_t position = 0;
     std::uint64_t delivered = 0;
     std::uint64_t limit = kMaxOpeningBytes;  // on what is delivered
@@ -59,7 +59,7 @@ struct ZipPackage::Source {
     bool overLimit = false;
     zip_error_t error{};
 
-    explicit Source(platform::ByteSource& f) : file(f) { zip_error_init(&error); }
+    explicit Source(cfb::ByteSource& f) : file(f) { zip_error_init(&error); }
     ~Source() { zip_error_fini(&error); }
 
     zip_int64_t Fail(int code) {
@@ -128,7 +128,7 @@ struct ZipPackage::Source {
     }
 };
 
-ZipPackage::ZipPackage(platform::ByteSource& file) : source_(std::make_unique<Source>(file)) {
+ZipPackage::ZipPackage(cfb::ByteSource& file) : source_(std::make_unique<Source>(file)) {
     const EndRecords end = CheckEndRecords(file);
     openFailure_ = end.refusal;
     if (openFailure_ != NotExaminedReason::None) {

@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/byte_source.h"
-#include "platform/memory_budget.h"
+#include "cfb/byte_source.h"
+#include "cfb/charged_memory.h"
+#include "scan/examination_memory.h"
 #include "scan/marking_verdict.h"
 
 struct zip;
@@ -36,7 +37,7 @@ class PartSink {
 // the headers claim, so a zip bomb costs a few megabytes of work before it is turned away.
 class ZipPackage {
   public:
-    explicit ZipPackage(platform::ByteSource& file);
+    explicit ZipPackage(cfb::ByteSource& file);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
@@ -61,7 +62,7 @@ class ZipPackage {
     NotExaminedReason ListParts();
 
     // What libzip and the list of parts hold for the directory, as far as the file can make them.
-    platform::BudgetCharge directoryCharge_;
+    cfb::MemoryCharge directoryCharge_{ExaminationMemory()};
     std::unique_ptr<Source> source_;
     zip* archive_ = nullptr;
     NotExaminedReason openFailure_ = NotExaminedReason::None;

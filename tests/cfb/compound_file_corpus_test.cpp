@@ -12,8 +12,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> ReadWhole(const fs::path& path) {
@@ -45,7 +43,8 @@ TEST(CompoundFileCorpus, ReadsEveryRealWorldDocument) {
     for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
         const std::vector<std::uint8_t> bytes = ReadWhole(entry.path());
         MemoryByteSource source(bytes);
-        StreamCopy read = ReadRootStream(source, u"WordDocument", std::move(image));
+        StreamCopy read =
+            ReadRootStream(source, u"WordDocument", UnchargedMemory(), std::move(image));
         image = std::move(read.image);
         const StreamReadResult result = read.status.result;
         ++results[result];
@@ -53,7 +52,7 @@ TEST(CompoundFileCorpus, ReadsEveryRealWorldDocument) {
             totalSize += image.size();
             hashes ^= Fnv1a(image);
         }
-        ForEachStream(source, [&](const StoredStream& stream) {
+        ForEachStream(source, UnchargedMemory(), [&](const StoredStream& stream) {
             ++streams;
             streamsTooLarge += stream.result == StreamReadResult::StreamTooLarge ? 1 : 0;
         });

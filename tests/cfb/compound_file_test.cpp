@@ -15,8 +15,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileLayout;
 using testing::CompoundFileSpec;
@@ -42,9 +40,9 @@ std::u16string Name(const std::string& ascii) {
 }
 
 // Reads into `image`'s memory, as a caller that keeps its buffer does.
-StreamReadResult ReadInto(platform::ByteSource& source, std::u16string_view name,
+StreamReadResult ReadInto(ByteSource& source, std::u16string_view name,
                           std::vector<std::uint8_t>& image) {
-    StreamCopy read = ReadRootStream(source, name, std::move(image));
+    StreamCopy read = ReadRootStream(source, name, UnchargedMemory(), std::move(image));
     image = std::move(read.image);
     return read.status.result;
 }
@@ -176,7 +174,7 @@ TEST(CompoundFile, ListsEveryStreamOfEveryStorage) {
     const auto file = testing::BuildCompoundFile(spec);
     MemoryByteSource source(file);
     std::map<std::vector<std::u16string>, std::vector<std::uint8_t>> seen;
-    ASSERT_EQ(ForEachStream(source,
+    ASSERT_EQ(ForEachStream(source, UnchargedMemory(),
                             [&](const StoredStream& stream) {
                                 EXPECT_EQ(stream.result, StreamReadResult::Read);
                                 seen[{stream.path.begin(), stream.path.end()}].assign(
@@ -196,8 +194,9 @@ TEST(CompoundFile, ListsNothingOfAFileThatIsNoCompoundFile) {
     const std::vector<std::uint8_t> text(2048, 'x');
     MemoryByteSource source(text);
     int visits = 0;
-    EXPECT_EQ(ForEachStream(source, [&](const StoredStream&) { ++visits; }).result,
-              StreamReadResult::NotCompoundFile);
+    EXPECT_EQ(
+        ForEachStream(source, UnchargedMemory(), [&](const StoredStream&) { ++visits; }).result,
+        StreamReadResult::NotCompoundFile);
     EXPECT_EQ(visits, 0);
 }
 

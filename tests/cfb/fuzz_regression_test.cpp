@@ -34,7 +34,7 @@ std::vector<fs::path> Inputs() {
 TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
     const std::vector<fs::path> inputs = Inputs();
     ASSERT_GT(inputs.size(), 4u);
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader(cfb::UnchargedMemory());
     const testing::TempDir dir;
     for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.filename().native());
@@ -42,8 +42,9 @@ TEST(FuzzRegressions, HoldEveryInputToTheFuzzersRules) {
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
         EXPECT_EQ(CheckDocument(bytes, reader), std::nullopt);
 
-        platform::MemoryByteSource source(bytes);
-        const cfb::StreamCopy stream = cfb::ReadRootStream(source, u"WordDocument");
+        cfb::MemoryByteSource source(bytes);
+        const cfb::StreamCopy stream =
+            cfb::ReadRootStream(source, u"WordDocument", cfb::UnchargedMemory());
         const std::vector<std::uint8_t>& image = stream.image;
         const bool read = stream.status.result == cfb::StreamReadResult::Read;
         const scan::MarkingVerdict verdict =

@@ -28,9 +28,9 @@ TEST_P(Refusal, KeepsWhyTheFileIsNoCompoundFile) {
     auto built = testing::BuildCompoundFileWithLayout(
         {.rootStreams = {{u"WordDocument", Bytes(5000, 'w')}}, .minimumFatSectors = 110});
     GetParam().spoil(built.bytes, built.layout);
-    platform::MemoryByteSource source(built.bytes);
-    const ReadStatus copied = ReadRootStream(source, u"WordDocument").status;
-    RootStreamReader reader;
+    MemoryByteSource source(built.bytes);
+    const ReadStatus copied = ReadRootStream(source, u"WordDocument", UnchargedMemory()).status;
+    RootStreamReader reader(UnchargedMemory());
     const ReadStatus viewed = reader.Read(source, u"WordDocument").status;
     for (const ReadStatus& status : {copied, viewed}) {
         EXPECT_EQ(status.result, GetParam().expected == NotCompoundReason::None

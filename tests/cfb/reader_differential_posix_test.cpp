@@ -17,8 +17,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 namespace fs = std::filesystem;
 
 const fs::path kPython = "/usr/bin/python3";
@@ -54,7 +52,7 @@ std::vector<std::string> OurLines(const fs::path& file) {
     const std::string name = file.filename().native();
     std::vector<std::string> lines;
     const StreamReadResult result =
-        ForEachStream(source, [&](const StoredStream& stream) {
+        ForEachStream(source, UnchargedMemory(), [&](const StoredStream& stream) {
             std::string path;
             for (const std::u16string& element : stream.path) {
                 path += (path.empty() ? "" : "/") + Hex(element);

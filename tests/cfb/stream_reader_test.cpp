@@ -15,8 +15,6 @@
 namespace kalvor::cfb {
 namespace {
 
-using platform::MemoryByteSource;
-
 using testing::BuildCompoundFileWithLayout;
 using testing::CompoundFileSpec;
 using testing::PutLe32;
@@ -44,7 +42,7 @@ struct ReadCase {
 TEST(WindowedFile, ReadsWhatTheFileHoldsWithFewReads) {
     const std::vector<std::uint8_t> bytes = Pattern(1'000'000, 1);
     CountingFile file(bytes, bytes.size() + 5000);
-    cfb::WindowBuffers buffers;
+    cfb::WindowBuffers buffers(UnchargedMemory());
     cfb::WindowedFile windowed(file, buffers);
     const std::vector<ReadCase> cases = {
         {"header, bringing in the first window", 0, 512, 1},
@@ -75,7 +73,7 @@ TEST(WindowedFile, ReadsWhatTheFileHoldsWithFewReads) {
 TEST(WindowedFile, HoldsOnlyWhatOneWindowHoldsWhole) {
     const std::vector<std::uint8_t> bytes = Pattern(600'000, 2);
     CountingFile file(bytes);
-    cfb::WindowBuffers buffers;
+    cfb::WindowBuffers buffers(UnchargedMemory());
     cfb::WindowedFile windowed(file, buffers);
     std::vector<std::uint8_t> header(512);
     ASSERT_EQ(windowed.ReadAt(0, header), header.size());
@@ -117,7 +115,7 @@ std::vector<StreamCase> StreamCases() {
 // One reader for all the files, as a worker keeps it: what it returns for each file is what the
 // plain reader returns, bytes and zero-filled tail alike, whatever the files before it held.
 TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
-    RootStreamReader reader;
+    RootStreamReader reader(UnchargedMemory());
     for (const StreamCase& c : StreamCases()) {
         SCOPED_TRACE(c.name);
         auto built = BuildCompoundFileWithLayout(c.spec);
@@ -126,7 +124,7 @@ TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
             PutLe32(built.bytes, built.layout.FatEntryOffset(chain[0]), kEndOfChain);
         }
         MemoryByteSource plainSource(built.bytes);
-        const StreamCopy plain = ReadRootStream(plainSource, u"WordDocument");
+        const StreamCopy plain = ReadRootStream(plainSource, u"WordDocument", UnchargedMemory());
         EXPECT_EQ(plain.status.result, StreamReadResult::Read);
         if (plain.status.result != StreamReadResult::Read) {
             continue;
@@ -147,7 +145,7 @@ TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
 }
 
 TEST(RootStreamReader, ReportsWhatIsNotThereAsThePlainReaderDoes) {
-    RootStreamReader reader;
+    RootStreamReader reader(UnchargedMemory());
     const std::vector<std::uint8_t> text(5000, 'x');
     CountingFile notCompound(text);
     StreamView read = reader.Read(notCompound, u"WordDocument");
@@ -161,7 +159,7 @@ TEST(RootStreamReader, ReportsWhatIsNotThereAsThePlainReaderDoes) {
 }
 
 TEST(RootStreamReader, GivesBackMemoryOnlyPastTheLimit) {
-    RootStreamReader reader;
+    RootStreamReader reader(UnchargedMemory());
     const auto built = BuildCompoundFileWithLayout(
         {.rootStreams = {{u"WordDocument", Pattern(2'000'000, 6)}}, .reverseChains = true});
     CountingFile file(built.bytes);

@@ -8,6 +8,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 #include "scan/marking_detector.h"
 #include "tests/support/temp_dir.h"
@@ -111,7 +112,7 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
     {
         testing::HeldFile held(path, FILE_SHARE_READ);
         ASSERT_TRUE(held.HandOverToChildProcess());
-        cfb::RootStreamReader reader;
+        cfb::RootStreamReader reader(scan::ExaminationMemory());
         EXPECT_EQ(scan::ExamineDocument(path, reader).reason, scan::NotExaminedReason::Locked);
         EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::NotExamined);
     }
@@ -120,7 +121,7 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
 
 TEST(CheckMarkingOnWindows, ExaminesPathsUpTo259UnitsOnly) {
     const testing::TempDir dir;
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader(scan::ExaminationMemory());
     const fs::path fits = FileWithPathOfLength(dir, 259);
     EXPECT_EQ(scan::ExamineDocument(fits, reader).verdict, scan::MarkingVerdict::Marked);
     const fs::path tooLong = FileWithPathOfLength(dir, 260);

@@ -15,6 +15,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/examination_memory.h"
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
 #include "scan/tree_walk.h"
@@ -379,9 +380,10 @@ TEST_F(HostileDocumentTest, GivesDocumentsWhoseChainsCycleAVerdict) {
 
 // Reads an open document and cuts its file short after the `cutAfter`th read, as another program
 // truncating the file while it is being read would.
-class TruncatingSource final : public platform::ByteSource {
+class TruncatingSource final : public cfb::ByteSource {
   public:
-    TruncatingSource(platform::ByteSource& file, fs::path path, int cutAfter, std::uint64_t cutTo)
+    TruncatingSource(platform::ExclusiveFile& file, fs::path path, int cutAfter,
+                     std::uint64_t cutTo)
         : file_(file), path_(std::move(path)), cutAfter_(cutAfter), cutTo_(cutTo) {}
 
     std::uint64_t Size() const override { return file_.Size(); }
@@ -394,7 +396,7 @@ class TruncatingSource final : public platform::ByteSource {
     }
 
   private:
-    platform::ByteSource& file_;
+    platform::ExclusiveFile& file_;
     fs::path path_;
     int cutAfter_;
     std::uint64_t cutTo_;
@@ -405,7 +407,7 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
     const auto built = MarkedFile();
     const std::uint64_t streamStart =
         built.layout.SectorOffset(built.layout.Stream(u"WordDocument").chain.at(0));
-    cfb::RootStreamReader windowed;
+    cfb::RootStreamReader windowed(ExaminationMemory());
     for (const int cutAfter : {1, 2, 3, 4}) {
         for (const std::uint64_t cutTo :
              {std::uint64_t{0}, std::uint64_t{512}, streamStart + 700}) {
@@ -424,7 +426,7 @@ TEST_F(HostileDocumentTest, ReadsAFileCutShortWhileItIsReadWithoutInventingBytes
                 if (useWindows) {
                     view = windowed.Read(source, u"WordDocument");
                 } else {
-                    read = cfb::ReadRootStream(source, u"WordDocument");
+                    read = cfb::ReadRootStream(source, u"WordDocument", ExaminationMemory());
                     view = {.status = read.status, .image = read.image};
                 }
                 const cfb::StreamReadResult result = view.status.result;
@@ -671,7 +673,7 @@ TEST_F(HostileDocumentTest, ReadsPackagesBuiltToCostTimeInTimeThatGrowsWithTheir
               {"footnotes", "footnotes.xml",
                testing::WordPartXml("footnotes", LongTag(11 << 20))}}))},
     };
-    cfb::RootStreamReader compound;
+    cfb::RootStreamReader compound(ExaminationMemory());
     scan::PackageExaminer examiner(compound);
     for (const CostlyPackageCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/exclusive_file.h"
+#include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
@@ -56,7 +57,7 @@ struct DocumentCase {
 
 void ExpectExaminations(const std::vector<DocumentCase>& cases) {
     const testing::TempDir dir;
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader{ExaminationMemory()};
     for (const DocumentCase& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path path = dir.Write(std::string(c.name) + ".doc", c.bytes);
@@ -122,7 +123,7 @@ TEST(ExamineDocument, FindsMarkingsInRealDocuments) {
         GTEST_SKIP() << "no documents in " << data;
     }
     const testing::TempDir dir;
-    cfb::RootStreamReader reader;
+    cfb::RootStreamReader reader{ExaminationMemory()};
     std::size_t documents = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(data)) {
         if (entry.path().extension() != ".doc") {
@@ -145,7 +146,7 @@ class ExamineFileTest : public ::testing::Test {
     Examination Examine(const fs::path& path) { return ExamineDocument(path, reader_); }
 
     testing::TempDir dir_;
-    cfb::RootStreamReader reader_;
+    cfb::RootStreamReader reader_{ExaminationMemory()};
     const fs::path marked_ = dir_.Write("marked.doc", testing::WordDocumentWithText(u"秘密"));
 };
 

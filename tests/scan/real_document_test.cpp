@@ -8,6 +8,8 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "scan/document_bytes.h"
+#include "scan/examination_memory.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::platform {
@@ -35,7 +37,9 @@ TEST_P(RealDocuments, ReadTheirWordDocumentStream) {
     fs::permissions(copy, fs::perms::owner_write, fs::perm_options::add);
     const auto file = ExclusiveFile::Open(copy).file;
     ASSERT_NE(file, nullptr);
-    const cfb::StreamCopy read = cfb::ReadRootStream(*file, u"WordDocument");
+    scan::DocumentBytes bytes(*file);
+    const cfb::StreamCopy read =
+        cfb::ReadRootStream(bytes, u"WordDocument", scan::ExaminationMemory());
     ASSERT_EQ(read.status.result, cfb::StreamReadResult::Read);
     const std::vector<std::uint8_t>& image = read.image;
     ASSERT_EQ(image.size(), GetParam().streamSize);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "scan/examination_memory.h"
 #include "scan/folder_search.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/package_writer.h"
@@ -78,7 +79,7 @@ struct PackageCase {
 // Examines each case's bytes as a .docx and compares the verdict and reason.
 void ExpectExaminations(const std::vector<PackageCase>& cases) {
     const testing::TempDir dir;
-    cfb::RootStreamReader compound;
+    cfb::RootStreamReader compound{ExaminationMemory()};
     PackageExaminer examiner(compound);
     for (const PackageCase& c : cases) {
         SCOPED_TRACE(c.name);

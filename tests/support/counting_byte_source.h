@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 
 namespace kalvor::testing {
 
 // Bytes in memory that count the reads made of them, to hold a reader to few reads. They can
 // claim to be longer than they are, the way a file that shrank after it was opened looks.
-class CountingByteSource final : public platform::ByteSource {
+class CountingByteSource final : public cfb::ByteSource {
   public:
     explicit CountingByteSource(std::span<const std::uint8_t> bytes, std::uint64_t claimedSize = 0)
         : memory_(bytes), size_(std::max<std::uint64_t>(claimedSize, bytes.size())) {}
@@ -24,7 +24,7 @@ class CountingByteSource final : public platform::ByteSource {
     int reads = 0;
 
   private:
-    platform::MemoryByteSource memory_;
+    cfb::MemoryByteSource memory_;
     std::uint64_t size_;
 };
 

@@ -1,9 +1,9 @@
-#include "platform/byte_source.h"
+#include "cfb/byte_source.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 
 std::size_t MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (offset >= bytes_.size()) {
@@ -22,4 +22,4 @@ std::span<const std::uint8_t> MemoryByteSource::Held(std::uint64_t offset,
     return bytes_.subspan(offset, length);
 }
 
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <span>
 
-namespace kalvor::platform {
+namespace kalvor::cfb {
 
-// Random access to the bytes of one file, or of a block of memory (tests, fuzzing), so the
-// compound-file reader never needs to know where its bytes come from.
+// Random access to the bytes of a file, or of a block of memory (tests, fuzzing): all the reader
+// asks of where its bytes come from, so that it never needs to know.
 class ByteSource {
   public:
     virtual ~ByteSource() = default;
@@ -43,4 +43,4 @@ class MemoryByteSource final : public ByteSource {
     std::span<const std::uint8_t> bytes_;
 };
 
-}  // namespace kalvor::platform
+}  // namespace kalvor::cfb
