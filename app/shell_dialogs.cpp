@@ -8,6 +8,7 @@
 #include "platform/file_name_rules.h"
 #include "res/resource.h"
 #include "res/string_table.h"
+#include "results/chinese_file_list.h"
 #include "results/desktop_seams.h"
 
 namespace kalvor::app {
@@ -43,6 +44,7 @@ QString PromptSaveFileName(QWidget* owner, const QString& proposedName) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     MatchEveryName(dialog);
+    results::ShowFileListInChinese(dialog);
     dialog.selectFile(proposedName);
     if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
