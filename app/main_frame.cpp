@@ -1,10 +1,12 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <array>
 
@@ -52,6 +54,7 @@ CMainFrame::CMainFrame(const FrameContext& context)
 
     for (QMenu* menu : commands_->BuildMenuBar(*menuBar(), IDR_MAINFRAME)) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::GiveKeysBackToTheView);
         if (menu->actions().contains(commands_->Find(ID_FILE_MRU_FILE1))) {
             fileMenu_ = menu;
         }
@@ -129,6 +132,16 @@ void CMainFrame::UpdateCommandUI() {
     for (const unsigned id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
         commands_->Get(id).setChecked(!BarOf(id)->isHidden());
     }
+}
+
+void CMainFrame::GiveKeysBackToTheView() {
+    // Once the drop-down has gone: by then a neighbour the arrows opened has taken its place, or a
+    // chosen command has given the keys back already.
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() == nullptr && menuBar()->hasFocus()) {
+            centralWidget()->setFocus(Qt::MenuBarFocusReason);
+        }
+    });
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
