@@ -35,9 +35,10 @@ bool IsRecentFileCommand(unsigned id) {
     return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
 }
 
-// A band of the strip at the top: it keeps its gripper and stays in the strip.
-void MakeBand(QToolBar& band) {
-    band.setMovable(true);
+// A band of the strip at the top: it stays in the strip, and has a gripper when it holds
+// something to move (a gripper before an empty strip only invites a drag that changes nothing).
+void MakeBand(QToolBar& band, bool holdsSomething) {
+    band.setMovable(holdsSomething);
     band.setFloatable(false);
     band.setAllowedAreas(Qt::TopToolBarArea);
 }
@@ -85,7 +86,7 @@ CMainFrame::CMainFrame(const FrameContext& context)
 void CMainFrame::CreateToolBar() {
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName(QStringLiteral("toolBar"));
-    MakeBand(*toolBar_);
+    MakeBand(*toolBar_, true);
     commands_->BuildToolBar(*toolBar_, IDR_MAINFRAME);
     addToolBar(Qt::TopToolBarArea, toolBar_);
 }
@@ -96,7 +97,7 @@ void CMainFrame::CreateDialogBar() {
     strip->setFixedSize(res::DialogUnits(res::DialogFont(bar)).ToPixels(bar.size));
     dialogBar_ = new QToolBar(this);
     dialogBar_->setObjectName(QStringLiteral("dialogBar"));
-    MakeBand(*dialogBar_);
+    MakeBand(*dialogBar_, !bar.controls.empty());
     dialogBar_->addWidget(strip);
     addToolBar(Qt::TopToolBarArea, dialogBar_);
 }
