@@ -44,6 +44,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/action_error.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/chinese_file_list.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.cpp
@@ -66,6 +67,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/action_error.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/background_run.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/cell_tip_delegate.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/chinese_file_list.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/context_menu.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.h
@@ -109,6 +111,7 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/simplified_chinese.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/abbreviate_name.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/about_dlg.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/command_actions.h
@@ -123,7 +126,8 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/run_application.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h)
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/simplified_chinese.h)
 kalvor_floor_library(kalvor_app FLOOR app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
                      PROPERTIES AUTOMOC ON)
 

@@ -1,10 +1,12 @@
 #include "app/main_frame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <array>
 
@@ -33,9 +35,10 @@ bool IsRecentFileCommand(unsigned id) {
     return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
 }
 
-// A band of the strip at the top: it keeps its gripper and stays in the strip.
-void MakeBand(QToolBar& band) {
-    band.setMovable(true);
+// A band of the strip at the top: it stays in the strip, and has a gripper when it holds
+// something to move (a gripper before an empty strip only invites a drag that changes nothing).
+void MakeBand(QToolBar& band, bool holdsSomething) {
+    band.setMovable(holdsSomething);
     band.setFloatable(false);
     band.setAllowedAreas(Qt::TopToolBarArea);
 }
@@ -52,6 +55,7 @@ CMainFrame::CMainFrame(const FrameContext& context)
 
     for (QMenu* menu : commands_->BuildMenuBar(*menuBar(), IDR_MAINFRAME)) {
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::GiveKeysBackToTheView);
         if (menu->actions().contains(commands_->Find(ID_FILE_MRU_FILE1))) {
             fileMenu_ = menu;
         }
@@ -82,7 +86,7 @@ CMainFrame::CMainFrame(const FrameContext& context)
 void CMainFrame::CreateToolBar() {
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName(QStringLiteral("toolBar"));
-    MakeBand(*toolBar_);
+    MakeBand(*toolBar_, true);
     commands_->BuildToolBar(*toolBar_, IDR_MAINFRAME);
     addToolBar(Qt::TopToolBarArea, toolBar_);
 }
@@ -93,7 +97,7 @@ void CMainFrame::CreateDialogBar() {
     strip->setFixedSize(res::DialogUnits(res::DialogFont(bar)).ToPixels(bar.size));
     dialogBar_ = new QToolBar(this);
     dialogBar_->setObjectName(QStringLiteral("dialogBar"));
-    MakeBand(*dialogBar_);
+    MakeBand(*dialogBar_, !bar.controls.empty());
     dialogBar_->addWidget(strip);
     addToolBar(Qt::TopToolBarArea, dialogBar_);
 }
@@ -129,6 +133,16 @@ void CMainFrame::UpdateCommandUI() {
     for (const unsigned id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
         commands_->Get(id).setChecked(!BarOf(id)->isHidden());
     }
+}
+
+void CMainFrame::GiveKeysBackToTheView() {
+    // Once the drop-down has gone: by then a neighbour the arrows opened has taken its place, or a
+    // chosen command has given the keys back already.
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() == nullptr && menuBar()->hasFocus()) {
+            centralWidget()->setFocus(Qt::MenuBarFocusReason);
+        }
+    });
 }
 
 void CMainFrame::UpdateRecentFileMenu() {

@@ -63,6 +63,9 @@ class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     QMenu* createPopupMenu() override;
 
   private:
+    // A drop-down closed with Esc leaves the menu bar holding the keys until a second Esc, so the
+    // list would take neither Ctrl+A nor the arrows until clicked: the view gets them back.
+    void GiveKeysBackToTheView();
     bool IsCommandEnabled(unsigned id) const;
     QWidget* BarOf(unsigned id) const;
     void CreateToolBar();

@@ -1,9 +1,6 @@
 #include "app/run_application.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +8,7 @@
 #include <vector>
 
 #include "app/kalvor_app.h"
+#include "app/simplified_chinese.h"
 
 namespace kalvor::app {
 
@@ -51,21 +49,11 @@ std::unique_ptr<QApplication> ConnectToDisplay(int& argc, char** argv) {
     return application;
 }
 
-// Qt's own dialogs (the save dialog) in Chinese, like the rest of the window, where the
-// translations are installed.
-void InstallQtTranslations(QApplication& application) {
-    auto* translator = new QTranslator(&application);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(translator);
-    }
-}
-
 }  // namespace
 
 int RunApplication(int& argc, char** argv) {
-    const auto application = ConnectToDisplay(argc, argv);
-    InstallQtTranslations(*application);
+    const auto application =
+        StartInSimplifiedChinese([&argc, argv] { return ConnectToDisplay(argc, argv); });
     CkalvorApp app;
     if (!app.InitInstance(QApplication::arguments())) {
         app.ExitInstance();

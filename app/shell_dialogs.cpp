@@ -1,13 +1,17 @@
 #include "app/shell_dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "platform/file_name_rules.h"
 #include "res/resource.h"
 #include "res/string_table.h"
+#include "results/chinese_file_list.h"
 #include "results/desktop_seams.h"
 
 namespace kalvor::app {
@@ -16,6 +20,13 @@ namespace {
 
 const results::DesktopHooks& Hooks() {
     return results::InstalledDesktopHooks();
+}
+
+// Where a name without a folder is saved: the documents folder where there is one, else home,
+// rather than wherever the program happened to be started.
+QString FolderForNewFile() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 }  // namespace
@@ -43,6 +54,10 @@ QString PromptSaveFileName(QWidget* owner, const QString& proposedName) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     MatchEveryName(dialog);
+    results::ShowFileListInChinese(dialog);
+    if (QFileInfo(proposedName).isRelative()) {
+        dialog.setDirectory(FolderForNewFile());
+    }
     dialog.selectFile(proposedName);
     if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};

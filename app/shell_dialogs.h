@@ -10,8 +10,9 @@ namespace kalvor::app {
 
 // The blocking dialogs of the shell; tests replace them through results::InstallDesktopHooks.
 
-// The save dialog: titled "另存为", the one filter "所有文件(*.*)", `proposedName` filled in, an
-// existing name to be confirmed first. The chosen path, or empty when cancelled.
+// The save dialog: titled "另存为", the one filter "所有文件(*.*)", `proposedName` filled in (a
+// name without a folder in the documents folder, else home), an existing name to be confirmed
+// first. The chosen path, or empty when cancelled.
 QString PromptSaveFileName(QWidget* owner, const QString& proposedName);
 
 // Makes the filter "所有文件(*.*)" of `dialog` list every file, with a dot in its name or not.

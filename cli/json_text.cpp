@@ -2,6 +2,7 @@
 
 #include "cli/byte_text.h"
 #include "platform/utf8.h"
+#include "report/escaped_field.h"
 
 namespace kalvor::cli {
 
@@ -10,7 +11,7 @@ namespace {
 void AppendJsonCharacter(char c, std::string& out) {
     if (c == '"') {
         out += "\\\"";
-    } else if (const std::string_view escape = ShortEscape(c); !escape.empty()) {
+    } else if (const std::string_view escape = report::ShortEscape(c); !escape.empty()) {
         out += escape;
     } else if (static_cast<unsigned char>(c) < 0x20) {
         out += "\\u00" + HexBytes(std::string_view(&c, 1));
@@ -26,7 +27,7 @@ std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (std::string_view rest = valid; !rest.empty();) {
         const platform::DecodedCharacter character = *platform::DecodeUtf8(rest);
-        const std::string_view escape = LineBreakingEscape(character.codePoint);
+        const std::string_view escape = report::LineBreakingEscape(character.codePoint);
         if (!escape.empty()) {
             out += escape;
         } else {

@@ -7,6 +7,7 @@
 #include "platform/file_name_rules.h"
 #include "platform/path_encoding.h"
 #include "report/csv_record.h"
+#include "report/escaped_field.h"
 
 namespace kalvor::cli {
 
@@ -25,7 +26,7 @@ std::string JsonPathMembers(const std::filesystem::path& path) {
 // unambiguous as it stands there, and escaping every separator would only garble it.
 std::string PathField(const std::filesystem::path& path) {
     const std::string bytes = platform::PathBytes(path);
-    return platform::FileNamesMayHoldLineBreaks() ? EscapeField(bytes) : bytes;
+    return platform::FileNamesMayHoldLineBreaks() ? report::EscapeField(bytes) : bytes;
 }
 
 // A path as CSV's quoting carries it, line breaks and all, when it is UTF-8; else escaped as the
@@ -35,7 +36,7 @@ std::array<std::string, 2> CsvPathFields(const std::filesystem::path& path) {
     if (IsValidUtf8(bytes)) {
         return {bytes, "0"};
     }
-    return {EscapeField(bytes), "1"};
+    return {report::EscapeField(bytes), "1"};
 }
 
 // A line of the account of what was not searched, in CSV or JSON: what, why and where.

@@ -10,7 +10,7 @@
 namespace kalvor::cli {
 
 enum class OutputFormat {
-    Text,  // tab-separated fields, paths escaped (see EscapeField)
+    Text,  // tab-separated fields, paths escaped (see report::EscapeField)
     Json,  // one JSON object per line
     Csv,   // RFC 4180 records under a header record
 };

@@ -41,7 +41,10 @@ else()
     set(CPACK_GENERATOR DEB)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-    # The Qt and C++ runtime libraries the executables link, as dpkg-shlibdeps finds them.
+    # The Qt and C++ runtime libraries the executables link, as dpkg-shlibdeps finds them, and
+    # what the window needs to read in Chinese whatever the locale: Qt's own Chinese texts and a
+    # font with Simplified Chinese shapes (WenQuanYi Micro Hei, 5 MB, where Noto CJK is 91 MB).
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
 endif()
 include(CPack)

@@ -40,6 +40,12 @@ class BackgroundProgressDialog final : public QProgressDialog {
 
     void reject() override { emit canceled(); }
 
+    void Show(const BackgroundProgress& progress) {
+        setLabelText(progress.label);
+        setRange(0, progress.total);
+        setValue(progress.done);
+    }
+
   protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
@@ -58,7 +64,8 @@ class OverrideCursor {
 }  // namespace
 
 bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
-                     const std::function<void()>& work, const std::function<QString()>& poll,
+                     const std::function<void()>& work,
+                     const std::function<BackgroundProgress()>& poll,
                      const std::function<void()>& requestStop) {
     const OverrideCursor busy;
     bool stopping = false;
@@ -66,15 +73,15 @@ bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
     // whose locking the thread sanitizer cannot see.
     std::atomic<bool> finished = false;
     std::unique_ptr<BackgroundProgressDialog> dialog;
-    QString label;
+    BackgroundProgress progress;
     QEventLoop loop;
 
     QTimer ticks;
     ticks.setInterval(kPollInterval);
     QObject::connect(&ticks, &QTimer::timeout, [&] {
-        label = poll();
+        progress = poll();
         if (dialog && !stopping) {
-            dialog->setLabelText(label);
+            dialog->Show(progress);
         }
         if (finished) {
             loop.quit();
@@ -97,7 +104,7 @@ bool RunInBackground(QWidget* owner, const BackgroundTexts& texts,
     delay.stop();
     if (!finished) {
         dialog = std::make_unique<BackgroundProgressDialog>(owner, texts);
-        dialog->setLabelText(label);
+        dialog->Show(progress);
         QObject::connect(dialog.get(), &QProgressDialog::canceled, dialog.get(), [&] {
             if (!stopping) {
                 stopping = true;

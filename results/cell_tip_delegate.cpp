@@ -11,7 +11,9 @@ bool CellTipDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
     if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip) {
         return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
-    if (sizeHint(option, index).width() > option.rect.width()) {
+    if (const QString tip = index.data(Qt::ToolTipRole).toString(); !tip.isEmpty()) {
+        QToolTip::showText(event->globalPos(), tip, view, option.rect);
+    } else if (sizeHint(option, index).width() > option.rect.width()) {
         QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view,
                            option.rect);
     } else {

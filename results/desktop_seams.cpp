@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/file_url.h"
+#include "results/chinese_file_list.h"
 #include "results/folder_dialog.h"
 #include "results/warning_summary.h"
 
@@ -102,6 +103,10 @@ QString PickSaveFile(QWidget* parent, const QString& title, const QString& propo
         return Hooks().pickSaveFile(parent, title, proposedPath);
     }
     QFileDialog dialog(parent, title);
+    // Qt's own dialog, in Chinese like the folder picker; a platform's reads the session's
+    // language.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    ShowFileListInChinese(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("CSV 文件 (*.csv)"), QStringLiteral("所有文件 (*)")});
     dialog.setDefaultSuffix(QStringLiteral("csv"));

@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QToolButton>
 
+#include "results/chinese_file_list.h"
+
 namespace kalvor::results {
 
 namespace {
@@ -33,6 +35,7 @@ std::unique_ptr<QFileDialog> MakeFolderDialog(const QString& title, bool allowNe
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    ShowFileListInChinese(*dialog);
     if (!allowNewFolder) {
         // Read-only also drops "New Folder" from the dialog's context menu.
         dialog->setOption(QFileDialog::ReadOnly);

@@ -88,14 +88,18 @@ ActionOutcome ResultActions::CopyFiles(const std::vector<SelectedRow>& selection
     std::atomic<int> copied = 0;
     std::atomic<bool> stop = false;
     CopyReport report;
-    const auto progress = [&targets](int done) {
-        return QStringLiteral("已复制 %1 个文件，共 %2 个").arg(done).arg(targets.size());
+    const int total = static_cast<int>(targets.size());
+    const auto progress = [total](int done) {
+        return BackgroundProgress{
+            .label = QStringLiteral("已复制 %1 个文件，共 %2 个").arg(done).arg(total),
+            .done = done,
+            .total = total};
     };
     RunInBackground(
         owner_,
         {.title = QStringLiteral("正在复制"),
          .stopping = QStringLiteral("正在停止复制……"),
-         .widest = progress(static_cast<int>(targets.size()))},
+         .widest = progress(total).label},
         [&] { report = CarryOutCopies(targets, listed, copied, stop); },
         [&] { return progress(copied.load(std::memory_order_relaxed)); },
         [&] { stop.store(true, std::memory_order_relaxed); });

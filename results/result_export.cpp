@@ -16,17 +16,25 @@ namespace kalvor::results {
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+// The last field of a record that names a file: 1 when its path is escaped as kalvor-scan escapes
+// it (a reader turns it back into the exact bytes), 0 when it stands as it is.
+constexpr std::string_view kEscapedTitle = "文件名已转义";
 
 std::string Utf8(const QString& text) {
     return text.toStdString();
 }
 
+std::string EscapedField(const std::filesystem::path& path) {
+    return ShowPath(path).escaped ? "1" : "0";
+}
+
 std::string ColumnTitles() {
-    std::array<std::string, kResultColumns.size()> titles;
-    for (std::size_t column = 0; column < titles.size(); ++column) {
+    std::array<std::string, kResultColumns.size() + 1> titles;
+    for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
         // The spaces around a header pad it on screen; in a spreadsheet they would be part of it.
         titles[column] = Utf8(QString::fromUtf16(kResultColumns[column].header).trimmed());
     }
+    titles.back() = kEscapedTitle;
     return report::CsvRecord(titles);
 }
 
@@ -44,19 +52,21 @@ std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined) {
     std::string text(kUtf8ByteOrderMark);
     text += ColumnTitles();
-    std::array<std::string, kResultColumns.size()> cells;
+    std::array<std::string, kResultColumns.size() + 1> cells;
     for (int row = 0; row < results.rowCount(); ++row) {
-        for (std::size_t column = 0; column < cells.size(); ++column) {
+        for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
             cells[column] = Utf8(results.CellText(row, static_cast<int>(column)));
         }
+        cells.back() = EscapedField(results.RowAt(row).path);
         text += report::CsvRecord(cells);
     }
     if (!notExamined.empty()) {
         text += "\r\n";
-        text += report::CsvRecord(std::array<std::string, 2>{"未能检查的文件或文件夹", "原因"});
+        text += report::CsvRecord(std::array<std::string, 3>{"未能检查的文件或文件夹", "原因",
+                                                             std::string(kEscapedTitle)});
         for (const NotExaminedFile& entry : notExamined) {
-            text += report::CsvRecord(
-                std::array<std::string, 2>{Utf8(DisplayText(entry.path)), ReasonText(entry)});
+            text += report::CsvRecord(std::array<std::string, 3>{
+                Utf8(ShowPath(entry.path).text), ReasonText(entry), EscapedField(entry.path)});
         }
     }
     return text;

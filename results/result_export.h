@@ -15,7 +15,7 @@ class ResultsModel;
 // programs on Windows and WPS read the Chinese text as it is. A header record of the five column
 // titles, then the rows as they stand, cell by cell as the list shows them; then, after an empty
 // line, the documents not examined and the folders not listed with their reasons, when there are
-// any.
+// any. Each record that names a file ends in a field saying whether its path is escaped.
 std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined);
 

@@ -1,8 +1,9 @@
 #include "results/results_model.h"
 
+#include <QFont>
 #include <utility>
 
-#include "platform/path_encoding.h"
+#include "results/path_text.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
 
@@ -33,7 +34,7 @@ QString ResultsModel::CellText(int row, int column) const {
         case 0:
             return entry.number;
         case 1:
-            return QString::fromStdString(platform::PathText(entry.row.path));
+            return ShowPath(entry.row.path).text;
         case 2:
             return QString::fromStdString(scan::SizeText(entry.row.size));
         case 3:
@@ -55,9 +56,30 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(
                 kResultColumns[static_cast<std::size_t>(index.column())].alignment);
+        case Qt::ToolTipRole:
+        case Qt::FontRole:
+            return EscapedPathMark(index, role);
         default:
             return {};
     }
+}
+
+QVariant ResultsModel::EscapedPathMark(const QModelIndex& index, int role) const {
+    if (index.column() != kPathColumn) {
+        return {};
+    }
+    const ShownPath shown = ShowPath(RowAt(index.row()).path);
+    if (!shown.escaped) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        return shown.text + QStringLiteral(
+                                "\n（文件名含换行、控制字符或不是 UTF-8 的字节，"
+                                "已按 kalvor-scan 的写法转义：\\n、\\xNN 等）");
+    }
+    QFont italic;
+    italic.setItalic(true);
+    return italic;
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {

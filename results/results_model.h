@@ -41,6 +41,9 @@ class ResultsModel final : public QAbstractTableModel {
     std::vector<platform::FileIdentity> ListedIdentities() const;
 
   private:
+    // An escaped path's cell is in italics and says in its tooltip that it is escaped.
+    QVariant EscapedPathMark(const QModelIndex& index, int role) const;
+
     struct NumberedRow {
         QString number;
         scan::ResultRow row;

@@ -66,7 +66,7 @@ SearchOutcome RunSearch(QWidget* owner, const std::filesystem::path& folder,
         std::move(news.notExamined.begin(), news.notExamined.end(),
                   std::back_inserter(outcome.notExamined));
         outcome.progress = news.progress;
-        return ProgressText(news.progress, documents);
+        return BackgroundProgress{.label = ProgressText(news.progress, documents)};
     };
     outcome.cancelled = RunInBackground(
         owner,

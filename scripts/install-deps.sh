@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     ripgrep python3 python3-olefile
-    xvfb xauth fonts-noto-cjk
+    xvfb xauth fontconfig fonts-wqy-microhei fonts-noto-cjk
 )
 
 "$(dirname "$0")/ensure-packages.sh" "${packages[@]}"

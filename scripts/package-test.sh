@@ -16,6 +16,10 @@ cmake --build "$build" -j "$(nproc)"
 deb=$(ls "$build"/kalvor_*.deb)
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Depends
+# Qt's Chinese texts and a Simplified Chinese font come with the window.
+for needed in qt6-translations-l10n fonts-wqy-microhei; do
+    dpkg-deb --field "$deb" Depends | grep -q "$needed" || { echo "FAIL: no dependency on $needed" >&2; exit 1; }
+done
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)

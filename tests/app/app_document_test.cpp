@@ -7,7 +7,9 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 #include <memory>
@@ -94,6 +96,66 @@ class AppTest : public ::testing::Test {
     testing::TempDir dir;
     std::unique_ptr<CkalvorApp> app;
 };
+
+// Presses Esc in the first menu that shows from now on, however it was opened; the menu of the
+// list runs its own event loop until then.
+class EscapeFromNextMenu {
+  public:
+    EscapeFromNextMenu() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                poll_.stop();
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
+        });
+        poll_.start(10);
+    }
+    bool Pressed() const { return !poll_.isActive(); }
+
+  private:
+    QTimer poll_;
+};
+
+// After a menu of the menu bar or of the list is closed with Esc, the keys go to the list again:
+// Ctrl+A selects every row and the arrows move, without a click.
+TEST_F(AppTest, TheListHasTheKeysAgainOnceAMenuIsClosedWithEscape) {
+    ASSERT_TRUE(Start());
+    results::CkalvorView& view = *app->GetView();
+    for (const char* name : {"a.doc", "b.doc", "c.doc"}) {
+        view.AddResultRow(testing::RowFor(dir.WriteText(name, name)));
+    }
+    // The list's own menu as the user sees it, not the stand-in that records it.
+    results::DesktopHooks hooks = results::InstalledDesktopHooks();
+    hooks.popupMenu = nullptr;
+    const results::DesktopHooks stand_ins = results::InstallDesktopHooks(hooks);
+    QMenuBar& bar = *Frame().menuBar();
+    const QPoint fileMenu = bar.actionGeometry(bar.actions().front()).center();
+    QWindow& window = *Frame().windowHandle();
+    const QPoint row =
+        view.viewport()->mapTo(&Frame(), view.visualRect(view.model()->index(1, 1)).center());
+    const std::vector<std::pair<const char*, std::function<void()>>> openings = {
+        {"list, right click", [&] { QTest::mouseClick(&window, Qt::RightButton, {}, row); }},
+        {"menu bar, clicked", [&] { QTest::mouseClick(&bar, Qt::LeftButton, {}, fileMenu); }},
+        {"menu bar, Alt+F", [&] { QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier); }},
+    };
+    for (const auto& [how, open] : openings) {
+        SCOPED_TRACE(how);
+        view.setFocus();
+        view.selectRow(2);
+        const EscapeFromNextMenu escape;
+        open();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return escape.Pressed(); }));
+        ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), &view);
+        QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(view.selectionModel()->selectedRows().size(), 3);
+        const int current = view.currentIndex().row();
+        QTest::keyClick(&window, Qt::Key_Up);
+        EXPECT_EQ(view.currentIndex().row(), current - 1);
+    }
+    results::InstallDesktopHooks(stand_ins);
+}
 
 TEST_F(AppTest, StartsAsTheCompleteWindowWithAnEmptyDocument) {
     ASSERT_TRUE(Start());

@@ -16,6 +16,7 @@
 #include "cli/byte_text.h"
 #include "cli/json_text.h"
 #include "cli/report_lines.h"
+#include "report/escaped_field.h"
 #include "tests/support/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -70,7 +71,7 @@ TEST(ScanOutput, EscapesOnlyWhatWouldBreakALineOrIsNotUtf8) {
         {"other C1 \xc2\x80, U+2027 \xe2\x80\xa7", "other C1 \xc2\x80, U+2027 \xe2\x80\xa7"},
     };
     for (const auto& [bytes, escaped] : cases) {
-        EXPECT_EQ(EscapeField(bytes), escaped);
+        EXPECT_EQ(report::EscapeField(bytes), escaped);
     }
 }
 
@@ -85,7 +86,7 @@ TEST(ScanOutput, EscapedFieldsGiveBackTheExactBytes) {
         for (int i = static_cast<int>(random() % 12); i > 0; --i) {
             bytes += alphabet[random() % alphabet.size()];
         }
-        const std::string escaped = EscapeField(bytes);
+        const std::string escaped = report::EscapeField(bytes);
         ASSERT_EQ(Unescape(escaped), bytes) << escaped;
         ASSERT_TRUE(IsValidUtf8(escaped)) << escaped;
         for (const char* lineBreak :

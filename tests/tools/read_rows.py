@@ -6,6 +6,9 @@ read_rows.py json|csv  < kalvor-scan output
 read_rows.py export FILE
     reads an export of the window (UTF-8 with a byte-order mark) and writes its records as one
     JSON list of lists of strings; an empty line gives an empty list.
+read_rows.py export-paths FILE
+    writes b"PATH\\0" for each row of an export, PATH the exact bytes of the file's name, taken
+    back from the record's escaped form when its last field says it is escaped.
 """
 import csv
 import io
@@ -48,14 +51,30 @@ def csv_rows(data):
         yield row, unescape(path) if row["path_escaped"] == "1" else path
 
 
+def export_records(name):
+    with open(name, "rb") as file:
+        data = file.read()
+    assert data.startswith(b"\xef\xbb\xbf"), "an export starts with a byte-order mark"
+    return list(csv.reader(io.StringIO(data[3:].decode("utf-8"), newline=""), strict=True))
+
+
+def export_paths(records):
+    for record in records[1:]:
+        if not record:
+            return
+        assert record[-1] in ("0", "1"), record
+        path = record[1].encode()
+        yield unescape(path) if record[-1] == "1" else path
+
+
 def main():
     kind = sys.argv[1]
     if kind == "export":
-        with open(sys.argv[2], "rb") as file:
-            data = file.read()
-        assert data.startswith(b"\xef\xbb\xbf"), "an export starts with a byte-order mark"
-        text = io.StringIO(data[3:].decode("utf-8"), newline="")
-        json.dump(list(csv.reader(text, strict=True)), sys.stdout, ensure_ascii=True)
+        json.dump(export_records(sys.argv[2]), sys.stdout, ensure_ascii=True)
+        return
+    if kind == "export-paths":
+        for path in export_paths(export_records(sys.argv[2])):
+            sys.stdout.buffer.write(path + b"\0")
         return
     data = sys.stdin.buffer.read()
     for row, path in (json_rows if kind == "json" else csv_rows)(data):
