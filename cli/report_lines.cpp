@@ -7,6 +7,7 @@
 #include "platform/file_name_rules.h"
 #include "platform/path_encoding.h"
 #include "report/csv_record.h"
+#include "report/reason_texts.h"
 
 namespace kalvor::cli {
 
@@ -84,7 +85,7 @@ std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat
 
 std::string NotExaminedLine(const std::filesystem::path& path, scan::NotExaminedReason reason,
                             OutputFormat format) {
-    const std::string token(scan::ReasonToken(reason));
+    const std::string token(report::ReasonToken(reason));
     if (format == OutputFormat::Text) {
         return "not-examined\t" + token + '\t' + PathField(path) + '\n';
     }
@@ -96,7 +97,7 @@ std::string FolderNotListedLine(const std::filesystem::path& folder,
     if (format == OutputFormat::Text) {
         return "folder-not-listed\t" + PathField(folder) + '\n';
     }
-    return AccountRecord("folder-not-listed", std::string(scan::ReasonToken(reason)), folder,
+    return AccountRecord("folder-not-listed", std::string(report::ReasonToken(reason)), folder,
                          format);
 }
 

@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "scan/marking_verdict.h"
+#include "scan/not_examined_reason.h"
 #include "scan/result_row.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::cli {
 

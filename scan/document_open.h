@@ -7,14 +7,15 @@
 
 #include "platform/exclusive_file.h"
 #include "platform/memory_budget.h"
+#include "scan/file_refusal.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
 // A document opened for examination, or why it is passed over.
 struct OpenedDocument {
-    std::unique_ptr<platform::ExclusiveFile> file;  // exactly when `reason` is None
-    NotExaminedReason reason = NotExaminedReason::None;
+    std::unique_ptr<platform::ExclusiveFile> file;
+    FileRefusal refusal = FileRefusal::Unreadable;  // why there is no `file`
 };
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
@@ -33,10 +34,10 @@ Examination ExaminedWithinMemory(Examine&& examine) {
     try {
         return examine();
     } catch (const std::bad_alloc&) {
-        return NotExamined(NotExaminedReason::OutOfMemory);
+        return NotExamined(ExaminationLimit::OutOfMemory);
     } catch (const std::length_error&) {
         // A size beyond what a container can hold: memory that cannot be had either.
-        return NotExamined(NotExaminedReason::OutOfMemory);
+        return NotExamined(ExaminationLimit::OutOfMemory);
     }
 }
 
@@ -49,7 +50,7 @@ Examination ExaminedWithinBudget(platform::MemoryBudget& budget, Examine&& exami
     {
         const platform::SharedExamination shared(budget);
         const Examination examination = examine();
-        if (examination.reason != NotExaminedReason::OutOfMemory) {
+        if (examination.reason != ExaminationLimit::OutOfMemory) {
             return examination;
         }
     }

@@ -15,7 +15,7 @@ void DeliverExamination(FoundDocument document, const Examination& examination, 
             break;
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;
-            sink.NoteNotExamined(document.path, examination.reason);
+            sink.NoteNotExamined(document.path, examination.reason.value());
             break;
         case MarkingVerdict::NotMarked:
             break;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "cfb/compound_file.h"
 #include "cfb/windowed_file.h"
@@ -39,8 +40,9 @@ class PackageExaminer final : public FormatMemory {
     Examination ExamineBytes(platform::ByteSource& file, marking::MatchRule rule);
     Examination ExamineCompoundFile(platform::ByteSource& file, marking::MatchRule rule);
     Examination ExamineZip(platform::ByteSource& file, marking::MatchRule rule);
-    // Reads one part of `zip` through the parser into `handler`: None, or why it could not be.
-    NotExaminedReason ReadXmlPart(ZipPackage& zip, std::uint64_t entry, XmlHandler& handler);
+    // Reads one part of `zip` through the parser into `handler`: nothing, or why it could not be.
+    std::optional<NotExaminedReason> ReadXmlPart(ZipPackage& zip, std::uint64_t entry,
+                                                 XmlHandler& handler);
     // Gives back what one document made the worker's memory grow past what it keeps.
     Examination Settled(Examination examination);
 

@@ -128,9 +128,9 @@ TEST(ScanOutput, WritesRowsAndNotesInEitherFormat) {
               "\"modified\":\"\"}\n");
     row.path = "/s/plain.doc";
     EXPECT_EQ(RowLine(1, row, OutputFormat::Json).find("path_bytes"), std::string::npos);
-    EXPECT_EQ(NotExaminedLine("/s/x\n.doc", scan::NotExaminedReason::Locked, OutputFormat::Text),
+    EXPECT_EQ(NotExaminedLine("/s/x\n.doc", scan::FileRefusal::Locked, OutputFormat::Text),
               "not-examined\tlocked\t/s/x\\n.doc\n");
-    EXPECT_EQ(NotExaminedLine("/s/x.doc", scan::NotExaminedReason::Locked, OutputFormat::Json),
+    EXPECT_EQ(NotExaminedLine("/s/x.doc", scan::FileRefusal::Locked, OutputFormat::Json),
               "{\"kind\":\"not-examined\",\"reason\":\"locked\",\"path\":\"/s/x.doc\"}\n");
     EXPECT_EQ(FolderNotListedLine("/s/\\", scan::FolderNotListedReason::Gone, OutputFormat::Text),
               "folder-not-listed\t/s/\\\\\n");

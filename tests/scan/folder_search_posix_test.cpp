@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
@@ -91,7 +92,7 @@ TEST_F(FolderSearchTest, TakesFilesByTheirLastExtensionAndEntersEveryFolder) {
     EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()),
               (Paths{".doc", ".h.doc", "A.DOC", "b.Doc", "dir.doc/y.doc", "sub/g.dOC", "x.doc"}));
     for (const auto& [path, reason] : sink_.notExamined) {
-        EXPECT_EQ(reason, NotExaminedReason::NotCompoundFile) << path;
+        EXPECT_EQ(reason, cfb::StreamReadResult::NotCompoundFile) << path;
     }
 }
 
@@ -116,7 +117,7 @@ TEST_F(FolderSearchTest, ExaminesADanglingLinkAsAFile) {
     Search(dir_.Path());
     ASSERT_EQ(sink_.notExamined.size(), 1u);
     EXPECT_EQ(sink_.notExamined[0].first, dir_.Path() / "gone.doc");
-    EXPECT_EQ(sink_.notExamined[0].second, NotExaminedReason::DanglingLink);
+    EXPECT_EQ(sink_.notExamined[0].second, FileRefusal::DanglingLink);
 }
 
 TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {
@@ -234,7 +235,7 @@ TEST_F(FolderSearchTest, SaysWhyAFolderCouldNotBeListed) {
             std::string text;
             for (const auto& [path, reason] : sink.foldersNotListed) {
                 text += path.lexically_relative(dir_.Path()).native() + ":" +
-                        std::string(ReasonToken(reason)) + " ";
+                        std::string(report::ReasonToken(reason)) + " ";
             }
             return text;
         });

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
@@ -67,11 +68,11 @@ std::string SearchAccount(const fs::path& root, SearchProgress* progress = nullp
     std::string text;
     for (const auto& [folder, reason] : sink.foldersNotListed) {
         text += "-" + folder.lexically_relative(root).native() + ":" +
-                std::string(ReasonToken(reason)) + " ";
+                std::string(report::ReasonToken(reason)) + " ";
     }
     for (const auto& [path, reason] : sink.notExamined) {
         text += "?" + path.lexically_relative(root).native() + ":" +
-                std::string(ReasonToken(reason)) + " ";
+                std::string(report::ReasonToken(reason)) + " ";
     }
     for (const std::string& path : sink.RowPaths(root)) {
         text += path + " ";
@@ -99,10 +100,9 @@ TEST_F(HostileTreeTest, PassesOverFifosSocketsAndDevicesWithoutOpeningThem) {
     const SearchProgress progress = Search(dir_.Path());
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"marked.doc"});
     std::vector<std::pair<std::string, NotExaminedReason>> expected = {
-        {"fifo.doc", NotExaminedReason::NotRegularFile},
-        {"socket.doc", NotExaminedReason::NotRegularFile}};
+        {"fifo.doc", FileRefusal::NotRegularFile}, {"socket.doc", FileRefusal::NotRegularFile}};
     if (haveDevice) {
-        expected.emplace_back("tty.doc", NotExaminedReason::NotRegularFile);
+        expected.emplace_back("tty.doc", FileRefusal::NotRegularFile);
     }
     EXPECT_EQ(NotExamined(), expected);
     EXPECT_EQ(progress.documentsExamined, expected.size() + 1);
@@ -120,9 +120,9 @@ TEST_F(HostileTreeTest, GivesDanglingAndLoopingLinksAVerdict) {
     const SearchProgress progress = Search(dir_.Path());
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"real/marked.doc"});
     const std::vector<std::pair<std::string, NotExaminedReason>> expected = {
-        {"dangling.doc", NotExaminedReason::DanglingLink},
-        {"loop-a.doc", NotExaminedReason::DanglingLink},
-        {"loop-b.doc", NotExaminedReason::DanglingLink}};
+        {"dangling.doc", FileRefusal::DanglingLink},
+        {"loop-a.doc", FileRefusal::DanglingLink},
+        {"loop-b.doc", FileRefusal::DanglingLink}};
     EXPECT_EQ(NotExamined(), expected);
     EXPECT_EQ(progress.foldersListed, 2u);
     EXPECT_TRUE(sink_.foldersNotListed.empty());

@@ -26,8 +26,8 @@ using testing::BuildWordDocument;
 using testing::WordStream;
 using testing::WordStreamWithText;
 
-constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
-constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
+constexpr Examination kMarked{MarkingVerdict::Marked, std::nullopt};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, std::nullopt};
 
 Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
@@ -75,11 +75,11 @@ TEST(ExamineDocument, ReadsTheWordDocumentStreamOfBothFormatVersions) {
         {"v4 regular sectors", BuildWordDocument(LargeMarkedStream(), 4), kMarked},
         {"unmarked", BuildWordDocument(WordStreamWithText(u"保密协议")), kNotMarked},
         {"old version", BuildWordDocument(WordStreamWithText(u"秘密", 0x00)),
-         NotExamined(NotExaminedReason::UnsupportedVersion)},
+         NotExamined(WordStreamRefusal::UnsupportedVersion)},
         {"stream of 4 bytes", BuildWordDocument({0xEC, 0xA5, 0xC1, 0x00}),
-         NotExamined(NotExaminedReason::TooShort)},
+         NotExamined(WordStreamRefusal::TooShort)},
         {"no WordDocument stream", CompoundFileWithoutWordDocument(),
-         NotExamined(NotExaminedReason::NoWordDocumentStream)},
+         NotExamined(cfb::StreamReadResult::StreamNotFound)},
     });
 }
 
@@ -92,7 +92,7 @@ std::vector<std::uint8_t> StreamWithFlags(std::uint16_t flags, std::u16string_vi
 }
 
 TEST(ExamineDocument, DoesNotTakeADocumentAPasswordHidesForAnUnmarkedOne) {
-    const auto encrypted = NotExamined(NotExaminedReason::Encrypted);
+    const auto encrypted = NotExamined(WordStreamRefusal::Encrypted);
     ExpectExaminations({
         {"encrypted", BuildWordDocument(StreamWithFlags(0x0100, u"保密协议")), encrypted},
         {"obfuscated", BuildWordDocument(StreamWithFlags(0x8100, u"保密协议")), encrypted},
@@ -107,7 +107,7 @@ TEST(ExamineDocument, DoesNotTakeADocumentAPasswordHidesForAnUnmarkedOne) {
 }
 
 TEST(ExamineDocument, DoesNotExamineWhatIsNotACompoundFile) {
-    const auto notCompound = NotExamined(NotExaminedReason::NotCompoundFile);
+    const auto notCompound = NotExamined(cfb::StreamReadResult::NotCompoundFile);
     ExpectExaminations({
         {"rtf", Bytes("{\\rtf1\\ansi 秘密}"), notCompound},
         {"html", Bytes("<html><body>绝密</body></html>"), notCompound},
@@ -151,7 +151,7 @@ class ExamineFileTest : public ::testing::Test {
 
 TEST_F(ExamineFileTest, PassesOverReadOnlyFiles) {
     fs::permissions(marked_, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(Examine(marked_).reason, NotExaminedReason::ReadOnly);
+    EXPECT_EQ(Examine(marked_).reason, FileRefusal::ReadOnly);
     EXPECT_EQ(CheckMarking(marked_), MarkingVerdict::NotExamined);
 }
 
@@ -177,7 +177,7 @@ TEST_F(ExamineFileTest, PassesOverAFileAnotherProcessHolds) {
     char opened = 0;
     ASSERT_EQ(read(ready[0], &opened, 1), 1);
     ASSERT_EQ(opened, 'y');
-    EXPECT_EQ(Examine(marked_).reason, NotExaminedReason::Locked);
+    EXPECT_EQ(Examine(marked_).reason, FileRefusal::Locked);
     close(release[1]);
     int status = 0;
     waitpid(child, &status, 0);
@@ -190,16 +190,16 @@ TEST_F(ExamineFileTest, PassesOverAFileAnotherProcessHolds) {
 TEST_F(ExamineFileTest, NeverOpensWhatIsNotARegularFile) {
     const fs::path fifo = dir_.Path() / "x.doc";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(Examine(fifo).reason, NotExaminedReason::NotRegularFile);
-    EXPECT_EQ(Examine(dir_.MakeDir("folder.doc")).reason, NotExaminedReason::NotRegularFile);
+    EXPECT_EQ(Examine(fifo).reason, FileRefusal::NotRegularFile);
+    EXPECT_EQ(Examine(dir_.MakeDir("folder.doc")).reason, FileRefusal::NotRegularFile);
 }
 
 #endif
 
 TEST_F(ExamineFileTest, TellsAMissingFileFromAPathTooLong) {
-    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").reason, NotExaminedReason::Unreadable);
+    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").reason, FileRefusal::Unreadable);
     const fs::path deep = dir_.Path() / std::string(5000, 'd') / "x.doc";
-    EXPECT_EQ(Examine(deep).reason, NotExaminedReason::PathTooLong);
+    EXPECT_EQ(Examine(deep).reason, FileRefusal::PathTooLong);
     EXPECT_EQ(Examine(marked_).verdict, MarkingVerdict::Marked);
 }
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/memory_budget.h"
+#include "report/reason_texts.h"
 #include "scan/document_format.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
@@ -54,10 +55,10 @@ class CallLog final : public SearchSink {
         ++rows_;
     }
     void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {
-        Note("not-examined " + Relative(path) + " " + std::string(ReasonToken(reason)));
+        Note("not-examined " + Relative(path) + " " + std::string(report::ReasonToken(reason)));
     }
     void NoteFolderNotListed(const fs::path& folder, FolderNotListedReason reason) override {
-        Note("not-listed " + Relative(folder) + " " + std::string(ReasonToken(reason)));
+        Note("not-listed " + Relative(folder) + " " + std::string(report::ReasonToken(reason)));
     }
     void NoteProgress(const SearchProgress& progress) override {
         Note("progress " + std::to_string(progress.foldersListed) + " " +
