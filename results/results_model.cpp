@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/path_encoding.h"
+#include "report/cell_texts.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
 
@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t kRunsRemovedAsRanges = 64;
 
 QString NumberText(std::size_t index) {
-    return QString::fromStdString(scan::RowNumberText(index));
+    return QString::fromStdString(report::RowNumberText(index));
 }
 
 }  // namespace
@@ -33,13 +33,13 @@ QString ResultsModel::CellText(int row, int column) const {
         case 0:
             return entry.number;
         case 1:
-            return QString::fromStdString(platform::PathText(entry.row.path));
+            return QString::fromStdString(report::PathCellText(entry.row.path));
         case 2:
-            return QString::fromStdString(scan::SizeText(entry.row.size));
+            return QString::fromStdString(report::SizeText(entry.row.size));
         case 3:
-            return QString::fromStdString(scan::StampText(entry.row.creationTime));
+            return QString::fromStdString(report::StampText(entry.row.creationTime));
         case 4:
-            return QString::fromStdString(scan::StampText(entry.row.lastWriteTime));
+            return QString::fromStdString(report::StampText(entry.row.lastWriteTime));
         default:
             return {};
     }

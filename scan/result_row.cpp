@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "scan/file_time.h"
-
 namespace kalvor::scan {
 
 ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
@@ -25,18 +23,6 @@ ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEnt
         row.folderIdentity = platform::IdentityOf(row.path.parent_path());
     }
     return row;
-}
-
-std::string RowNumberText(std::size_t index) {
-    return std::to_string(index + 1);
-}
-
-std::string SizeText(std::uint64_t size) {
-    return std::to_string(size);
-}
-
-std::string StampText(std::optional<std::int64_t> stamp) {
-    return FormatFileTime(TimeValueFromStamp(stamp));
 }
 
 }  // namespace kalvor::scan

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/directory_listing.h"
 #include "platform/file_operations.h"
@@ -33,18 +31,5 @@ struct ResultRow {
 // folder is asked.
 ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
                         std::optional<platform::FileIdentity> folderIdentity);
-
-// The texts of a row's cells, made where the row is shown or written, the same in the window and
-// in every output format.
-
-// The running number of the row at 0-based position `index`: "1" for the first row.
-std::string RowNumberText(std::size_t index);
-
-// A size in bytes: decimal digits, no separators, no unit.
-std::string SizeText(std::uint64_t size);
-
-// A stamp in FormatFileTime's form. A missing stamp, or one before local year 1900, shows as the
-// time value 0; one that no local time can show, as nothing.
-std::string StampText(std::optional<std::int64_t> stamp);
 
 }  // namespace kalvor::scan

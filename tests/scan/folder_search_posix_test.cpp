@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/cell_texts.h"
 #include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
@@ -251,12 +252,12 @@ TEST_F(FolderSearchTest, FillsTheCellsOfAMarkedDocument) {
     const ResultRow& row = sink_.rows[0];
     EXPECT_EQ(row.path, path);
     EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "机密\xEF\xBF\xBD.doc").native());
-    EXPECT_EQ(SizeText(row.size), std::to_string(kMarkedDocument.size()));
-    EXPECT_EQ(StampText(row.lastWriteTime), "2008-03-05 09:07:02");
+    EXPECT_EQ(report::SizeText(row.size), std::to_string(kMarkedDocument.size()));
+    EXPECT_EQ(report::StampText(row.lastWriteTime), "2008-03-05 09:07:02");
     const time_t now = time(nullptr);
     tm local{};
     localtime_r(&now, &local);
-    const std::string creation = StampText(row.creationTime);
+    const std::string creation = report::StampText(row.creationTime);
     ASSERT_EQ(creation.size(), 19u);
     EXPECT_EQ(creation.substr(0, 4), std::to_string(local.tm_year + 1900));
 }
@@ -271,8 +272,8 @@ TEST_F(FolderSearchTest, ShowsStampsBefore1900AsZeroAndUnconvertibleOnesAsNothin
     SetModificationTime(shm->Write("b-far.doc", kMarkedDocument), 100'000'000'000'000'000);
     Search(shm->Path());
     ASSERT_EQ(sink_.rows.size(), 2u);
-    EXPECT_EQ(StampText(sink_.rows[0].lastWriteTime), "1970-01-01 08:00:00");
-    EXPECT_EQ(StampText(sink_.rows[1].lastWriteTime), "");
+    EXPECT_EQ(report::StampText(sink_.rows[0].lastWriteTime), "1970-01-01 08:00:00");
+    EXPECT_EQ(report::StampText(sink_.rows[1].lastWriteTime), "");
 }
 
 TEST_F(FolderSearchTest, StopsEarlyWhenAskedKeepingTheRowsFound) {

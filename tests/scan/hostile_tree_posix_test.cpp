@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/cell_texts.h"
 #include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
@@ -341,7 +342,7 @@ TEST_F(HostileTreeTest, KeepsTheExactBytesOfNamesThatAreNotUtf8) {
         const ResultRow& row = sink_.rows[i];
         EXPECT_EQ(row.path, dir_.Path() / names[i]);
         EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "\xef\xbf\xbd.doc").native());
-        EXPECT_EQ(SizeText(row.size), std::to_string(fs::file_size(row.path)));
+        EXPECT_EQ(report::SizeText(row.size), std::to_string(fs::file_size(row.path)));
     }
 }
 

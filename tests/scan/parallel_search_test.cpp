@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/memory_budget.h"
+#include "report/cell_texts.h"
 #include "report/reason_texts.h"
 #include "scan/document_format.h"
 #include "scan/folder_search.h"
@@ -50,8 +51,8 @@ class CallLog final : public SearchSink {
     CallLog(fs::path root, StopAt stop) : root_(std::move(root)), stop_(stop) {}
 
     void AddResultRow(const ResultRow& row) override {
-        Note("row " + Relative(row.path) + " " + SizeText(row.size) + " " +
-             StampText(row.lastWriteTime));
+        Note("row " + Relative(row.path) + " " + report::SizeText(row.size) + " " +
+             report::StampText(row.lastWriteTime));
         ++rows_;
     }
     void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {

@@ -1,9 +1,9 @@
-#include "cli/json_text.h"
+#include "report/json_text.h"
 
-#include "cli/byte_text.h"
 #include "platform/utf8.h"
+#include "report/byte_text.h"
 
-namespace kalvor::cli {
+namespace kalvor::report {
 
 namespace {
 
@@ -40,4 +40,4 @@ std::string JsonString(std::string_view text) {
     return out;
 }
 
-}  // namespace kalvor::cli
+}  // namespace kalvor::report

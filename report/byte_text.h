@@ -5,7 +5,7 @@
 
 // Text forms of raw bytes (file-system paths hold bytes, not text) that scripts can take apart and
 // turn back into the exact bytes.
-namespace kalvor::cli {
+namespace kalvor::report {
 
 // `bytes` made safe for one tab-separated field of one line: backslash, tab, line feed and
 // carriage return become \\ \t \n \r; every other control byte and every byte that is not part of
@@ -29,4 +29,4 @@ std::string HexBytes(std::string_view bytes);
 // Whether `bytes` is well-formed UTF-8 throughout.
 bool IsValidUtf8(std::string_view bytes);
 
-}  // namespace kalvor::cli
+}  // namespace kalvor::report
