@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/byte_source.h"
@@ -59,6 +60,10 @@ class ExclusiveFile final : public ByteSource {
     std::uint64_t Size() const override { return size_; }
     std::uint64_t BackedSize() const override { return backed_; }
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+    // Which file this is, as the open file itself tells, whatever name led to it; nothing where
+    // the system would not tell.
+    std::optional<FileIdentity> Identity() const { return claim_.File(); }
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.

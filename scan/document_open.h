@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/exclusive_file.h"
@@ -26,6 +27,22 @@ OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedA
 
 inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
+}
+
+// Opens the document as OpenDocument does and examines it with `examine`, which is given the open
+// file and may let it go as soon as it has read what it needs. The examination tells which file
+// it examined.
+template <typename Examine>
+Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::ListedAs listed,
+                                  platform::DiskReadSigns* signs, Examine&& examine) {
+    OpenedDocument opened = OpenDocument(path, listed, signs);
+    if (opened.file == nullptr) {
+        return NotExamined(opened.refusal);
+    }
+    const std::optional<platform::FileIdentity> identity = opened.file->Identity();
+    Examination examination = examine(opened.file);
+    examination.fileIdentity = identity;
+    return examination;
 }
 
 // What `examine` gives, or OutOfMemory when the memory it asked for could not be had.

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/file_identity.h"
 #include "scan/not_examined_reason.h"
 
 namespace kalvor::scan {
@@ -15,6 +16,11 @@ enum class MarkingVerdict : int {
 struct Examination {
     MarkingVerdict verdict = MarkingVerdict::NotExamined;
     std::optional<NotExaminedReason> reason = std::nullopt;  // exactly when NotExamined
+    // The file examined, as it told while it was open; nothing when it was not opened or would
+    // not tell. Only a listing that tells none for a file makes a row need it.
+    std::optional<platform::FileIdentity> fileIdentity = std::nullopt;
+    // The folder a Marked document was found in, for its row; nothing when it could not be asked.
+    std::optional<platform::FileIdentity> folderIdentity = std::nullopt;
 };
 
 }  // namespace kalvor::scan

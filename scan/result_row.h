@@ -6,6 +6,8 @@
 
 #include "platform/directory_listing.h"
 #include "platform/file_operations.h"
+#include "scan/marking_verdict.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::scan {
 
@@ -25,11 +27,9 @@ struct ResultRow {
     std::optional<platform::FileIdentity> folderIdentity;
 };
 
-// The row for the document at `path`, as its folder listing describes it, found in the folder
-// `folderIdentity`. Where the listing tells no identity for a file (Windows' finder tells it only
-// for folders), the file is asked for its own; where the walk could not tell the folder's, the
-// folder is asked.
-ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
-                        std::optional<platform::FileIdentity> folderIdentity);
+// The row for a marked document, as its folder listing describes it and as its examination saw its
+// file and folder: where the listing tells no identity for a file (Windows' finder tells it only
+// for folders), the one the file told while it was open. Asks the system nothing.
+ResultRow MakeResultRow(FoundDocument document, const Examination& examination);
 
 }  // namespace kalvor::scan

@@ -10,8 +10,7 @@ void DeliverExamination(FoundDocument document, const Examination& examination, 
     switch (examination.verdict) {
         case MarkingVerdict::Marked:
             ++progress.documentsMarked;
-            sink.AddResultRow(
-                MakeResultRow(std::move(document.path), document.entry, document.folderIdentity));
+            sink.AddResultRow(MakeResultRow(std::move(document), examination));
             break;
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;

@@ -46,14 +46,13 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             platform::ListedAs listed, marking::MatchRule rule,
                             platform::DiskReadSigns* signs) {
     const Examination examination = ExaminedWithinMemory([&] {
-        OpenedDocument opened = OpenDocument(path, listed, signs);
-        if (opened.file == nullptr) {
-            return NotExamined(opened.refusal);
-        }
-        const cfb::StreamView read = reader.Read(*opened.file, u"WordDocument");
-        // The file is held, exclusively and locked, only while it is read.
-        opened.file.reset();
-        return VerdictOnWordDocumentStream(read, rule);
+        return ExamineOpenedDocument(
+            path, listed, signs, [&](std::unique_ptr<platform::ExclusiveFile>& file) {
+                const cfb::StreamView read = reader.Read(*file, u"WordDocument");
+                // The file is held, exclusively and locked, only while it is read.
+                file.reset();
+                return VerdictOnWordDocumentStream(read, rule);
+            });
     });
     ReleaseMemoryAfter(examination, reader);
     return examination;

@@ -77,9 +77,10 @@ Examination Verdict(bool marked) {
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
                                      marking::MatchRule rule, platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
-        const OpenedDocument opened = OpenDocument(path, listed, signs);
-        return opened.file == nullptr ? NotExamined(opened.refusal)
-                                      : ExamineBytes(*opened.file, rule);
+        return ExamineOpenedDocument(path, listed, signs,
+                                     [&](std::unique_ptr<platform::ExclusiveFile>& file) {
+                                         return ExamineBytes(*file, rule);
+                                     });
     }));
 }
 

@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/exclusive_file.h"
+#include "platform/file_operations.h"
 #include "scan/formats/word_document.h"
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/temp_dir.h"
@@ -195,6 +197,27 @@ TEST_F(ExamineFileTest, NeverOpensWhatIsNotARegularFile) {
 }
 
 #endif
+
+// The row of a document whose listing tells no identity for it (as on Windows) takes the one the
+// examination tells: that of the file itself, whichever name led to it.
+TEST_F(ExamineFileTest, TellsWhichFileItExamined) {
+    const fs::path plain = dir_.Write("plain.doc", testing::WordDocumentWithText(u"无标志"));
+    const fs::path hardLink = dir_.Path() / "hard.doc";
+    fs::create_hard_link(marked_, hardLink);
+    std::vector<std::pair<fs::path, fs::path>> cases = {
+        {marked_, marked_}, {plain, plain}, {hardLink, marked_}};
+#ifndef _WIN32
+    const fs::path link = dir_.Path() / "link.doc";
+    fs::create_symlink(marked_, link);
+    cases.emplace_back(link, marked_);
+#endif
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Examine(name).fileIdentity, platform::FingerprintOf(file).value().identity);
+    }
+    EXPECT_NE(Examine(plain).fileIdentity, Examine(marked_).fileIdentity);
+    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").fileIdentity, std::nullopt);
+}
 
 TEST_F(ExamineFileTest, TellsAMissingFileFromAPathTooLong) {
     EXPECT_EQ(Examine(dir_.Path() / "missing.doc").reason, FileRefusal::Unreadable);
