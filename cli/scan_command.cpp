@@ -1,6 +1,7 @@
 #include "cli/scan_command.h"
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -48,15 +49,16 @@ class OutputCheck {
 class PrintingSink final : public scan::SearchSink {
   public:
     PrintingSink(std::ostream& out, std::ostream& err, OutputCheck& output,
-                 const ScanArguments& arguments, const ScanEnvironment& environment)
+                 report::ReportWriter& writer, const ScanArguments& arguments,
+                 const ScanEnvironment& environment)
         : out_(out),
           err_(err),
           output_(output),
+          writer_(writer),
           progressLine_(err, arguments.forceProgress || environment.errorIsTerminal,
                         DocumentsCountedAs(arguments.types)),
           listNotExamined_(arguments.listNotExamined),
           rowsShareTheTerminal_(environment.outputIsTerminal),
-          format_(arguments.format),
           stopSignal_(environment.stopSignal) {}
 
     void AddResultRow(const scan::ResultRow& row) override {
@@ -65,14 +67,14 @@ class PrintingSink final : public scan::SearchSink {
         }
         // Held in a buffer, a row would reach a reader that stops at the first only once the whole
         // tree is walked, and would be lost to a signal that ends the program.
-        out_ << RowLine(++rowsPrinted_, row, format_) << std::flush;
+        out_ << writer_.Row(rowsPrinted_++, row) << std::flush;
         output_.Healthy();
     }
 
     void NoteNotExamined(const fs::path& path, scan::NotExaminedReason reason) override {
         if (listNotExamined_) {
             progressLine_.Erase();
-            err_ << NotExaminedLine(path, reason, format_);
+            err_ << writer_.NotExamined(path, reason);
         }
     }
 
@@ -80,7 +82,7 @@ class PrintingSink final : public scan::SearchSink {
         ++foldersNotListed_;
         if (listNotExamined_) {
             progressLine_.Erase();
-            err_ << FolderNotListedLine(folder, reason, format_);
+            err_ << writer_.FolderNotListed(folder, reason);
         }
     }
 
@@ -112,10 +114,10 @@ class PrintingSink final : public scan::SearchSink {
     std::ostream& out_;
     std::ostream& err_;
     OutputCheck& output_;
+    report::ReportWriter& writer_;
     ProgressLine progressLine_;
     bool listNotExamined_;
     bool rowsShareTheTerminal_;
-    OutputFormat format_;
     const std::function<int()>& stopSignal_;
     int stoppedBy_ = 0;
     std::size_t rowsPrinted_ = 0;
@@ -179,8 +181,9 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     }
 
     OutputCheck output(out);
-    PrintingSink sink(out, err, output, arguments, environment);
-    out << HeaderLine(arguments.format);
+    const std::unique_ptr<report::ReportWriter> writer = WriterFor(arguments.format);
+    PrintingSink sink(out, err, output, *writer, arguments, environment);
+    out << writer->Start();
     const scan::SearchProgress progress = environment.search(
         folder, sink, {.jobs = arguments.jobs, .types = arguments.types, .match = arguments.match});
     sink.EraseProgress();

@@ -27,7 +27,7 @@ inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> ima
             return "the detector's verdict differs from the plain search's";
         }
         if ((examination.verdict == scan::MarkingVerdict::NotExamined) !=
-            (examination.reason != scan::NotExaminedReason::None)) {
+            examination.reason.has_value()) {
             return "a reason comes with a verdict other than NotExamined, or none with it";
         }
     }

@@ -10,7 +10,6 @@ namespace {
 
 using kalvor::scan::Examination;
 using kalvor::scan::MarkingVerdict;
-using kalvor::scan::NotExaminedReason;
 
 bool Same(const Examination& a, const Examination& b) {
     return a.verdict == b.verdict && a.reason == b.reason;
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Examination wide = examiner.Examine(source, MatchRule::Wide);
     for (const Examination& examination : {plain, wide}) {
         if ((examination.verdict == MarkingVerdict::NotExamined) !=
-            (examination.reason != NotExaminedReason::None)) {
+            examination.reason.has_value()) {
             Fail("a reason comes with a verdict other than NotExamined, or none with it");
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -64,6 +65,10 @@ class ExclusiveFile final {
     // Reads up to out.size() bytes starting at offset. Returns how many were read: fewer at the
     // end of the file or after an I/O error, never more.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+
+    // Which file this is, as the open file itself tells, whatever name led to it; nothing where
+    // the system would not tell.
+    std::optional<FileIdentity> Identity() const { return claim_.File(); }
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 
@@ -70,6 +71,11 @@ class OwnOpenFileClaim {
         if (std::exchange(held_, false)) {
             OwnOpenFiles::Instance().Release(file_);
         }
+    }
+
+    // The file held; nothing when none is.
+    std::optional<FileIdentity> File() const {
+        return held_ ? std::optional<FileIdentity>(file_) : std::nullopt;
     }
 
   private:

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
+#include "report/cell_texts.h"
 #include "results/failure_report.h"
-#include "scan/result_row.h"
 
 namespace kalvor::results {
 
@@ -18,7 +18,8 @@ QString CopyOutcomeText(const CopyReport& report, const std::vector<SelectedRow>
         notes.reserve(report.superseded.size());
         for (const SupersededCopy& superseded : report.superseded) {
             // An action finds the list numbered 1 to n: each removal renumbers it.
-            const std::string number = scan::RowNumberText(static_cast<std::size_t>(superseded.by));
+            const std::string number =
+                report::RowNumberText(static_cast<std::size_t>(superseded.by));
             notes.push_back(
                 {superseded.row,
                  QStringLiteral("由第 %1 行的同名文件取代").arg(QString::fromStdString(number))});

@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <iterator>
 
+#include "report/reason_texts.h"
+
 namespace kalvor::results {
 
 std::string ReasonText(const NotExaminedFile& entry) {
     if (const auto* folder = std::get_if<scan::FolderNotListedReason>(&entry.reason)) {
-        // Said whole, since nothing below the folder was searched either.
-        return "无法列出文件夹（" + std::string(scan::DescribeReason(*folder)) +
-               "），其下内容均未搜索";
+        return report::FolderNotListedNote(*folder);
     }
-    return std::string(scan::DescribeReason(std::get<scan::NotExaminedReason>(entry.reason)));
+    return std::string(report::ReasonDescription(std::get<scan::NotExaminedReason>(entry.reason)));
 }
 
 QString DocumentsNoun(const scan::DocumentTypes& types) {

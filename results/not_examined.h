@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "scan/document_types.h"
-#include "scan/marking_verdict.h"
+#include "scan/not_examined_reason.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::results {
 

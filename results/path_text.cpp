@@ -1,11 +1,10 @@
 #include "results/path_text.h"
 
-#include <algorithm>
 #include <system_error>
 
 #include "platform/file_name_rules.h"
 #include "platform/path_encoding.h"
-#include "report/escaped_field.h"
+#include "report/cell_texts.h"
 
 namespace kalvor::results {
 
@@ -51,20 +50,8 @@ QString DisplayText(const fs::path& path) {
 }
 
 ShownPath ShowPath(const fs::path& path) {
-    // Windows names hold no control characters and the backslash separates: kalvor-scan writes
-    // them as they are there, and so does the list.
-    if (!platform::FileNamesMayHoldLineBreaks()) {
-        return {DisplayText(path), false};
-    }
-    const std::string bytes = platform::PathBytes(path);
-    const std::string escaped = report::EscapeField(bytes);
-    // Escaping lengthens the text by one for each backslash and by more than that for anything
-    // else it escapes: a name whose only escapes would be backslashes shows as it is.
-    if (escaped.size() ==
-        bytes.size() + static_cast<std::size_t>(std::ranges::count(bytes, '\\'))) {
-        return {QString::fromStdString(bytes), false};
-    }
-    return {QString::fromStdString(escaped), true};
+    report::PathCell cell = report::PathCellOf(path);
+    return {QString::fromStdString(cell.text), cell.escaped};
 }
 
 bool IsUsableFolder(const QString& path) {

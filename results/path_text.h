@@ -13,10 +13,7 @@ std::filesystem::path PathFromText(const QString& text);
 // A path for display only: bytes that are not valid UTF-8 show as replacement characters.
 QString DisplayText(const std::filesystem::path& path);
 
-// A path as the results list shows it and the export writes it: as it is, or, when it holds what
-// a cell cannot show exactly (a line break or another control byte, a byte that is not UTF-8, a
-// character that line readers take for a line break), escaped the way kalvor-scan writes it,
-// backslashes and all, so that the text gives the exact bytes back. `escaped` says which.
+// A path as the results list shows it: report::PathCellOf's, as the list's text.
 struct ShownPath {
     QString text;
     bool escaped = false;

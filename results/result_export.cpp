@@ -1,10 +1,9 @@
 #include "results/result_export.h"
 
 #include <QDir>
-#include <array>
 
 #include "platform/file_operations.h"
-#include "report/csv_record.h"
+#include "report/writers.h"
 #include "results/action_error.h"
 #include "results/desktop_seams.h"
 #include "results/path_text.h"
@@ -15,27 +14,20 @@ namespace kalvor::results {
 
 namespace {
 
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-// The last field of a record that names a file: 1 when its path is escaped as kalvor-scan escapes
-// it (a reader turns it back into the exact bytes), 0 when it stands as it is.
-constexpr std::string_view kEscapedTitle = "文件名已转义";
-
-std::string Utf8(const QString& text) {
-    return text.toStdString();
-}
-
-std::string EscapedField(const std::filesystem::path& path) {
-    return ShowPath(path).escaped ? "1" : "0";
-}
-
-std::string ColumnTitles() {
-    std::array<std::string, kResultColumns.size() + 1> titles;
-    for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
+std::vector<std::string> ColumnTitles() {
+    std::vector<std::string> titles;
+    for (const ResultColumn& column : kResultColumns) {
         // The spaces around a header pad it on screen; in a spreadsheet they would be part of it.
-        titles[column] = Utf8(QString::fromUtf16(kResultColumns[column].header).trimmed());
+        titles.push_back(QString::fromUtf16(column.header).trimmed().toStdString());
     }
-    titles.back() = kEscapedTitle;
-    return report::CsvRecord(titles);
+    return titles;
+}
+
+std::string NotSearchedRecord(report::ReportWriter& writer, const NotExaminedFile& entry) {
+    if (const auto* folder = std::get_if<scan::FolderNotListedReason>(&entry.reason)) {
+        return writer.FolderNotListed(entry.path, *folder);
+    }
+    return writer.NotExamined(entry.path, std::get<scan::NotExaminedReason>(entry.reason));
 }
 
 // Writing makes the file, so a path that leads nowhere can only lack its folder.
@@ -50,24 +42,14 @@ std::error_code WritingReason(const std::error_code& error) {
 
 std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined) {
-    std::string text(kUtf8ByteOrderMark);
-    text += ColumnTitles();
-    std::array<std::string, kResultColumns.size() + 1> cells;
+    const std::unique_ptr<report::ReportWriter> writer = report::MakeExportWriter(ColumnTitles());
+    std::string text = writer->Start();
+    // The list is numbered 1 to n whenever it can be exported: each removal renumbers it.
     for (int row = 0; row < results.rowCount(); ++row) {
-        for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
-            cells[column] = Utf8(results.CellText(row, static_cast<int>(column)));
-        }
-        cells.back() = EscapedField(results.RowAt(row).path);
-        text += report::CsvRecord(cells);
+        text += writer->Row(static_cast<std::size_t>(row), results.RowAt(row));
     }
-    if (!notExamined.empty()) {
-        text += "\r\n";
-        text += report::CsvRecord(std::array<std::string, 3>{"未能检查的文件或文件夹", "原因",
-                                                             std::string(kEscapedTitle)});
-        for (const NotExaminedFile& entry : notExamined) {
-            text += report::CsvRecord(std::array<std::string, 3>{
-                Utf8(ShowPath(entry.path).text), ReasonText(entry), EscapedField(entry.path)});
-        }
+    for (const NotExaminedFile& entry : notExamined) {
+        text += NotSearchedRecord(*writer, entry);
     }
     return text;
 }

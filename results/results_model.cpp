@@ -3,6 +3,7 @@
 #include <QFont>
 #include <utility>
 
+#include "report/cell_texts.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
@@ -15,7 +16,7 @@ namespace {
 constexpr std::size_t kRunsRemovedAsRanges = 64;
 
 QString NumberText(std::size_t index) {
-    return QString::fromStdString(scan::RowNumberText(index));
+    return QString::fromStdString(report::RowNumberText(index));
 }
 
 }  // namespace
@@ -36,11 +37,11 @@ QString ResultsModel::CellText(int row, int column) const {
         case 1:
             return ShowPath(entry.row.path).text;
         case 2:
-            return QString::fromStdString(scan::SizeText(entry.row.size));
+            return QString::fromStdString(report::SizeText(entry.row.size));
         case 3:
-            return QString::fromStdString(scan::StampText(entry.row.creationTime));
+            return QString::fromStdString(report::StampText(entry.row.creationTime));
         case 4:
-            return QString::fromStdString(scan::StampText(entry.row.lastWriteTime));
+            return QString::fromStdString(report::StampText(entry.row.lastWriteTime));
         default:
             return {};
     }

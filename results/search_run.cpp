@@ -3,6 +3,7 @@
 #include <exception>
 #include <iterator>
 
+#include "report/reason_texts.h"
 #include "results/background_run.h"
 #include "results/path_text.h"
 #include "results/search_feed.h"
@@ -100,7 +101,7 @@ std::optional<QString> FolderNotSearched(const SearchOutcome& outcome) {
         return std::nullopt;
     }
     return QStringLiteral("无法搜索所选的文件夹（%1），其中的文件均未检查：\n%2")
-        .arg(QString::fromUtf8(scan::DescribeReason(*reason)), DisplayText(chosen.path));
+        .arg(QString::fromUtf8(report::ReasonDescription(*reason)), DisplayText(chosen.path));
 }
 
 }  // namespace kalvor::results

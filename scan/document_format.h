@@ -30,12 +30,19 @@ class DocumentExaminer {
     virtual Examination Examine(const FoundDocument& document, WorkerMemory& memory) const = 0;
 };
 
-// As the format the walk found the document to be, under one rule for every format.
+// As the format the walk found the document to be, under one rule for every format. A marked
+// document's folder is the one the walk entered; where the walk could not tell it, it is asked.
 class ExamineAsFound final : public DocumentExaminer {
   public:
     explicit ExamineAsFound(marking::MatchRule rule) : rule_(rule) {}
     Examination Examine(const FoundDocument& document, WorkerMemory& memory) const override {
-        return document.format->Examine(document, memory, rule_);
+        Examination examination = document.format->Examine(document, memory, rule_);
+        if (examination.verdict == MarkingVerdict::Marked) {
+            examination.folderIdentity = document.folderIdentity.has_value()
+                                             ? document.folderIdentity
+                                             : platform::IdentityOf(document.path.parent_path());
+        }
+        return examination;
     }
 
   private:

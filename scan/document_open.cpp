@@ -4,26 +4,24 @@ namespace kalvor::scan {
 
 namespace {
 
-NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
-                                   const std::filesystem::path& path) {
+FileRefusal RefusalOf(platform::OpenOutcome outcome, const std::filesystem::path& path) {
     switch (outcome) {
-        case platform::OpenOutcome::Opened:
-            return NotExaminedReason::None;
         case platform::OpenOutcome::Missing:
-            return platform::IsPathTooLong(path) ? NotExaminedReason::PathTooLong
-                                                 : NotExaminedReason::Unreadable;
+            return platform::IsPathTooLong(path) ? FileRefusal::PathTooLong
+                                                 : FileRefusal::Unreadable;
         case platform::OpenOutcome::DanglingLink:
-            return NotExaminedReason::DanglingLink;
+            return FileRefusal::DanglingLink;
         case platform::OpenOutcome::NotRegularFile:
-            return NotExaminedReason::NotRegularFile;
+            return FileRefusal::NotRegularFile;
         case platform::OpenOutcome::ReadOnly:
-            return NotExaminedReason::ReadOnly;
+            return FileRefusal::ReadOnly;
         case platform::OpenOutcome::Locked:
-            return NotExaminedReason::Locked;
+            return FileRefusal::Locked;
         case platform::OpenOutcome::Unreadable:
-            return NotExaminedReason::Unreadable;
+        case platform::OpenOutcome::Opened:  // yet no file: nothing could be read
+            return FileRefusal::Unreadable;
     }
-    return NotExaminedReason::Unreadable;
+    return FileRefusal::Unreadable;
 }
 
 }  // namespace
@@ -31,10 +29,13 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
                             platform::DiskReadSigns* signs) {
     if (listed == platform::ListedAs::StatusUnknown) {
-        return {.file = nullptr, .reason = NotExaminedReason::Unreadable};
+        return {.file = nullptr, .refusal = FileRefusal::Unreadable};
     }
     platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs);
-    return {.file = std::move(opened.file), .reason = ReasonForRefusal(opened.outcome, path)};
+    if (opened.file == nullptr) {
+        return {.file = nullptr, .refusal = RefusalOf(opened.outcome, path)};
+    }
+    return {.file = std::move(opened.file)};
 }
 
 }  // namespace kalvor::scan

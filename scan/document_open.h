@@ -3,18 +3,20 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/exclusive_file.h"
 #include "platform/memory_budget.h"
+#include "scan/file_refusal.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
 // A document opened for examination, or why it is passed over.
 struct OpenedDocument {
-    std::unique_ptr<platform::ExclusiveFile> file;  // exactly when `reason` is None
-    NotExaminedReason reason = NotExaminedReason::None;
+    std::unique_ptr<platform::ExclusiveFile> file;
+    FileRefusal refusal = FileRefusal::Unreadable;  // why there is no `file`
 };
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
@@ -27,16 +29,32 @@ inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
 }
 
+// Opens the document as OpenDocument does and examines it with `examine`, which is given the open
+// file and may let it go as soon as it has read what it needs. The examination tells which file
+// it examined.
+template <typename Examine>
+Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::ListedAs listed,
+                                  platform::DiskReadSigns* signs, Examine&& examine) {
+    OpenedDocument opened = OpenDocument(path, listed, signs);
+    if (opened.file == nullptr) {
+        return NotExamined(opened.refusal);
+    }
+    const std::optional<platform::FileIdentity> identity = opened.file->Identity();
+    Examination examination = examine(opened.file);
+    examination.fileIdentity = identity;
+    return examination;
+}
+
 // What `examine` gives, or OutOfMemory when the memory it asked for could not be had.
 template <typename Examine>
 Examination ExaminedWithinMemory(Examine&& examine) {
     try {
         return examine();
     } catch (const std::bad_alloc&) {
-        return NotExamined(NotExaminedReason::OutOfMemory);
+        return NotExamined(ExaminationLimit::OutOfMemory);
     } catch (const std::length_error&) {
         // A size beyond what a container can hold: memory that cannot be had either.
-        return NotExamined(NotExaminedReason::OutOfMemory);
+        return NotExamined(ExaminationLimit::OutOfMemory);
     }
 }
 
@@ -49,7 +67,7 @@ Examination ExaminedWithinBudget(platform::MemoryBudget& budget, Examine&& exami
     {
         const platform::SharedExamination shared(budget);
         const Examination examination = examine();
-        if (examination.reason != NotExaminedReason::OutOfMemory) {
+        if (examination.reason != ExaminationLimit::OutOfMemory) {
             return examination;
         }
     }

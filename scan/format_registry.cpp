@@ -16,7 +16,7 @@ const WordDocumentFormat kWordDocument(kWordDocumentExtension);
 const WordDocumentFormat kWordTemplate(".dot");
 // WPS Writer writes the Word binary format under its own name; older works processors wrote
 // something else under the same name, which is worth telling apart from a damaged document.
-const WordDocumentFormat kWpsDocument(".wps", NotExaminedReason::OlderWorksFormat);
+const WordDocumentFormat kWpsDocument(".wps", WordStreamRefusal::OlderWorksFormat);
 
 #if KALVOR_WORD_PACKAGES
 const WordPackageFormat kWordPackage(".docx");

@@ -2,41 +2,22 @@
 
 #include <utility>
 
-#include "scan/file_time.h"
-
 namespace kalvor::scan {
 
-ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
-                        std::optional<platform::FileIdentity> folderIdentity) {
-    ResultRow row{.path = std::move(path),
-                  .size = entry.size,
-                  .creationTime = entry.creationTime,
-                  .lastWriteTime = entry.lastWriteTime,
-                  .fingerprint = {.identity = entry.identity,
-                                  .size = entry.size,
-                                  .lastWriteTime = entry.lastWriteTime},
-                  .folderIdentity = folderIdentity};
-    if (entry.identity == platform::FileIdentity{}) {
-        if (const auto now = platform::FingerprintOf(row.path)) {
-            row.fingerprint.identity = now->identity;
-        }
-    }
-    if (!row.folderIdentity.has_value()) {
-        row.folderIdentity = platform::IdentityOf(row.path.parent_path());
-    }
-    return row;
-}
-
-std::string RowNumberText(std::size_t index) {
-    return std::to_string(index + 1);
-}
-
-std::string SizeText(std::uint64_t size) {
-    return std::to_string(size);
-}
-
-std::string StampText(std::optional<std::int64_t> stamp) {
-    return FormatFileTime(TimeValueFromStamp(stamp));
+ResultRow MakeResultRow(FoundDocument document, const Examination& examination) {
+    const platform::DirectoryEntry& entry = document.entry;
+    const platform::FileIdentity identity =
+        entry.identity != platform::FileIdentity{}
+            ? entry.identity
+            : examination.fileIdentity.value_or(platform::FileIdentity{});
+    return {.path = std::move(document.path),
+            .size = entry.size,
+            .creationTime = entry.creationTime,
+            .lastWriteTime = entry.lastWriteTime,
+            .fingerprint = {.identity = identity,
+                            .size = entry.size,
+                            .lastWriteTime = entry.lastWriteTime},
+            .folderIdentity = examination.folderIdentity};
 }
 
 }  // namespace kalvor::scan

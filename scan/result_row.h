@@ -1,13 +1,13 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/directory_listing.h"
 #include "platform/file_operations.h"
+#include "scan/marking_verdict.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::scan {
 
@@ -27,24 +27,9 @@ struct ResultRow {
     std::optional<platform::FileIdentity> folderIdentity;
 };
 
-// The row for the document at `path`, as its folder listing describes it, found in the folder
-// `folderIdentity`. Where the listing tells no identity for a file (Windows' finder tells it only
-// for folders), the file is asked for its own; where the walk could not tell the folder's, the
-// folder is asked.
-ResultRow MakeResultRow(std::filesystem::path path, const platform::DirectoryEntry& entry,
-                        std::optional<platform::FileIdentity> folderIdentity);
-
-// The texts of a row's cells, made where the row is shown or written, the same in the window and
-// in every output format.
-
-// The running number of the row at 0-based position `index`: "1" for the first row.
-std::string RowNumberText(std::size_t index);
-
-// A size in bytes: decimal digits, no separators, no unit.
-std::string SizeText(std::uint64_t size);
-
-// A stamp in FormatFileTime's form. A missing stamp, or one before local year 1900, shows as the
-// time value 0; one that no local time can show, as nothing.
-std::string StampText(std::optional<std::int64_t> stamp);
+// The row for a marked document, as its folder listing describes it and as its examination saw its
+// file and folder: where the listing tells no identity for a file (Windows' finder tells it only
+// for folders), the one the file told while it was open. Asks the system nothing.
+ResultRow MakeResultRow(FoundDocument document, const Examination& examination);
 
 }  // namespace kalvor::scan

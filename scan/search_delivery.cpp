@@ -10,12 +10,11 @@ void DeliverExamination(FoundDocument document, const Examination& examination, 
     switch (examination.verdict) {
         case MarkingVerdict::Marked:
             ++progress.documentsMarked;
-            sink.AddResultRow(
-                MakeResultRow(std::move(document.path), document.entry, document.folderIdentity));
+            sink.AddResultRow(MakeResultRow(std::move(document), examination));
             break;
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;
-            sink.NoteNotExamined(document.path, examination.reason);
+            sink.NoteNotExamined(document.path, examination.reason.value());
             break;
         case MarkingVerdict::NotMarked:
             break;

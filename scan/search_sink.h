@@ -6,6 +6,7 @@
 
 #include "scan/marking_verdict.h"
 #include "scan/result_row.h"
+#include "scan/tree_walk.h"
 
 namespace kalvor::scan {
 

@@ -6,11 +6,19 @@
 #include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_types.h"
-#include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
 
 class DocumentFormat;
+
+// Why a folder could not be listed, which leaves everything below it unsearched.
+enum class FolderNotListedReason {
+    NoPermission,  // we may not list it, enter it, or reach the target of the link to it
+    Gone,          // it vanished, or is no folder any more, since its parent was listed
+    TooManyLinks,  // a path the system will not follow: too many links in it, or a loop of links
+    PathTooLong,   // a path longer than the system takes
+    Unreadable,    // failing I/O, or any other failure
+};
 
 struct FoundDocument {
     std::filesystem::path path;  // the walked folder joined with the name, one separator between

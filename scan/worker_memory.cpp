@@ -11,7 +11,7 @@ constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
 }  // namespace
 
 bool KeepsNoMemoryAfter(const Examination& examination) {
-    return examination.reason == NotExaminedReason::OutOfMemory || platform::MemoryBudget::Tight();
+    return examination.reason == ExaminationLimit::OutOfMemory || platform::MemoryBudget::Tight();
 }
 
 void ReleaseMemoryAfter(const Examination& examination, cfb::RootStreamReader& reader) {

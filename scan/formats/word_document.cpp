@@ -10,26 +10,9 @@ namespace kalvor::scan {
 
 namespace {
 
-NotExaminedReason ReasonForReadResult(cfb::StreamReadResult result) {
-    switch (result) {
-        case cfb::StreamReadResult::Read:
-            return NotExaminedReason::None;
-        case cfb::StreamReadResult::NotCompoundFile:
-            return NotExaminedReason::NotCompoundFile;
-        case cfb::StreamReadResult::StreamNotFound:
-            return NotExaminedReason::NoWordDocumentStream;
-        case cfb::StreamReadResult::StreamTooLarge:
-            return NotExaminedReason::StreamTooLarge;
-        case cfb::StreamReadResult::StructureTooLarge:
-            return NotExaminedReason::StructureTooLarge;
-    }
-    return NotExaminedReason::NotCompoundFile;
-}
-
 Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::MatchRule rule) {
-    const NotExaminedReason reason = ReasonForReadResult(read.status.result);
-    if (reason != NotExaminedReason::None) {
-        return NotExamined(reason);
+    if (!read.status.Ok()) {
+        return NotExamined(read.status.result);
     }
     return CheckStreamImage(read.image.data(), static_cast<std::uint32_t>(read.image.size()), rule);
 }
@@ -39,20 +22,20 @@ Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::Ma
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
                              marking::MatchRule rule) {
     if (length <= marking::kVersionByteOffset) {
-        return NotExamined(NotExaminedReason::TooShort);
+        return NotExamined(WordStreamRefusal::TooShort);
     }
     if (!marking::IsAcceptedVersion(image[marking::kVersionByteOffset])) {
-        return NotExamined(NotExaminedReason::UnsupportedVersion);
+        return NotExamined(WordStreamRefusal::UnsupportedVersion);
     }
     if (FindMarking(image, length, rule).has_value()) {
-        return {MarkingVerdict::Marked, NotExaminedReason::None};
+        return {.verdict = MarkingVerdict::Marked};
     }
     // The marking was looked for in cipher text, which says nothing of the document's own; a
     // marking found there all the same still lists it, as the raw rule always has.
     if (word::IsEncrypted(image, length)) {
-        return NotExamined(NotExaminedReason::Encrypted);
+        return NotExamined(WordStreamRefusal::Encrypted);
     }
-    return {MarkingVerdict::NotMarked, NotExaminedReason::None};
+    return {.verdict = MarkingVerdict::NotMarked};
 }
 
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
@@ -64,15 +47,14 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             platform::ListedAs listed, marking::MatchRule rule,
                             platform::DiskReadSigns* signs) {
     const Examination examination = ExaminedWithinMemory([&] {
-        OpenedDocument opened = OpenDocument(path, listed, signs);
-        if (opened.file == nullptr) {
-            return NotExamined(opened.reason);
-        }
-        DocumentBytes bytes(*opened.file);
-        const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
-        // The file is held, exclusively and locked, only while it is read.
-        opened.file.reset();
-        return VerdictOnWordDocumentStream(read, rule);
+        return ExamineOpenedDocument(
+            path, listed, signs, [&](std::unique_ptr<platform::ExclusiveFile>& file) {
+                DocumentBytes bytes(*file);
+                const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
+                // The file is held, exclusively and locked, only while it is read.
+                file.reset();
+                return VerdictOnWordDocumentStream(read, rule);
+            });
     });
     ReleaseMemoryAfter(examination, reader);
     return examination;
@@ -84,7 +66,7 @@ Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMem
         return ExamineDocument(document.path, memory.compound, document.Listed(), rule,
                                &memory.diskReads);
     });
-    if (examination.reason == NotExaminedReason::NoWordDocumentStream) {
+    if (examination.reason == cfb::StreamReadResult::StreamNotFound) {
         examination.reason = withoutStream_;
     }
     return examination;

@@ -11,6 +11,7 @@
 #include "scan/document_format.h"
 #include "scan/marking_rule.h"
 #include "scan/marking_verdict.h"
+#include "scan/not_examined_reason.h"
 
 namespace kalvor::scan {
 
@@ -42,7 +43,7 @@ class WordDocumentFormat final : public DocumentFormat {
     // `withoutStream`: why a compound file without that stream is not examined.
     explicit constexpr WordDocumentFormat(
         std::string_view extension,
-        NotExaminedReason withoutStream = NotExaminedReason::NoWordDocumentStream)
+        NotExaminedReason withoutStream = cfb::StreamReadResult::StreamNotFound)
         : extension_(extension), withoutStream_(withoutStream) {}
 
     std::string_view Extension() const override { return extension_; }

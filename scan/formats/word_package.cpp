@@ -30,18 +30,18 @@ constexpr std::array<std::string_view, 1> kMainPart = {kOfficeDocument};
 // rest of the walk.
 constexpr std::size_t kParserMemoryKept = 1024 * 1024;
 
-NotExaminedReason ReasonFor(XmlEnd end) {
+std::optional<NotExaminedReason> ReasonFor(XmlEnd end) {
     switch (end) {
         case XmlEnd::Finished:
         case XmlEnd::Stopped:
-            return NotExaminedReason::None;
+            return std::nullopt;
         case XmlEnd::Malformed:
         case XmlEnd::Refused:
-            return NotExaminedReason::DamagedPackage;
+            return PackageRefusal::Damaged;
         case XmlEnd::OverBudget:
-            return NotExaminedReason::PackageTooLarge;
+            return PackageRefusal::TooLarge;
     }
-    return NotExaminedReason::DamagedPackage;
+    return PackageRefusal::Damaged;
 }
 
 // The parts a relationships part names, as entries of the package.
@@ -70,7 +70,7 @@ RelatedEntries FindRelated(const ZipPackage& zip, const std::set<std::string>& t
 }
 
 Examination Verdict(bool marked) {
-    return {marked ? MarkingVerdict::Marked : MarkingVerdict::NotMarked, NotExaminedReason::None};
+    return {.verdict = marked ? MarkingVerdict::Marked : MarkingVerdict::NotMarked};
 }
 
 }  // namespace
@@ -78,12 +78,11 @@ Examination Verdict(bool marked) {
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
                                      marking::MatchRule rule, platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
-        const OpenedDocument opened = OpenDocument(path, listed, signs);
-        if (opened.file == nullptr) {
-            return NotExamined(opened.reason);
-        }
-        DocumentBytes bytes(*opened.file);
-        return ExamineBytes(bytes, rule);
+        return ExamineOpenedDocument(path, listed, signs,
+                                     [&](std::unique_ptr<platform::ExclusiveFile>& file) {
+                                         DocumentBytes bytes(*file);
+                                         return ExamineBytes(bytes, rule);
+                                     });
     }));
 }
 
@@ -108,7 +107,7 @@ Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, marking::MatchR
     std::array<std::uint8_t, cfb::kSignature.size()> head{};
     const std::size_t got = windowed.ReadAt(0, head);
     if (got < std::min<std::uint64_t>(head.size(), file.Size())) {
-        return NotExamined(NotExaminedReason::Unreadable);
+        return NotExamined(FileRefusal::Unreadable);
     }
     if (got == head.size() && head == cfb::kSignature) {
         return ExamineCompoundFile(windowed, rule);
@@ -116,50 +115,49 @@ Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, marking::MatchR
     if (got >= 2 && head[0] == 'P' && head[1] == 'K') {
         return ExamineZip(windowed, rule);
     }
-    return NotExamined(NotExaminedReason::NotPackage);
+    return NotExamined(PackageRefusal::NotPackage);
 }
 
 Examination PackageExaminer::ExamineCompoundFile(cfb::ByteSource& file, marking::MatchRule rule) {
     const Examination examination = ExamineWordDocumentStream(file, compound_, rule);
-    if (examination.reason == NotExaminedReason::NoWordDocumentStream &&
+    if (examination.reason == cfb::StreamReadResult::StreamNotFound &&
         compound_.Holds(file, u"EncryptedPackage")) {
-        return NotExamined(NotExaminedReason::EncryptedPackage);
+        return NotExamined(PackageRefusal::Encrypted);
     }
     return examination;
 }
 
-NotExaminedReason PackageExaminer::ReadXmlPart(ZipPackage& zip, std::uint64_t entry,
-                                               XmlHandler& handler) {
+std::optional<NotExaminedReason> PackageExaminer::ReadXmlPart(ZipPackage& zip, std::uint64_t entry,
+                                                              XmlHandler& handler) {
     xml_.Begin(handler);
-    const NotExaminedReason reason = zip.Read(entry, xml_);
-    return reason != NotExaminedReason::None ? reason : ReasonFor(xml_.End());
+    const std::optional<NotExaminedReason> reason = zip.Read(entry, xml_);
+    return reason.has_value() ? reason : ReasonFor(xml_.End());
 }
 
 Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRule rule) {
     ZipPackage zip(file);
-    if (zip.OpenFailure() != NotExaminedReason::None) {
-        return NotExamined(zip.OpenFailure());
+    if (zip.OpenFailure().has_value()) {
+        return NotExamined(*zip.OpenFailure());
     }
     // A part that cannot be read hides nothing the others hold: the first reason stands only when
     // no part holds a marking.
-    NotExaminedReason failure = NotExaminedReason::None;
-    const auto note = [&](NotExaminedReason reason) {
-        if (failure == NotExaminedReason::None) {
+    std::optional<NotExaminedReason> failure;
+    const auto note = [&](const std::optional<NotExaminedReason>& reason) {
+        if (!failure.has_value()) {
             failure = reason;
         }
     };
 
     const std::optional<std::uint64_t> packageRels = zip.Find(RelationshipsPartOf(""));
     if (!packageRels.has_value()) {
-        return NotExamined(NotExaminedReason::NoMainPart);
+        return NotExamined(PackageRefusal::NoMainPart);
     }
     Relationships package(xml_, "", kMainPart);
     note(ReadXmlPart(zip, *packageRels, package));
     const std::optional<std::uint64_t> main =
         package.Targets().empty() ? std::nullopt : zip.Find(*package.Targets().begin());
     if (!main.has_value()) {
-        return NotExamined(failure != NotExaminedReason::None ? failure
-                                                              : NotExaminedReason::NoMainPart);
+        return NotExamined(failure.value_or(PackageRefusal::NoMainPart));
     }
     const std::string& mainName = *package.Targets().begin();
     WordText body(xml_, rule, /*main=*/true);
@@ -168,7 +166,7 @@ Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRul
         return Verdict(true);
     }
     if (body.NotWordDocument()) {
-        return NotExamined(NotExaminedReason::NoMainPart);
+        return NotExamined(PackageRefusal::NoMainPart);
     }
 
     const std::optional<std::uint64_t> mainRels = zip.Find(RelationshipsPartOf(mainName));
@@ -179,7 +177,7 @@ Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRul
             FindRelated(zip, related.Targets(), {*packageRels, *main, *mainRels});
         if (parts.missing) {
             // Word calls a document whose header or note part is missing unreadable.
-            note(NotExaminedReason::DamagedPackage);
+            note(PackageRefusal::Damaged);
         }
         for (const std::uint64_t entry : parts.entries) {
             WordText text(xml_, rule, /*main=*/false);
@@ -189,7 +187,7 @@ Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRul
             }
         }
     }
-    return failure == NotExaminedReason::None ? Verdict(false) : NotExamined(failure);
+    return failure.has_value() ? NotExamined(*failure) : Verdict(false);
 }
 
 Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemory& memory,

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "cfb/byte_source.h"
 #include "cfb/compound_file.h"
@@ -40,8 +41,9 @@ class PackageExaminer final : public FormatMemory {
     Examination ExamineBytes(cfb::ByteSource& file, marking::MatchRule rule);
     Examination ExamineCompoundFile(cfb::ByteSource& file, marking::MatchRule rule);
     Examination ExamineZip(cfb::ByteSource& file, marking::MatchRule rule);
-    // Reads one part of `zip` through the parser into `handler`: None, or why it could not be.
-    NotExaminedReason ReadXmlPart(ZipPackage& zip, std::uint64_t entry, XmlHandler& handler);
+    // Reads one part of `zip` through the parser into `handler`: nothing, or why it could not be.
+    std::optional<NotExaminedReason> ReadXmlPart(ZipPackage& zip, std::uint64_t entry,
+                                                 XmlHandler& handler);
     // Gives back what one document made the worker's memory grow past what it keeps.
     Examination Settled(Examination examination);
 

@@ -31,29 +31,32 @@ std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t at, 
 
 // The ZIP64 end record that the locator at `locator` in the file names, checked; its directory's
 // size in `directoryBytes`.
-NotExaminedReason CheckZip64EndRecord(cfb::ByteSource& file,
-                                      std::span<const std::uint8_t> locatorBytes,
-                                      std::uint64_t locator, std::uint64_t& directoryBytes) {
+std::optional<NotExaminedReason> CheckZip64EndRecord(cfb::ByteSource& file,
+                                                     std::span<const std::uint8_t> locatorBytes,
+                                                     std::uint64_t locator,
+                                                     std::uint64_t& directoryBytes) {
     const std::uint64_t record = LittleEndian(locatorBytes, 8, 8);
     if (record > locator || locator - record < kZip64EndSize) {
-        return NotExaminedReason::DamagedPackage;
+        return PackageRefusal::Damaged;
     }
     std::array<std::uint8_t, kZip64EndSize> bytes{};
     if (file.ReadAt(record, bytes) < bytes.size()) {
-        return NotExaminedReason::Unreadable;
+        return FileRefusal::Unreadable;
     }
     if (LittleEndian(bytes, 0, 4) != kZip64EndSignature) {
-        return NotExaminedReason::DamagedPackage;
+        return PackageRefusal::Damaged;
     }
     const std::uint64_t entries = std::max(LittleEndian(bytes, 24, 8), LittleEndian(bytes, 32, 8));
     directoryBytes = LittleEndian(bytes, 40, 8);
     const std::uint64_t offset = LittleEndian(bytes, 48, 8);
     if (offset > record || record - offset < directoryBytes ||
         entries > directoryBytes / kSmallestDirectoryEntry) {
-        return NotExaminedReason::DamagedPackage;
+        return PackageRefusal::Damaged;
     }
-    return directoryBytes > kMaxCentralDirectory ? NotExaminedReason::PackageTooLarge
-                                                 : NotExaminedReason::None;
+    if (directoryBytes > kMaxCentralDirectory) {
+        return PackageRefusal::TooLarge;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -67,7 +70,7 @@ EndRecords CheckEndRecords(cfb::ByteSource& file) {
     if (tail.empty() && tailSize > 0) {
         read.resize(tailSize);
         if (file.ReadAt(tailStart, read) < read.size()) {
-            return {.refusal = NotExaminedReason::Unreadable};
+            return {.refusal = FileRefusal::Unreadable};
         }
         tail = read;
     }
@@ -85,7 +88,7 @@ EndRecords CheckEndRecords(cfb::ByteSource& file) {
             end.refusal =
                 CheckZip64EndRecord(file, tail.subspan(at - kZip64LocatorSize, kZip64LocatorSize),
                                     tailStart + at - kZip64LocatorSize, directoryBytes);
-            if (end.refusal != NotExaminedReason::None) {
+            if (end.refusal.has_value()) {
                 return end;
             }
         } else if (LittleEndian(tail, at + 16, 4) + directoryBytes > tailStart + at) {

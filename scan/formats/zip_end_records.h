@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "cfb/byte_source.h"
-#include "scan/marking_verdict.h"
+#include "scan/not_examined_reason.h"
 
 namespace kalvor::scan {
 
@@ -13,8 +14,8 @@ inline constexpr std::uint64_t kMaxCentralDirectory = 4ull * 1024 * 1024;
 
 // What the end records of a ZIP file claim for its central directory, as far as it can be believed.
 struct EndRecords {
-    // None when libzip may open the file; otherwise why not.
-    NotExaminedReason refusal = NotExaminedReason::None;
+    // Nothing when libzip may open the file; otherwise why not.
+    std::optional<NotExaminedReason> refusal;
     // The largest directory an end record claims, up to kMaxCentralDirectory and the file's size.
     std::uint64_t directoryBytes = 0;
 };
@@ -24,9 +25,9 @@ struct EndRecords {
 // record gives, so a few bytes could ask it for gigabytes. A plain end record counts at most
 // 65 535 entries and is left to libzip.
 //
-// The refusal is DamagedPackage when a ZIP64 end record lies outside the file or claims more
+// The refusal is Damaged when a ZIP64 end record lies outside the file or claims more
 // entries than its directory has room for, or a directory that does not end before the record;
-// PackageTooLarge when that directory is larger than kMaxCentralDirectory; Unreadable when the end
+// TooLarge when that directory is larger than kMaxCentralDirectory; Unreadable when the end
 // of the file cannot be read.
 EndRecords CheckEndRecords(cfb::ByteSource& file);
 

@@ -131,7 +131,7 @@ struct ZipPackage::Source {
 ZipPackage::ZipPackage(cfb::ByteSource& file) : source_(std::make_unique<Source>(file)) {
     const EndRecords end = CheckEndRecords(file);
     openFailure_ = end.refusal;
-    if (openFailure_ != NotExaminedReason::None) {
+    if (openFailure_.has_value()) {
         return;
     }
     directoryCharge_.Add(static_cast<std::size_t>(kDirectoryMemoryPerByte * end.directoryBytes));
@@ -161,19 +161,21 @@ NotExaminedReason ZipPackage::ReasonFor(int zipError) const {
         case ZIP_ER_NOPASSWD:
         case ZIP_ER_WRONGPASSWD:
         case ZIP_ER_ENCRNOTSUPP:
-            return NotExaminedReason::EncryptedPackage;
+            return PackageRefusal::Encrypted;
         case ZIP_ER_MEMORY:
             throw std::bad_alloc();
         default:
             if (source_->overLimit) {
-                return NotExaminedReason::PackageTooLarge;
+                return PackageRefusal::TooLarge;
             }
-            return source_->failedRead ? NotExaminedReason::Unreadable
-                                       : NotExaminedReason::DamagedPackage;
+            if (source_->failedRead) {
+                return FileRefusal::Unreadable;
+            }
+            return PackageRefusal::Damaged;
     }
 }
 
-NotExaminedReason ZipPackage::ListParts() {
+std::optional<NotExaminedReason> ZipPackage::ListParts() {
     const zip_int64_t count = zip_get_num_entries(archive_, 0);
     parts_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
     for (zip_int64_t entry = 0; entry < count; ++entry) {
@@ -188,7 +190,10 @@ NotExaminedReason ZipPackage::ListParts() {
         std::adjacent_find(parts_.begin(), parts_.end(), [](const auto& a, const auto& b) {
             return a.first == b.first;
         }) != parts_.end();
-    return repeated ? NotExaminedReason::DamagedPackage : NotExaminedReason::None;
+    if (repeated) {
+        return PackageRefusal::Damaged;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::uint64_t> ZipPackage::Find(std::string_view name) const {
@@ -202,7 +207,7 @@ std::optional<std::uint64_t> ZipPackage::Find(std::string_view name) const {
     return found->second;
 }
 
-NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
+std::optional<NotExaminedReason> ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
     const std::unique_ptr<zip_file_t, decltype(&zip_fclose)> part(
         zip_fopen_index(archive_, entry, 0), &zip_fclose);
     if (part == nullptr) {
@@ -235,9 +240,12 @@ NotExaminedReason ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
         }
     }
     if (tooLarge) {
-        return NotExaminedReason::PackageTooLarge;
+        return PackageRefusal::TooLarge;
     }
-    return zipError == ZIP_ER_OK ? NotExaminedReason::None : ReasonFor(zipError);
+    if (zipError != ZIP_ER_OK) {
+        return ReasonFor(zipError);
+    }
+    return std::nullopt;
 }
 
 }  // namespace kalvor::scan

@@ -13,7 +13,7 @@
 #include "cfb/byte_source.h"
 #include "cfb/charged_memory.h"
 #include "scan/examination_memory.h"
-#include "scan/marking_verdict.h"
+#include "scan/not_examined_reason.h"
 
 struct zip;
 
@@ -42,30 +42,30 @@ class ZipPackage {
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
-    // None when the central directory was read; otherwise why not. Two entries whose names are
+    // Nothing when the central directory was read; otherwise why not. Two entries whose names are
     // the same part name make the package damaged: which of them holds the part is anyone's guess.
-    NotExaminedReason OpenFailure() const { return openFailure_; }
+    const std::optional<NotExaminedReason>& OpenFailure() const { return openFailure_; }
 
     // The entry holding part `name` (without its leading "/"), compared as part names are: ASCII
     // case ignored.
     std::optional<std::uint64_t> Find(std::string_view name) const;
 
-    // Inflates `entry` into `sink` until it ends or the sink stops. None then; otherwise why the
-    // part could not be read whole.
-    NotExaminedReason Read(std::uint64_t entry, PartSink& sink);
+    // Inflates `entry` into `sink` until it ends or the sink stops. Nothing then; otherwise why
+    // the part could not be read whole.
+    std::optional<NotExaminedReason> Read(std::uint64_t entry, PartSink& sink);
 
   private:
     struct Source;
 
     NotExaminedReason ReasonFor(int zipError) const;
-    // Lists the part names of the entries; DamagedPackage when two are the same.
-    NotExaminedReason ListParts();
+    // Lists the part names of the entries; Damaged when two are the same.
+    std::optional<NotExaminedReason> ListParts();
 
     // What libzip and the list of parts hold for the directory, as far as the file can make them.
     cfb::MemoryCharge directoryCharge_{ExaminationMemory()};
     std::unique_ptr<Source> source_;
     zip* archive_ = nullptr;
-    NotExaminedReason openFailure_ = NotExaminedReason::None;
+    std::optional<NotExaminedReason> openFailure_;
     std::uint64_t inflated_ = 0;  // by every part read so far
     // Each entry's name with ASCII letters in lower case, and the entry; sorted by name.
     std::vector<std::pair<std::string, std::uint64_t>> parts_;

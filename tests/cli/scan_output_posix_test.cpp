@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/byte_text.h"
-#include "cli/json_text.h"
 #include "cli/report_lines.h"
+#include "report/byte_text.h"
 #include "report/escaped_field.h"
+#include "report/json_text.h"
 #include "tests/support/scan_command_runner.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -88,7 +88,7 @@ TEST(ScanOutput, EscapedFieldsGiveBackTheExactBytes) {
         }
         const std::string escaped = report::EscapeField(bytes);
         ASSERT_EQ(Unescape(escaped), bytes) << escaped;
-        ASSERT_TRUE(IsValidUtf8(escaped)) << escaped;
+        ASSERT_TRUE(report::IsValidUtf8(escaped)) << escaped;
         for (const char* lineBreak :
              {"\t", "\n", "\r", "\xc2\x85", "\xe2\x80\xa8", "\xe2\x80\xa9"}) {
             ASSERT_EQ(escaped.find(lineBreak), std::string::npos) << escaped;
@@ -107,11 +107,11 @@ TEST(ScanOutput, MakesJsonStringsOfAnyBytes) {
         {"\xc2\x85\xe2\x80\xa8\xe2\x80\xa9", "\"\\u0085\\u2028\\u2029\""},
     };
     for (const auto& [text, json] : cases) {
-        EXPECT_EQ(JsonString(text), json);
+        EXPECT_EQ(report::JsonString(text), json);
     }
-    EXPECT_EQ(HexBytes(std::string("\xff\x00"
-                                   "a",
-                                   3)),
+    EXPECT_EQ(report::HexBytes(std::string("\xff\x00"
+                                           "a",
+                                           3)),
               "ff0061");
 }
 
@@ -121,21 +121,23 @@ TEST(ScanOutput, WritesRowsAndNotesInEitherFormat) {
     row.size = 1536;
     row.creationTime = 1204679222;                                 // 2008-03-05 09:07:02 here
     row.lastWriteTime = std::numeric_limits<std::int64_t>::max();  // no local time can show it
-    EXPECT_EQ(RowLine(3, row, OutputFormat::Text),
+    EXPECT_EQ(WriterFor(OutputFormat::Text)->Row(2, row),
               "3\t/s/a\\tb\\xff.doc\t1536\t2008-03-05 09:07:02\t\n");
-    EXPECT_EQ(RowLine(3, row, OutputFormat::Json),
+    EXPECT_EQ(WriterFor(OutputFormat::Json)->Row(2, row),
               "{\"number\":3,\"path\":\"/s/a\\tb\xef\xbf\xbd.doc\",\"path_bytes\":"
               "\"2f732f610962ff2e646f63\",\"size\":1536,\"created\":\"2008-03-05 09:07:02\","
               "\"modified\":\"\"}\n");
     row.path = "/s/plain.doc";
-    EXPECT_EQ(RowLine(1, row, OutputFormat::Json).find("path_bytes"), std::string::npos);
-    EXPECT_EQ(NotExaminedLine("/s/x\n.doc", scan::NotExaminedReason::Locked, OutputFormat::Text),
+    EXPECT_EQ(WriterFor(OutputFormat::Json)->Row(0, row).find("path_bytes"), std::string::npos);
+    EXPECT_EQ(WriterFor(OutputFormat::Text)->NotExamined("/s/x\n.doc", scan::FileRefusal::Locked),
               "not-examined\tlocked\t/s/x\\n.doc\n");
-    EXPECT_EQ(NotExaminedLine("/s/x.doc", scan::NotExaminedReason::Locked, OutputFormat::Json),
+    EXPECT_EQ(WriterFor(OutputFormat::Json)->NotExamined("/s/x.doc", scan::FileRefusal::Locked),
               "{\"kind\":\"not-examined\",\"reason\":\"locked\",\"path\":\"/s/x.doc\"}\n");
-    EXPECT_EQ(FolderNotListedLine("/s/\\", scan::FolderNotListedReason::Gone, OutputFormat::Text),
-              "folder-not-listed\t/s/\\\\\n");
-    EXPECT_EQ(FolderNotListedLine("/s/\xfe", scan::FolderNotListedReason::Gone, OutputFormat::Json),
+    EXPECT_EQ(
+        WriterFor(OutputFormat::Text)->FolderNotListed("/s/\\", scan::FolderNotListedReason::Gone),
+        "folder-not-listed\t/s/\\\\\n");
+    EXPECT_EQ(WriterFor(OutputFormat::Json)
+                  ->FolderNotListed("/s/\xfe", scan::FolderNotListedReason::Gone),
               "{\"kind\":\"folder-not-listed\",\"reason\":\"gone\",\"path\":\"/s/\xef\xbf\xbd\","
               "\"path_bytes\":\"2f732ffe\"}\n");
 }
@@ -265,7 +267,7 @@ TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
         {"json", "",
          "{\"kind\":\"folder-not-listed\",\"reason\":\"no-permission\",\"path\":\"" + root +
              "/closed\\tone\"}\n"},
-        {"csv", HeaderLine(OutputFormat::Csv),
+        {"csv", WriterFor(OutputFormat::Csv)->Start(),
          "folder-not-listed,no-permission," + root + "/closed\tone,0\r\n"},
     };
     const std::string summary =

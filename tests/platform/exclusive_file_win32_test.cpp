@@ -113,7 +113,7 @@ TEST(CheckMarkingOnWindows, PassesOverADocumentAnotherProcessHoldsOpen) {
         testing::HeldFile held(path, FILE_SHARE_READ);
         ASSERT_TRUE(held.HandOverToChildProcess());
         cfb::RootStreamReader reader(scan::ExaminationMemory());
-        EXPECT_EQ(scan::ExamineDocument(path, reader).reason, scan::NotExaminedReason::Locked);
+        EXPECT_EQ(scan::ExamineDocument(path, reader).reason, scan::FileRefusal::Locked);
         EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::NotExamined);
     }
     EXPECT_EQ(scan::CheckMarking(path), scan::MarkingVerdict::Marked);
@@ -125,7 +125,7 @@ TEST(CheckMarkingOnWindows, ExaminesPathsUpTo259UnitsOnly) {
     const fs::path fits = FileWithPathOfLength(dir, 259);
     EXPECT_EQ(scan::ExamineDocument(fits, reader).verdict, scan::MarkingVerdict::Marked);
     const fs::path tooLong = FileWithPathOfLength(dir, 260);
-    EXPECT_EQ(scan::ExamineDocument(tooLong, reader).reason, scan::NotExaminedReason::PathTooLong);
+    EXPECT_EQ(scan::ExamineDocument(tooLong, reader).reason, scan::FileRefusal::PathTooLong);
 }
 
 }  // namespace

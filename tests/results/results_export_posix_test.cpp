@@ -119,7 +119,7 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
     const std::vector<fs::path> marked = {root / "机密, \"一\".doc", root / "gone.doc",
                                           root / "line\nfeed\r\n.doc", root / "bad\xff.doc"};
     const std::vector<NotExaminedFile> report = {
-        {root / "锁定,\"的\".doc", NotExaminedReason::Locked},
+        {root / "锁定,\"的\".doc", scan::FileRefusal::Locked},
         {root / "closed\nfolder", scan::FolderNotListedReason::NoPermission}};
     const std::vector<ScriptedSearch> cases = {
         {{}, {}}, {marked, {}}, {{}, report}, {marked, report}};

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "report/reason_texts.h"
 #include "results/not_examined_dialog.h"
 #include "results/not_examined_indicator.h"
 #include "results/path_text.h"
@@ -26,9 +27,9 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     window.show();
     EXPECT_FALSE(indicator.isVisible());
 
-    indicator.ShowReport({{"/d/locked.doc", NotExaminedReason::Locked},
+    indicator.ShowReport({{"/d/locked.doc", scan::FileRefusal::Locked},
                           {"/d/closed", FolderNotListedReason::NoPermission},
-                          {"/d/\xff.doc", NotExaminedReason::NotCompoundFile}});
+                          {"/d/\xff.doc", cfb::StreamReadResult::NotCompoundFile}});
     EXPECT_TRUE(indicator.isVisible());
     EXPECT_EQ(indicator.text(), "2 个 .doc 文件未能检查，1 个文件夹未能搜索");
 
@@ -40,12 +41,12 @@ TEST(NotExaminedIndicatorTest, TellsTheCountAndListsEachEntryWithItsReason) {
     ASSERT_EQ(table.rowCount(), 3);
     EXPECT_EQ(table.item(0, 0)->text(), "/d/locked.doc");
     EXPECT_EQ(table.item(0, 1)->text(),
-              QString::fromUtf8(scan::DescribeReason(NotExaminedReason::Locked)));
+              QString::fromUtf8(report::ReasonDescription(scan::FileRefusal::Locked)));
     EXPECT_EQ(table.item(1, 0)->text(), "/d/closed");
     EXPECT_EQ(table.item(1, 1)->text(), "无法列出文件夹（没有权限），其下内容均未搜索");
     EXPECT_EQ(table.item(2, 0)->text(), QString::fromUtf8("/d/\xef\xbf\xbd.doc"));
     EXPECT_EQ(table.item(2, 1)->text(),
-              QString::fromUtf8(scan::DescribeReason(NotExaminedReason::NotCompoundFile)));
+              QString::fromUtf8(report::ReasonDescription(cfb::StreamReadResult::NotCompoundFile)));
     EXPECT_FALSE(table.item(2, 1)->text().isEmpty());
 }
 
@@ -60,7 +61,8 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
     };
     const std::vector<Case> cases{
         {"documents",
-         {{"/d/a.doc", NotExaminedReason::ReadOnly}, {"/d/b.doc", NotExaminedReason::TooShort}},
+         {{"/d/a.doc", scan::FileRefusal::ReadOnly},
+          {"/d/b.doc", scan::WordStreamRefusal::TooShort}},
          {},
          "2 个 .doc 文件未能检查",
          "未能检查的 .doc 文件",
@@ -72,19 +74,19 @@ TEST(NotExaminedIndicatorTest, NamesFoldersOnlyWhenSomeWereNotListed) {
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
         {"both",
-         {{"/d/x", FolderNotListedReason::TooManyLinks}, {"/d/y.doc", NotExaminedReason::Locked}},
+         {{"/d/x", FolderNotListedReason::TooManyLinks}, {"/d/y.doc", scan::FileRefusal::Locked}},
          {},
          "1 个 .doc 文件未能检查，1 个文件夹未能搜索",
          "未能检查的 .doc 文件和文件夹",
          "文件或文件夹"},
         {"documents of every type",
-         {{"/d/a.docx", NotExaminedReason::DamagedPackage}},
+         {{"/d/a.docx", scan::PackageRefusal::Damaged}},
          scan::DocumentTypes::All(),
          "1 个文件未能检查",
          "未能检查的文件",
          "文件"},
         {"both of every type",
-         {{"/d/a.docx", NotExaminedReason::DamagedPackage}, {"/d/x", FolderNotListedReason::Gone}},
+         {{"/d/a.docx", scan::PackageRefusal::Damaged}, {"/d/x", FolderNotListedReason::Gone}},
          scan::DocumentTypes::All(),
          "1 个文件未能检查，1 个文件夹未能搜索",
          "未能检查的文件和文件夹",
@@ -119,7 +121,7 @@ TEST(NotExaminedIndicatorTest, NoNoteAfterAFullyExaminedSearchNorWhileANewOneRun
     indicator.ShowReport({});
     EXPECT_FALSE(indicator.isVisible());
 
-    indicator.ShowReport({{"/d/a.doc", NotExaminedReason::Locked}});
+    indicator.ShowReport({{"/d/a.doc", scan::FileRefusal::Locked}});
     EXPECT_TRUE(indicator.isVisible());
     indicator.Clear();
     EXPECT_FALSE(indicator.isVisible());
@@ -133,10 +135,10 @@ TEST(NotExaminedDialogTest, RowsOfferTheirFoldersAndPathsAndSayWhyTheyFailed) {
     const fs::path d = temp.MakeDir("d");
     const fs::path e = temp.MakeDir("e");
     const fs::path gone = temp.Path() / "gone";
-    NotExaminedDialog dialog({{d / "a.doc", NotExaminedReason::Locked},
-                              {d / "b.doc", NotExaminedReason::TooShort},
+    NotExaminedDialog dialog({{d / "a.doc", scan::FileRefusal::Locked},
+                              {d / "b.doc", scan::WordStreamRefusal::TooShort},
                               {e / "closed", FolderNotListedReason::NoPermission},
-                              {gone / "c.doc", NotExaminedReason::Locked}},
+                              {gone / "c.doc", scan::FileRefusal::Locked}},
                              {}, nullptr);
     dialog.OnRightClick(QPoint(5, 5));
     EXPECT_TRUE(desktop.menus.empty()) << "no menu without a selection";

@@ -128,10 +128,10 @@ TEST_F(SearchCommandTest, KeepsAnAccountOfWhatItCouldNotExamineAndShowsItInWalkO
     Search();
 
     const std::vector<std::pair<fs::path, NotSearchedReason>> expected{
-        {temp.Path() / "n.doc", NotExaminedReason::NotCompoundFile},
+        {temp.Path() / "n.doc", cfb::StreamReadResult::NotCompoundFile},
         {unlisted.Path(), scan::FolderNotListedReason::PathTooLong},
-        {temp.Path() / "r.doc", NotExaminedReason::ReadOnly},
-        {temp.Path() / "v.doc", NotExaminedReason::UnsupportedVersion},
+        {temp.Path() / "r.doc", scan::FileRefusal::ReadOnly},
+        {temp.Path() / "v.doc", scan::WordStreamRefusal::UnsupportedVersion},
     };
     std::vector<std::pair<fs::path, NotSearchedReason>> seen;
     for (const NotExaminedFile& file : view.NotExaminedFiles()) {

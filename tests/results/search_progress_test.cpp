@@ -33,7 +33,7 @@ class EndlessWalk {
         for (const char* name : {"/w/1.doc", "/w/sub/2.doc", "/w/3.doc"}) {
             sink.AddResultRow(RowFor(name));
         }
-        sink.NoteNotExamined("/w/locked.doc", scan::NotExaminedReason::Locked);
+        sink.NoteNotExamined("/w/locked.doc", scan::FileRefusal::Locked);
         const scan::SearchProgress progress{.foldersListed = 4,
                                             .documentsExamined = 7,
                                             .documentsMarked = 3,
@@ -120,8 +120,7 @@ TEST_F(SearchProgressTest, ShowsProgressModallyAndStopsOnCancel) {
     EXPECT_EQ(view.Results().CellText(1, 1), "/w/sub/2.doc");
     EXPECT_EQ(view.Results().CellText(2, 0), "3");
     ASSERT_EQ(view.NotExaminedFiles().size(), 1U);
-    EXPECT_EQ(view.NotExaminedFiles()[0].reason,
-              NotSearchedReason(scan::NotExaminedReason::Locked));
+    EXPECT_EQ(view.NotExaminedFiles()[0].reason, NotSearchedReason(scan::FileRefusal::Locked));
     ASSERT_EQ(desktop.messages.size(), 1U);
     EXPECT_EQ(desktop.messages[0].text,
               "搜索已取消，已找到 3 个符合要求的文件。\n另有 1 个 .doc 文件未能检查，详见状态栏。");

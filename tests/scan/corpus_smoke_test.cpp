@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 
+#include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -29,7 +30,7 @@ TEST(CorpusSmoke, GivesEveryRealWorldDocumentAVerdict) {
 
     std::map<std::string_view, int> reasons;
     for (const auto& [path, reason] : sink.notExamined) {
-        ++reasons[ReasonToken(reason)];
+        ++reasons[report::ReasonToken(reason)];
     }
     // One Word 2 file, one compound file without a WordDocument stream, the documents of Word 6,
     // Word 95 and other writers, and one Word 97-2003 document a password hides; the other 79 are

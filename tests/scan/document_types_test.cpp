@@ -70,11 +70,11 @@ TEST(DocumentTypes, ASearchExaminesTheChosenTypesOnly) {
     const std::vector<Case> cases = {
         {"doc", {"a.doc"}, {}, {}},
         {"dot", {"b.DOT"}, {}, {}},
-        {"wps", {"c.wps"}, {"d.wps"}, {NotExaminedReason::OlderWorksFormat}},
+        {"wps", {"c.wps"}, {"d.wps"}, {WordStreamRefusal::OlderWorksFormat}},
         {"doc,dot,wps",
          {"a.doc", "b.DOT", "c.wps"},
          {"d.wps"},
-         {NotExaminedReason::OlderWorksFormat}},
+         {WordStreamRefusal::OlderWorksFormat}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.types);

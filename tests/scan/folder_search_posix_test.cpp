@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/cell_texts.h"
+#include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
@@ -91,7 +93,7 @@ TEST_F(FolderSearchTest, TakesFilesByTheirLastExtensionAndEntersEveryFolder) {
     EXPECT_EQ(sink_.NotExaminedPaths(dir_.Path()),
               (Paths{".doc", ".h.doc", "A.DOC", "b.Doc", "dir.doc/y.doc", "sub/g.dOC", "x.doc"}));
     for (const auto& [path, reason] : sink_.notExamined) {
-        EXPECT_EQ(reason, NotExaminedReason::NotCompoundFile) << path;
+        EXPECT_EQ(reason, cfb::StreamReadResult::NotCompoundFile) << path;
     }
 }
 
@@ -116,7 +118,7 @@ TEST_F(FolderSearchTest, ExaminesADanglingLinkAsAFile) {
     Search(dir_.Path());
     ASSERT_EQ(sink_.notExamined.size(), 1u);
     EXPECT_EQ(sink_.notExamined[0].first, dir_.Path() / "gone.doc");
-    EXPECT_EQ(sink_.notExamined[0].second, NotExaminedReason::DanglingLink);
+    EXPECT_EQ(sink_.notExamined[0].second, FileRefusal::DanglingLink);
 }
 
 TEST_F(FolderSearchTest, SkipsAFolderThatCannotBeListed) {
@@ -234,7 +236,7 @@ TEST_F(FolderSearchTest, SaysWhyAFolderCouldNotBeListed) {
             std::string text;
             for (const auto& [path, reason] : sink.foldersNotListed) {
                 text += path.lexically_relative(dir_.Path()).native() + ":" +
-                        std::string(ReasonToken(reason)) + " ";
+                        std::string(report::ReasonToken(reason)) + " ";
             }
             return text;
         });
@@ -250,12 +252,12 @@ TEST_F(FolderSearchTest, FillsTheCellsOfAMarkedDocument) {
     const ResultRow& row = sink_.rows[0];
     EXPECT_EQ(row.path, path);
     EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "机密\xEF\xBF\xBD.doc").native());
-    EXPECT_EQ(SizeText(row.size), std::to_string(kMarkedDocument.size()));
-    EXPECT_EQ(StampText(row.lastWriteTime), "2008-03-05 09:07:02");
+    EXPECT_EQ(report::SizeText(row.size), std::to_string(kMarkedDocument.size()));
+    EXPECT_EQ(report::StampText(row.lastWriteTime), "2008-03-05 09:07:02");
     const time_t now = time(nullptr);
     tm local{};
     localtime_r(&now, &local);
-    const std::string creation = StampText(row.creationTime);
+    const std::string creation = report::StampText(row.creationTime);
     ASSERT_EQ(creation.size(), 19u);
     EXPECT_EQ(creation.substr(0, 4), std::to_string(local.tm_year + 1900));
 }
@@ -270,8 +272,8 @@ TEST_F(FolderSearchTest, ShowsStampsBefore1900AsZeroAndUnconvertibleOnesAsNothin
     SetModificationTime(shm->Write("b-far.doc", kMarkedDocument), 100'000'000'000'000'000);
     Search(shm->Path());
     ASSERT_EQ(sink_.rows.size(), 2u);
-    EXPECT_EQ(StampText(sink_.rows[0].lastWriteTime), "1970-01-01 08:00:00");
-    EXPECT_EQ(StampText(sink_.rows[1].lastWriteTime), "");
+    EXPECT_EQ(report::StampText(sink_.rows[0].lastWriteTime), "1970-01-01 08:00:00");
+    EXPECT_EQ(report::StampText(sink_.rows[1].lastWriteTime), "");
 }
 
 TEST_F(FolderSearchTest, StopsEarlyWhenAskedKeepingTheRowsFound) {

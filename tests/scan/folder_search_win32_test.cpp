@@ -111,7 +111,7 @@ TEST_F(FolderSearchOnWindows, StopsAtThePathLimit) {
     // Nothing of the folder whose pattern is too long; the file in the other one is reported.
     std::vector<std::size_t> tooLong;
     for (const auto& [path, reason] : sink_.notExamined) {
-        EXPECT_EQ(reason, NotExaminedReason::PathTooLong);
+        EXPECT_EQ(reason, FileRefusal::PathTooLong);
         tooLong.push_back(path.native().size());
     }
     std::sort(tooLong.begin(), tooLong.end());

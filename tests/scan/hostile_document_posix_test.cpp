@@ -15,6 +15,7 @@
 
 #include "cfb/compound_file.h"
 #include "platform/exclusive_file.h"
+#include "report/reason_texts.h"
 #include "scan/examination_memory.h"
 #include "scan/folder_search.h"
 #include "scan/marking_detector.h"
@@ -133,8 +134,9 @@ class HostileDocumentTest : public ::testing::Test {
         if (!sink.rows.empty()) {
             return "marked";
         }
-        return sink.notExamined.empty() ? "not marked"
-                                        : std::string(ReasonToken(sink.notExamined[0].second));
+        return sink.notExamined.empty()
+                   ? "not marked"
+                   : std::string(report::ReasonToken(sink.notExamined[0].second));
     }
 
     testing::TempDir dir_;
@@ -321,7 +323,8 @@ TEST_F(HostileDocumentTest, ReportsADocumentWhoseMemoryCannotBeHadAndGoesOn) {
             LimitMemoryTo(32 << 20) && (SearchFolder(dir_.Path(), sink), true) &&
             sink.RowPaths(dir_.Path()) == std::vector<std::string>{"b-marked.doc"} &&
             sink.notExamined.size() == 1 &&
-            sink.notExamined[0] == std::pair{huge, NotExaminedReason::OutOfMemory};
+            sink.notExamined[0] ==
+                std::pair{huge, NotExaminedReason(ExaminationLimit::OutOfMemory)};
         return std::string(asExpected ? "as expected" : "not as expected");
     });
     EXPECT_EQ(outcome.text, "as expected");
@@ -583,7 +586,7 @@ TEST_F(HostileDocumentTest, GivesPackagesWhoseZip64EndRecordsClaimTooMuchAVerdic
                 return std::string("marked");
             }
             return sink.notExamined.size() == 1
-                       ? std::string(ReasonToken(sink.notExamined[0].second))
+                       ? std::string(report::ReasonToken(sink.notExamined[0].second))
                        : std::string("neither marked nor not examined");
         });
         EXPECT_EQ(outcome.text, c.expected);
@@ -681,8 +684,9 @@ TEST_F(HostileDocumentTest, ReadsPackagesBuiltToCostTimeInTimeThatGrowsWithTheir
         const ChildOutcome outcome = RunInChild([&] {
             const Examination got =
                 examiner.Examine(path, platform::ListedAs::Unknown, marking::MatchRule::Default);
-            return std::string(got.verdict == MarkingVerdict::NotMarked ? "not marked"
-                                                                        : ReasonToken(got.reason));
+            return std::string(got.verdict == MarkingVerdict::NotMarked
+                                   ? "not marked"
+                                   : report::ReasonToken(*got.reason));
         });
         EXPECT_EQ(outcome.text, "not marked");
         // Read once and parsed in linear time, each takes well under half a second; reading a part

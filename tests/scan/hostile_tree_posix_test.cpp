@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "report/cell_texts.h"
+#include "report/reason_texts.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
 #include "tests/support/search_sink_recorder.h"
@@ -67,11 +69,11 @@ std::string SearchAccount(const fs::path& root, SearchProgress* progress = nullp
     std::string text;
     for (const auto& [folder, reason] : sink.foldersNotListed) {
         text += "-" + folder.lexically_relative(root).native() + ":" +
-                std::string(ReasonToken(reason)) + " ";
+                std::string(report::ReasonToken(reason)) + " ";
     }
     for (const auto& [path, reason] : sink.notExamined) {
         text += "?" + path.lexically_relative(root).native() + ":" +
-                std::string(ReasonToken(reason)) + " ";
+                std::string(report::ReasonToken(reason)) + " ";
     }
     for (const std::string& path : sink.RowPaths(root)) {
         text += path + " ";
@@ -99,10 +101,9 @@ TEST_F(HostileTreeTest, PassesOverFifosSocketsAndDevicesWithoutOpeningThem) {
     const SearchProgress progress = Search(dir_.Path());
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"marked.doc"});
     std::vector<std::pair<std::string, NotExaminedReason>> expected = {
-        {"fifo.doc", NotExaminedReason::NotRegularFile},
-        {"socket.doc", NotExaminedReason::NotRegularFile}};
+        {"fifo.doc", FileRefusal::NotRegularFile}, {"socket.doc", FileRefusal::NotRegularFile}};
     if (haveDevice) {
-        expected.emplace_back("tty.doc", NotExaminedReason::NotRegularFile);
+        expected.emplace_back("tty.doc", FileRefusal::NotRegularFile);
     }
     EXPECT_EQ(NotExamined(), expected);
     EXPECT_EQ(progress.documentsExamined, expected.size() + 1);
@@ -120,9 +121,9 @@ TEST_F(HostileTreeTest, GivesDanglingAndLoopingLinksAVerdict) {
     const SearchProgress progress = Search(dir_.Path());
     EXPECT_EQ(sink_.RowPaths(dir_.Path()), Paths{"real/marked.doc"});
     const std::vector<std::pair<std::string, NotExaminedReason>> expected = {
-        {"dangling.doc", NotExaminedReason::DanglingLink},
-        {"loop-a.doc", NotExaminedReason::DanglingLink},
-        {"loop-b.doc", NotExaminedReason::DanglingLink}};
+        {"dangling.doc", FileRefusal::DanglingLink},
+        {"loop-a.doc", FileRefusal::DanglingLink},
+        {"loop-b.doc", FileRefusal::DanglingLink}};
     EXPECT_EQ(NotExamined(), expected);
     EXPECT_EQ(progress.foldersListed, 2u);
     EXPECT_TRUE(sink_.foldersNotListed.empty());
@@ -341,7 +342,7 @@ TEST_F(HostileTreeTest, KeepsTheExactBytesOfNamesThatAreNotUtf8) {
         const ResultRow& row = sink_.rows[i];
         EXPECT_EQ(row.path, dir_.Path() / names[i]);
         EXPECT_EQ(platform::PathText(row.path), (dir_.Path() / "\xef\xbf\xbd.doc").native());
-        EXPECT_EQ(SizeText(row.size), std::to_string(fs::file_size(row.path)));
+        EXPECT_EQ(report::SizeText(row.size), std::to_string(fs::file_size(row.path)));
     }
 }
 

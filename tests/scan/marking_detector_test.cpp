@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/exclusive_file.h"
+#include "platform/file_operations.h"
 #include "scan/examination_memory.h"
 #include "scan/formats/word_document.h"
 #include "tests/support/compound_file_builder.h"
@@ -27,8 +29,8 @@ using testing::BuildWordDocument;
 using testing::WordStream;
 using testing::WordStreamWithText;
 
-constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
-constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
+constexpr Examination kMarked{MarkingVerdict::Marked, std::nullopt};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, std::nullopt};
 
 Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
@@ -76,11 +78,11 @@ TEST(ExamineDocument, ReadsTheWordDocumentStreamOfBothFormatVersions) {
         {"v4 regular sectors", BuildWordDocument(LargeMarkedStream(), 4), kMarked},
         {"unmarked", BuildWordDocument(WordStreamWithText(u"保密协议")), kNotMarked},
         {"old version", BuildWordDocument(WordStreamWithText(u"秘密", 0x00)),
-         NotExamined(NotExaminedReason::UnsupportedVersion)},
+         NotExamined(WordStreamRefusal::UnsupportedVersion)},
         {"stream of 4 bytes", BuildWordDocument({0xEC, 0xA5, 0xC1, 0x00}),
-         NotExamined(NotExaminedReason::TooShort)},
+         NotExamined(WordStreamRefusal::TooShort)},
         {"no WordDocument stream", CompoundFileWithoutWordDocument(),
-         NotExamined(NotExaminedReason::NoWordDocumentStream)},
+         NotExamined(cfb::StreamReadResult::StreamNotFound)},
     });
 }
 
@@ -93,7 +95,7 @@ std::vector<std::uint8_t> StreamWithFlags(std::uint16_t flags, std::u16string_vi
 }
 
 TEST(ExamineDocument, DoesNotTakeADocumentAPasswordHidesForAnUnmarkedOne) {
-    const auto encrypted = NotExamined(NotExaminedReason::Encrypted);
+    const auto encrypted = NotExamined(WordStreamRefusal::Encrypted);
     ExpectExaminations({
         {"encrypted", BuildWordDocument(StreamWithFlags(0x0100, u"保密协议")), encrypted},
         {"obfuscated", BuildWordDocument(StreamWithFlags(0x8100, u"保密协议")), encrypted},
@@ -108,7 +110,7 @@ TEST(ExamineDocument, DoesNotTakeADocumentAPasswordHidesForAnUnmarkedOne) {
 }
 
 TEST(ExamineDocument, DoesNotExamineWhatIsNotACompoundFile) {
-    const auto notCompound = NotExamined(NotExaminedReason::NotCompoundFile);
+    const auto notCompound = NotExamined(cfb::StreamReadResult::NotCompoundFile);
     ExpectExaminations({
         {"rtf", Bytes("{\\rtf1\\ansi 秘密}"), notCompound},
         {"html", Bytes("<html><body>绝密</body></html>"), notCompound},
@@ -152,7 +154,7 @@ class ExamineFileTest : public ::testing::Test {
 
 TEST_F(ExamineFileTest, PassesOverReadOnlyFiles) {
     fs::permissions(marked_, fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_EQ(Examine(marked_).reason, NotExaminedReason::ReadOnly);
+    EXPECT_EQ(Examine(marked_).reason, FileRefusal::ReadOnly);
     EXPECT_EQ(CheckMarking(marked_), MarkingVerdict::NotExamined);
 }
 
@@ -178,7 +180,7 @@ TEST_F(ExamineFileTest, PassesOverAFileAnotherProcessHolds) {
     char opened = 0;
     ASSERT_EQ(read(ready[0], &opened, 1), 1);
     ASSERT_EQ(opened, 'y');
-    EXPECT_EQ(Examine(marked_).reason, NotExaminedReason::Locked);
+    EXPECT_EQ(Examine(marked_).reason, FileRefusal::Locked);
     close(release[1]);
     int status = 0;
     waitpid(child, &status, 0);
@@ -191,16 +193,37 @@ TEST_F(ExamineFileTest, PassesOverAFileAnotherProcessHolds) {
 TEST_F(ExamineFileTest, NeverOpensWhatIsNotARegularFile) {
     const fs::path fifo = dir_.Path() / "x.doc";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(Examine(fifo).reason, NotExaminedReason::NotRegularFile);
-    EXPECT_EQ(Examine(dir_.MakeDir("folder.doc")).reason, NotExaminedReason::NotRegularFile);
+    EXPECT_EQ(Examine(fifo).reason, FileRefusal::NotRegularFile);
+    EXPECT_EQ(Examine(dir_.MakeDir("folder.doc")).reason, FileRefusal::NotRegularFile);
 }
 
 #endif
 
+// The row of a document whose listing tells no identity for it (as on Windows) takes the one the
+// examination tells: that of the file itself, whichever name led to it.
+TEST_F(ExamineFileTest, TellsWhichFileItExamined) {
+    const fs::path plain = dir_.Write("plain.doc", testing::WordDocumentWithText(u"无标志"));
+    const fs::path hardLink = dir_.Path() / "hard.doc";
+    fs::create_hard_link(marked_, hardLink);
+    std::vector<std::pair<fs::path, fs::path>> cases = {
+        {marked_, marked_}, {plain, plain}, {hardLink, marked_}};
+#ifndef _WIN32
+    const fs::path link = dir_.Path() / "link.doc";
+    fs::create_symlink(marked_, link);
+    cases.emplace_back(link, marked_);
+#endif
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Examine(name).fileIdentity, platform::FingerprintOf(file).value().identity);
+    }
+    EXPECT_NE(Examine(plain).fileIdentity, Examine(marked_).fileIdentity);
+    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").fileIdentity, std::nullopt);
+}
+
 TEST_F(ExamineFileTest, TellsAMissingFileFromAPathTooLong) {
-    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").reason, NotExaminedReason::Unreadable);
+    EXPECT_EQ(Examine(dir_.Path() / "missing.doc").reason, FileRefusal::Unreadable);
     const fs::path deep = dir_.Path() / std::string(5000, 'd') / "x.doc";
-    EXPECT_EQ(Examine(deep).reason, NotExaminedReason::PathTooLong);
+    EXPECT_EQ(Examine(deep).reason, FileRefusal::PathTooLong);
     EXPECT_EQ(Examine(marked_).verdict, MarkingVerdict::Marked);
 }
 

@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "platform/memory_budget.h"
+#include "report/cell_texts.h"
+#include "report/reason_texts.h"
 #include "scan/document_format.h"
 #include "scan/folder_search.h"
 #include "scan/result_row.h"
@@ -49,15 +51,15 @@ class CallLog final : public SearchSink {
     CallLog(fs::path root, StopAt stop) : root_(std::move(root)), stop_(stop) {}
 
     void AddResultRow(const ResultRow& row) override {
-        Note("row " + Relative(row.path) + " " + SizeText(row.size) + " " +
-             StampText(row.lastWriteTime));
+        Note("row " + Relative(row.path) + " " + report::SizeText(row.size) + " " +
+             report::StampText(row.lastWriteTime));
         ++rows_;
     }
     void NoteNotExamined(const fs::path& path, NotExaminedReason reason) override {
-        Note("not-examined " + Relative(path) + " " + std::string(ReasonToken(reason)));
+        Note("not-examined " + Relative(path) + " " + std::string(report::ReasonToken(reason)));
     }
     void NoteFolderNotListed(const fs::path& folder, FolderNotListedReason reason) override {
-        Note("not-listed " + Relative(folder) + " " + std::string(ReasonToken(reason)));
+        Note("not-listed " + Relative(folder) + " " + std::string(report::ReasonToken(reason)));
     }
     void NoteProgress(const SearchProgress& progress) override {
         Note("progress " + std::to_string(progress.foldersListed) + " " +

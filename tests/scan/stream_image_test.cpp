@@ -19,11 +19,11 @@ using testing::Utf16Le;
 using testing::WordStream;
 using testing::WordStreamWithText;
 
-constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
-constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
-constexpr Examination kTooShort{MarkingVerdict::NotExamined, NotExaminedReason::TooShort};
+constexpr Examination kMarked{MarkingVerdict::Marked, std::nullopt};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, std::nullopt};
+constexpr Examination kTooShort{MarkingVerdict::NotExamined, WordStreamRefusal::TooShort};
 constexpr Examination kUnsupported{MarkingVerdict::NotExamined,
-                                   NotExaminedReason::UnsupportedVersion};
+                                   WordStreamRefusal::UnsupportedVersion};
 
 const std::vector<std::uint8_t> kSecretBytes = {0xD8, 0x79, 0xC6, 0x5B};  // 秘密
 
@@ -158,7 +158,7 @@ Examination ByteByByte(const std::vector<std::uint8_t>& stream) {
         return kMarked;
     }
     const bool encrypted = stream.size() >= 12 && (stream[11] & 0x01) != 0;
-    return encrypted ? Examination{MarkingVerdict::NotExamined, NotExaminedReason::Encrypted}
+    return encrypted ? Examination{MarkingVerdict::NotExamined, WordStreamRefusal::Encrypted}
                      : kNotMarked;
 }
 

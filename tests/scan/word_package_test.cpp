@@ -26,8 +26,8 @@ using testing::WordPackageEntries;
 using testing::WordPartXml;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr Examination kMarked{MarkingVerdict::Marked, NotExaminedReason::None};
-constexpr Examination kNotMarked{MarkingVerdict::NotMarked, NotExaminedReason::None};
+constexpr Examination kMarked{MarkingVerdict::Marked, std::nullopt};
+constexpr Examination kNotMarked{MarkingVerdict::NotMarked, std::nullopt};
 
 Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
@@ -120,30 +120,26 @@ TEST(PackageExaminer, FindsMarkingsInTheTextOfWordPackagesAndGivesReasonsForTheR
          kNotMarked},
         {"U+3000 between", Package(Paragraph("机\u3000密")), MatchRule::Default, kNotMarked},
         {"U+3000 between, wide rule", Package(Paragraph("机\u3000密")), MatchRule::Wide, kMarked},
-        {"zip bomb", ZipBomb(), MatchRule::Default,
-         NotExamined(NotExaminedReason::PackageTooLarge)},
+        {"zip bomb", ZipBomb(), MatchRule::Default, NotExamined(PackageRefusal::TooLarge)},
         {"encrypted package", EncryptedPackage(), MatchRule::Default,
-         NotExamined(NotExaminedReason::EncryptedPackage)},
+         NotExamined(PackageRefusal::Encrypted)},
         {"truncated zip", Truncated(Package(Paragraph("秘密")), 30), MatchRule::Default,
-         NotExamined(NotExaminedReason::DamagedPackage)},
+         NotExamined(PackageRefusal::Damaged)},
         {"wrong checksum", WithWrongChecksum(), MatchRule::Default,
-         NotExamined(NotExaminedReason::DamagedPackage)},
+         NotExamined(PackageRefusal::Damaged)},
         {"document type declaration",
          BuildZip({{.name = "_rels/.rels", .data = WordPackageEntries("")[1].data},
                    {.name = "word/document.xml",
                     .data = "<!DOCTYPE d [<!ENTITY e \"秘密\">]>" + WordPartXml("document", "")}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"missing main part", WithoutMainPart(), MatchRule::Default,
-         NotExamined(NotExaminedReason::NoMainPart)},
+         NotExamined(PackageRefusal::NoMainPart)},
         {"renamed .doc", testing::WordDocumentWithText(u"秘密"), MatchRule::Default, kMarked},
-        {"plain text",
-         {'P', 'K', '?'},
-         MatchRule::Default,
-         NotExamined(NotExaminedReason::DamagedPackage)},
+        {"plain text", {'P', 'K', '?'}, MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"neither zip nor compound file",
          {'{', '\\', 'r', 't', 'f'},
          MatchRule::Default,
-         NotExamined(NotExaminedReason::NotPackage)},
+         NotExamined(PackageRefusal::NotPackage)},
     };
     ExpectExaminations(cases);
 }
@@ -178,14 +174,14 @@ TEST(PackageExaminer, CallsAPackageDamagedWhenTwoOfItsEntriesHoldOnePart) {
          PackageHolding(
              {}, {{.name = "word/document.xml",
                    .data = WordPartXml("document", "<w:body>" + Paragraph("秘密") + "</w:body>")}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"a related part under two names that differ in letter case",
          PackageHolding({{"header", "header1.xml", Header("无")}},
                         {{.name = "word/HEADER1.xml", .data = marked}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"the package's relationships under two names",
          PackageHolding({}, {{.name = "_RELS/.rels", .data = WordPackageEntries("")[1].data}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"two headers whose names differ in more than case",
          Package(Paragraph("无"),
                  {{"header", "header1.xml", Header("无")}, {"header", "header2.xml", marked}}),
@@ -206,7 +202,7 @@ TEST(PackageExaminer, ListsAMarkingInAnyPartBesidePartsThatAreMissingOrDamaged) 
         {"an unmarked header beside a missing footnotes part",
          PackageRelating(Paragraph("无"), {{"header", "header1.xml", Header("秘 书")}},
                          {{"footnotes", "footnotes.xml"}, {"header", "header1.xml"}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"a malformed header before a marked footer",
          Package(Paragraph("无"),
                  {{"header", "header1.xml", unreadable},
@@ -215,7 +211,7 @@ TEST(PackageExaminer, ListsAMarkingInAnyPartBesidePartsThatAreMissingOrDamaged) 
         {"a malformed header before an unmarked footer",
          Package(Paragraph("无"), {{"header", "header1.xml", unreadable},
                                    {"footer", "footer1.xml", WordPartXml("ftr", Paragraph("机"))}}),
-         MatchRule::Default, NotExamined(NotExaminedReason::DamagedPackage)},
+         MatchRule::Default, NotExamined(PackageRefusal::Damaged)},
         {"a malformed main part and a marked header", BuildZip([&] {
              std::vector<testing::ZipEntry> entries =
                  WordPackageEntries(Paragraph("无"), {{"header", "header1.xml", Header("绝密")}});

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace kalvor::cli {
+namespace kalvor::report {
 
 // `text` as a JSON string literal, quotes included. Bytes that are not well-formed UTF-8 become
 // U+FFFD, so the literal is always valid JSON; control characters are escaped, and so are U+0085,
@@ -11,4 +11,4 @@ namespace kalvor::cli {
 // readers.
 std::string JsonString(std::string_view text);
 
-}  // namespace kalvor::cli
+}  // namespace kalvor::report

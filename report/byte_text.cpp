@@ -1,10 +1,10 @@
-#include "cli/byte_text.h"
+#include "report/byte_text.h"
 
 #include <optional>
 
 #include "platform/utf8.h"
 
-namespace kalvor::cli {
+namespace kalvor::report {
 
 namespace {
 
@@ -37,4 +37,4 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-}  // namespace kalvor::cli
+}  // namespace kalvor::report

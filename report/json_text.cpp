@@ -1,10 +1,10 @@
-#include "cli/json_text.h"
+#include "report/json_text.h"
 
-#include "cli/byte_text.h"
 #include "platform/utf8.h"
+#include "report/byte_text.h"
 #include "report/escaped_field.h"
 
-namespace kalvor::cli {
+namespace kalvor::report {
 
 namespace {
 
@@ -41,4 +41,4 @@ std::string JsonString(std::string_view text) {
     return out;
 }
 
-}  // namespace kalvor::cli
+}  // namespace kalvor::report

@@ -1,0 +1,78 @@
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "report/cell_texts.h"
+#include "report/csv_record.h"
+#include "report/reason_texts.h"
+#include "report/writers.h"
+
+namespace kalvor::report {
+
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+// The last field of a record that names a file: 1 when its path is escaped as kalvor-scan escapes
+// it (a reader turns it back into the exact bytes), 0 when it stands as it is.
+constexpr std::string_view kEscapedTitle = "文件名已转义";
+
+std::string EscapedField(const PathCell& cell) {
+    return cell.escaped ? "1" : "0";
+}
+
+class ExportWriter final : public ReportWriter {
+  public:
+    explicit ExportWriter(std::vector<std::string> columnTitles)
+        : columnTitles_(std::move(columnTitles)) {
+        columnTitles_.emplace_back(kEscapedTitle);
+    }
+
+    std::string Start() override {
+        return std::string(kUtf8ByteOrderMark) + CsvRecord(columnTitles_);
+    }
+
+    std::string Row(std::size_t index, const scan::ResultRow& row) override {
+        PathCell path = PathCellOf(row.path);
+        const std::array<std::string, 6> cells{
+            RowNumberText(index),         path.text,
+            SizeText(row.size),           StampText(row.creationTime),
+            StampText(row.lastWriteTime), EscapedField(path)};
+        return CsvRecord(cells);
+    }
+
+    std::string NotExamined(const std::filesystem::path& path,
+                            const scan::NotExaminedReason& reason) override {
+        return NotSearchedRecord(path, std::string(ReasonDescription(reason)));
+    }
+
+    std::string FolderNotListed(const std::filesystem::path& folder,
+                                scan::FolderNotListedReason reason) override {
+        return NotSearchedRecord(folder, FolderNotListedNote(reason));
+    }
+
+  private:
+    // One record of what was not searched, after an empty line and the titles of that part when
+    // it is the first.
+    std::string NotSearchedRecord(const std::filesystem::path& path, std::string reason) {
+        std::string text;
+        if (!notSearchedBegun_) {
+            notSearchedBegun_ = true;
+            text = "\r\n" + CsvRecord(std::array<std::string, 3>{"未能检查的文件或文件夹", "原因",
+                                                                 std::string(kEscapedTitle)});
+        }
+        PathCell cell = PathCellOf(path);
+        return text + CsvRecord(std::array<std::string, 3>{std::move(cell.text), std::move(reason),
+                                                           EscapedField(cell)});
+    }
+
+    std::vector<std::string> columnTitles_;
+    bool notSearchedBegun_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles) {
+    return std::make_unique<ExportWriter>(std::move(columnTitles));
+}
+
+}  // namespace kalvor::report

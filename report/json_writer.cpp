@@ -1,0 +1,58 @@
+#include <string_view>
+
+#include "platform/path_encoding.h"
+#include "report/byte_text.h"
+#include "report/cell_texts.h"
+#include "report/json_text.h"
+#include "report/reason_texts.h"
+#include "report/writers.h"
+
+namespace kalvor::report {
+
+namespace {
+
+std::string PathMembers(const std::filesystem::path& path) {
+    const std::string bytes = platform::PathBytes(path);
+    std::string members = "\"path\":" + JsonString(bytes);
+    if (!IsValidUtf8(bytes)) {
+        members += ",\"path_bytes\":\"" + HexBytes(bytes) + "\"";
+    }
+    return members;
+}
+
+// A line of the account of what was not searched: what, why and where.
+std::string AccountLine(std::string_view kind, std::string_view token,
+                        const std::filesystem::path& path) {
+    return "{\"kind\":" + JsonString(kind) + ",\"reason\":" + JsonString(token) + "," +
+           PathMembers(path) + "}\n";
+}
+
+class JsonWriter final : public ReportWriter {
+  public:
+    std::string Start() override { return {}; }
+
+    std::string Row(std::size_t index, const scan::ResultRow& row) override {
+        return "{\"number\":" + RowNumberText(index) + "," + PathMembers(row.path) +
+               ",\"size\":" + SizeText(row.size) +
+               ",\"created\":" + JsonString(StampText(row.creationTime)) +
+               ",\"modified\":" + JsonString(StampText(row.lastWriteTime)) + "}\n";
+    }
+
+    std::string NotExamined(const std::filesystem::path& path,
+                            const scan::NotExaminedReason& reason) override {
+        return AccountLine("not-examined", ReasonToken(reason), path);
+    }
+
+    std::string FolderNotListed(const std::filesystem::path& folder,
+                                scan::FolderNotListedReason reason) override {
+        return AccountLine("folder-not-listed", ReasonToken(reason), folder);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ReportWriter> MakeJsonWriter() {
+    return std::make_unique<JsonWriter>();
+}
+
+}  // namespace kalvor::report
