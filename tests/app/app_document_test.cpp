@@ -140,14 +140,16 @@ TEST_F(AppTest, TheListHasTheKeysAgainOnceAMenuIsClosedWithEscape) {
     };
     for (const auto& [how, open] : openings) {
         SCOPED_TRACE(how);
+        // A window the system has not activated yet takes no focus: wait for it.
+        view.activateWindow();
         view.setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &view; }));
         view.selectRow(2);
         const EscapeFromNextMenu escape;
         open();
         ASSERT_TRUE(QTest::qWaitFor([&] { return escape.Pressed(); }));
         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
-        QApplication::processEvents();
-        ASSERT_EQ(QApplication::focusWidget(), &view);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &view; }));
         QTest::keyClick(&window, Qt::Key_A, Qt::ControlModifier);
         EXPECT_EQ(view.selectionModel()->selectedRows().size(), 3);
         const int current = view.currentIndex().row();
