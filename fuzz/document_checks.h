@@ -18,6 +18,25 @@
 // the regression test replays every input it ever broke one with.
 namespace kalvor::fuzz {
 
+// Asked for evidence, an examination comes to the verdict it comes to without, and a listed
+// document has hits, no more than are kept, strongest first; any other none.
+inline std::optional<std::string> CheckEvidence(const scan::Examination& plain,
+                                                const scan::Examination& withEvidence) {
+    if (withEvidence.verdict != plain.verdict || withEvidence.reason != plain.reason) {
+        return "asking for evidence changed the verdict";
+    }
+    const std::vector<scan::EvidenceHit>& hits = withEvidence.evidence;
+    if (plain.verdict == scan::MarkingVerdict::Marked ? hits.empty() || hits.size() > scan::kMaxHits
+                                                      : !hits.empty()) {
+        return "a listed document without hits, too many hits, or hits of a document not listed";
+    }
+    if (!std::is_sorted(hits.begin(), hits.end(),
+                        [](const auto& a, const auto& b) { return a.grade < b.grade; })) {
+        return "the hits are not strongest first";
+    }
+    return std::nullopt;
+}
+
 inline std::optional<std::string> CheckVerdict(std::span<const std::uint8_t> image) {
     for (const scan::marking::MatchRule rule :
          {scan::marking::MatchRule::Default, scan::marking::MatchRule::Wide}) {
@@ -71,6 +90,15 @@ inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t
     });
     if (walked != image) {
         return "the walk over every stream read the stream differently";
+    }
+    scan::WordEvidenceReader evidence;
+    for (const scan::marking::MatchRule rule :
+         {scan::marking::MatchRule::Default, scan::marking::MatchRule::Wide}) {
+        const scan::Examination plain = scan::ExamineWordDocumentStream(source, reader, rule);
+        if (const std::optional<std::string> problem = CheckEvidence(
+                plain, scan::ExamineWordDocumentStream(source, reader, rule, &evidence))) {
+            return problem;
+        }
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "cfb/byte_source.h"
+#include "fuzz/document_checks.h"
 #include "scan/examination_memory.h"
 #include "scan/formats/word_package.h"
 
@@ -43,6 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!Same(examiner.Examine(source, MatchRule::Default), plain)) {
         Fail("a second examination of the same bytes came to another verdict");
+    }
+    const kalvor::scan::ExamineRequest withEvidence(MatchRule::Default, /*evidence=*/true);
+    if (const auto problem =
+            kalvor::fuzz::CheckEvidence(plain, examiner.Examine(source, withEvidence))) {
+        Fail(problem->c_str());
     }
     return 0;
 }

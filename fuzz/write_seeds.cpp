@@ -1,6 +1,7 @@
 // Writes a few well-formed documents for the fuzzers to start from, so they begin with every part
 // of the formats in use. Compound files: both versions, mini and regular streams, storages, DIFAT
-// sectors, chains running backwards, and markings that the detector must find or reject. Word
+// sectors, chains running backwards, markings that the detector must find or reject, and a piece
+// table placing them in 16-bit and 8-bit text, in stories, and outside every piece. Word
 // 2007+ packages: stored and deflated parts, related parts, runs, tabs, breaks, deleted text,
 // character references, the strict namespace, ZIP64 end records, a part named in several
 // spellings beside one that is missing, and the compound files a package name may hold.
@@ -14,6 +15,7 @@
 #include "tests/support/package_writer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/word_stream.h"
+#include "tests/support/word_text_builder.h"
 
 namespace {
 
@@ -49,6 +51,13 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> Seeds() {
                              {.rootStreams = {{u"WordDocument", WordStreamWithText(u"文件 绝密")},
                                               {u"Data", Filler(5000)}},
                               .minimumFatSectors = 112})},
+        {"pieces.doc",
+         kalvor::testing::WordDocumentFile(kalvor::testing::BuildWordStreams(
+             {.pieces = {{u"机密★10年\r"},
+                         {u"Ref: ", /*compressed=*/true},
+                         {.text = u"秘密\x07\x07", .residueBehind = Utf16Le(u"绝密\r")},
+                         {u"机密\r", false, kalvor::scan::word::Story::HeadersFooters}},
+              .layOrder = {0, 2, 1, 3}}))},
         {"version-byte-0.doc",
          kalvor::testing::BuildCompoundFile(
              {.majorVersion = 4,

@@ -9,7 +9,7 @@ namespace kalvor::scan {
 
 SearchProgress SearchFolder(const std::filesystem::path& folder, SearchSink& sink,
                             const SearchOptions& options) {
-    const ExamineAsFound asFound(options.match);
+    const ExamineAsFound asFound({options.match, options.evidence});
     const DocumentExaminer& examiner = options.examiner ? *options.examiner : asFound;
     const std::filesystem::path base = WalkBase(folder);
     if (options.jobs > 1) {

@@ -307,11 +307,19 @@ Position Search(const std::uint8_t* block, std::uint32_t length,
 }  // namespace
 
 bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit, marking::MatchRule rule) {
+    return MarkingLeadAt(block, hit, rule).has_value();
+}
+
+std::optional<std::uint32_t> MarkingLeadAt(const std::uint8_t* block, std::uint32_t hit,
+                                           marking::MatchRule rule) {
     std::int64_t q = static_cast<std::int64_t>(hit) - 2;
     while (q >= 0 && marking::IsFiller(UnitAt(block, q), rule)) {
         q -= 2;
     }
-    return q >= 0 && marking::IsLead(UnitAt(block, q));
+    if (q >= 0 && marking::IsLead(UnitAt(block, q))) {
+        return static_cast<std::uint32_t>(q);
+    }
+    return std::nullopt;
 }
 
 std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32_t length) {
@@ -327,7 +335,12 @@ std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_
     if (rule == marking::MatchRule::Default) {
         return FindMarking(block, length);
     }
-    for (std::uint32_t from = 0; length >= 3 && from <= length - 3;) {
+    return FindMarkingFrom(block, length, 0, rule);
+}
+
+std::optional<std::uint32_t> FindMarkingFrom(const std::uint8_t* block, std::uint32_t length,
+                                             std::uint32_t from, marking::MatchRule rule) {
+    while (length >= 3 && from <= length - 3) {
         const std::optional<std::uint32_t> pair = FindMarkPair(block + from, length - from);
         if (!pair.has_value()) {
             return std::nullopt;

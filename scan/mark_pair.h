@@ -17,6 +17,11 @@ std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32
 bool IsMarkingAt(const std::uint8_t* block, std::uint32_t hit,
                  marking::MatchRule rule = marking::MatchRule::Default);
 
+// Where the marking whose 密 is the pair at `hit` begins: the offset of its lead, in front of
+// the spaces or tabs `rule` accepts; nothing when the pair ends no marking.
+std::optional<std::uint32_t> MarkingLeadAt(const std::uint8_t* block, std::uint32_t hit,
+                                           marking::MatchRule rule);
+
 // The first pair that ends a marking, of the pairs FindMarkPair reaches when, after each rejected
 // pair h, it searches again from h + 2: all pairs from position 0 to length - 3, in order (a pair
 // never starts at h + 1). Found in one pass, without starting the search anew after each pair.
@@ -26,5 +31,10 @@ std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_
 // front filter drops, so it weighs every pair FindMarkPair reaches; 密 is rare enough for that.
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length,
                                          marking::MatchRule rule);
+
+// The first pair at `from` or after that ends a marking, as FindMarking reaches them, looking in
+// front of `from` for its lead: after a marking at h, the next is found from h + 2.
+std::optional<std::uint32_t> FindMarkingFrom(const std::uint8_t* block, std::uint32_t length,
+                                             std::uint32_t from, marking::MatchRule rule);
 
 }  // namespace kalvor::scan

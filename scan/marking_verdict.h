@@ -1,8 +1,10 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "platform/file_identity.h"
+#include "scan/evidence.h"
 #include "scan/not_examined_reason.h"
 
 namespace kalvor::scan {
@@ -21,6 +23,8 @@ struct Examination {
     std::optional<platform::FileIdentity> fileIdentity = std::nullopt;
     // The folder a Marked document was found in, for its row; nothing when it could not be asked.
     std::optional<platform::FileIdentity> folderIdentity = std::nullopt;
+    // Asked for, for a Marked document: its hits, strongest first. Never weighs on the verdict.
+    std::vector<EvidenceHit> evidence{};
 };
 
 }  // namespace kalvor::scan

@@ -127,7 +127,7 @@ void OrderedExaminer::Examine(std::uint64_t sequence, WorkerMemory& memory,
         readAhead_.NoteCold(sequence);
     }
     lock.lock();
-    slot.finished.examination = examination;
+    slot.finished.examination = std::move(examination);
     slot.finished.failure = failure;
     slot.state = State::Finished;
 }

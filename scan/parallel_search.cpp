@@ -92,8 +92,8 @@ class ParallelSearch final : public TreeVisitor {
                     stopped_ = true;
                     return;
                 }
-                DeliverExamination(std::move(event.document), finished.examination, sink_,
-                                   progress_);
+                DeliverExamination(std::move(event.document), std::move(finished.examination),
+                                   sink_, progress_);
                 break;
         }
     }

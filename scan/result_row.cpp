@@ -4,7 +4,7 @@
 
 namespace kalvor::scan {
 
-ResultRow MakeResultRow(FoundDocument document, const Examination& examination) {
+ResultRow MakeResultRow(FoundDocument document, Examination examination) {
     const platform::DirectoryEntry& entry = document.entry;
     const platform::FileIdentity identity =
         entry.identity != platform::FileIdentity{}
@@ -17,7 +17,8 @@ ResultRow MakeResultRow(FoundDocument document, const Examination& examination) 
             .fingerprint = {.identity = identity,
                             .size = entry.size,
                             .lastWriteTime = entry.lastWriteTime},
-            .folderIdentity = examination.folderIdentity};
+            .folderIdentity = examination.folderIdentity,
+            .evidence = std::move(examination.evidence)};
 }
 
 }  // namespace kalvor::scan

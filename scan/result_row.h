@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "platform/directory_listing.h"
 #include "platform/file_operations.h"
+#include "scan/evidence.h"
 #include "scan/marking_verdict.h"
 #include "scan/tree_walk.h"
 
@@ -25,11 +27,15 @@ struct ResultRow {
     // The folder that held it as the search saw it, so that opening the folder can refuse another
     // folder put in its place; nothing when it could not be asked.
     std::optional<platform::FileIdentity> folderIdentity;
+    // Why it was listed, when the search was asked: its hits, strongest first (the row's grade is
+    // the first's, DocumentGrade); empty otherwise.
+    std::vector<EvidenceHit> evidence{};
 };
 
 // The row for a marked document, as its folder listing describes it and as its examination saw its
 // file and folder: where the listing tells no identity for a file (Windows' finder tells it only
-// for folders), the one the file told while it was open. Asks the system nothing.
-ResultRow MakeResultRow(FoundDocument document, const Examination& examination);
+// for folders), the one the file told while it was open; with the examination's evidence. Asks
+// the system nothing.
+ResultRow MakeResultRow(FoundDocument document, Examination examination);
 
 }  // namespace kalvor::scan

@@ -4,13 +4,13 @@
 
 namespace kalvor::scan {
 
-void DeliverExamination(FoundDocument document, const Examination& examination, SearchSink& sink,
+void DeliverExamination(FoundDocument document, Examination examination, SearchSink& sink,
                         SearchProgress& progress) {
     ++progress.documentsExamined;
     switch (examination.verdict) {
         case MarkingVerdict::Marked:
             ++progress.documentsMarked;
-            sink.AddResultRow(MakeResultRow(std::move(document), examination));
+            sink.AddResultRow(MakeResultRow(std::move(document), std::move(examination)));
             break;
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;

@@ -8,7 +8,7 @@ namespace kalvor::scan {
 
 // Hands the examination of one document to the sink (a row when Marked, a note when NotExamined)
 // and counts it. Called in walk order, however the documents were examined.
-void DeliverExamination(FoundDocument document, const Examination& examination, SearchSink& sink,
+void DeliverExamination(FoundDocument document, Examination examination, SearchSink& sink,
                         SearchProgress& progress);
 
 }  // namespace kalvor::scan

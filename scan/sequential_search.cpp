@@ -33,7 +33,7 @@ class SequentialSearch final : public TreeVisitor {
             failure_ = std::current_exception();
             return;
         }
-        DeliverExamination(std::move(document), examination, sink_, progress_);
+        DeliverExamination(std::move(document), std::move(examination), sink_, progress_);
     }
 
     bool StopRequested() override { return failure_ || sink_.StopRequested(); }

@@ -17,6 +17,15 @@ Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::Ma
     return CheckStreamImage(read.image.data(), static_cast<std::uint32_t>(read.image.size()), rule);
 }
 
+// A Marked document's evidence, read from `file` while it is still held.
+void AddEvidence(Examination& examination, cfb::ByteSource& file,
+                 std::span<const std::uint8_t> stream, marking::MatchRule rule,
+                 WordEvidenceReader& evidence) {
+    if (examination.verdict == MarkingVerdict::Marked) {
+        examination.evidence = evidence.Collect(file, stream, rule);
+    }
+}
+
 }  // namespace
 
 Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
@@ -39,32 +48,48 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 }
 
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
-                                      marking::MatchRule rule) {
-    return VerdictOnWordDocumentStream(reader.Read(file, u"WordDocument"), rule);
+                                      marking::MatchRule rule, WordEvidenceReader* evidence) {
+    const cfb::StreamView read = reader.Read(file, u"WordDocument");
+    Examination examination = VerdictOnWordDocumentStream(read, rule);
+    if (evidence != nullptr) {
+        AddEvidence(examination, file, read.image, rule, *evidence);
+    }
+    return examination;
 }
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed, marking::MatchRule rule,
-                            platform::DiskReadSigns* signs) {
+                            platform::DiskReadSigns* signs, WordEvidenceReader* evidence) {
     const Examination examination = ExaminedWithinMemory([&] {
         return ExamineOpenedDocument(
             path, listed, signs, [&](std::unique_ptr<platform::ExclusiveFile>& file) {
                 DocumentBytes bytes(*file);
                 const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
-                // The file is held, exclusively and locked, only while it is read.
-                file.reset();
-                return VerdictOnWordDocumentStream(read, rule);
+                // The file is held, exclusively and locked, only while it is read: its evidence
+                // too.
+                if (evidence == nullptr) {
+                    file.reset();
+                }
+                Examination examined = VerdictOnWordDocumentStream(read, rule);
+                if (evidence != nullptr) {
+                    AddEvidence(examined, bytes, read.image, rule, *evidence);
+                }
+                return examined;
             });
     });
     ReleaseMemoryAfter(examination, reader);
+    if (evidence != nullptr) {
+        evidence->ReleaseMemoryAfter(examination);
+    }
     return examination;
 }
 
 Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
-                                        marking::MatchRule rule) const {
+                                        const ExamineRequest& request) const {
+    WordEvidenceReader* evidence = request.evidence ? &memory.Kept<WordEvidenceReader>() : nullptr;
     Examination examination = ExaminedWithinBudget(*memory.budget, [&] {
-        return ExamineDocument(document.path, memory.compound, document.Listed(), rule,
-                               &memory.diskReads);
+        return ExamineDocument(document.path, memory.compound, document.Listed(), request.rule,
+                               &memory.diskReads, evidence);
     });
     if (examination.reason == cfb::StreamReadResult::StreamNotFound) {
         examination.reason = withoutStream_;

@@ -9,6 +9,7 @@
 #include "platform/disk_read_signs.h"
 #include "platform/exclusive_file.h"
 #include "scan/document_format.h"
+#include "scan/formats/word_evidence.h"
 #include "scan/marking_rule.h"
 #include "scan/marking_verdict.h"
 #include "scan/not_examined_reason.h"
@@ -24,18 +25,21 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
                              marking::MatchRule rule = marking::MatchRule::Default);
 
 // The verdict on the "WordDocument" stream of the compound file in `file`, read with `reader`, as
-// long as the stream's recorded size, under `rule`.
+// long as the stream's recorded size, under `rule`; with `evidence` given, a Marked document's
+// hits too, read from the same file before it goes.
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
-                                      marking::MatchRule rule);
+                                      marking::MatchRule rule,
+                                      WordEvidenceReader* evidence = nullptr);
 
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
 // `listed` says how a folder listing saw the file, if one did; its reads tell `signs` what they
-// meet on the disk, when given.
+// meet on the disk, when given. With `evidence` given, a Marked document's hits too.
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed = platform::ListedAs::Unknown,
                             marking::MatchRule rule = marking::MatchRule::Default,
-                            platform::DiskReadSigns* signs = nullptr);
+                            platform::DiskReadSigns* signs = nullptr,
+                            WordEvidenceReader* evidence = nullptr);
 
 // Files in the Word 97-2003 binary format: the marking detector on their "WordDocument" stream.
 class WordDocumentFormat final : public DocumentFormat {
@@ -48,7 +52,7 @@ class WordDocumentFormat final : public DocumentFormat {
 
     std::string_view Extension() const override { return extension_; }
     Examination Examine(const FoundDocument& document, WorkerMemory& memory,
-                        marking::MatchRule rule) const override;
+                        const ExamineRequest& request) const override;
 
   private:
     std::string_view extension_;

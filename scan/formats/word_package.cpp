@@ -4,8 +4,10 @@
 #include <array>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "scan/document_open.h"
 #include "scan/formats/package_relationships.h"
 #include "scan/formats/word_document.h"
+#include "scan/formats/word_text_evidence.h"
 #include "scan/formats/zip_package.h"
 #include "scan/worker_memory.h"
 
@@ -44,29 +47,25 @@ std::optional<NotExaminedReason> ReasonFor(XmlEnd end) {
     return PackageRefusal::Damaged;
 }
 
-// The parts a relationships part names, as entries of the package.
-struct RelatedEntries {
-    std::vector<std::uint64_t> entries;  // each once, in the order they lie in the package
-    bool missing = false;                // a target no entry holds
-};
-
-// The entries holding `targets`, leaving out `read`. Names that differ in case only, or that name
-// a part read already, would otherwise have a part inflated and parsed again and again.
-RelatedEntries FindRelated(const ZipPackage& zip, const std::set<std::string>& targets,
-                           std::initializer_list<std::uint64_t> read) {
-    RelatedEntries related;
+// Puts in `entries` the entries holding `targets`, each once, in the order they lie in the
+// package, leaving out `read`. Names that differ in case only, or that name a part read already,
+// would otherwise have a part inflated and parsed again and again. Whether a target no entry
+// holds.
+bool FindRelated(const ZipPackage& zip, const std::set<std::string>& targets,
+                 std::initializer_list<std::uint64_t> read, std::vector<std::uint64_t>& entries) {
+    entries.clear();
+    bool missing = false;
     for (const std::string& target : targets) {
         const std::optional<std::uint64_t> entry = zip.Find(target);
         if (!entry.has_value()) {
-            related.missing = true;
+            missing = true;
         } else if (std::find(read.begin(), read.end(), *entry) == read.end()) {
-            related.entries.push_back(*entry);
+            entries.push_back(*entry);
         }
     }
-    std::vector<std::uint64_t>& entries = related.entries;
     std::sort(entries.begin(), entries.end());
     entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
-    return related;
+    return missing;
 }
 
 Examination Verdict(bool marked) {
@@ -76,23 +75,25 @@ Examination Verdict(bool marked) {
 }  // namespace
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                                     marking::MatchRule rule, platform::DiskReadSigns* signs) {
+                                     const ExamineRequest& request,
+                                     platform::DiskReadSigns* signs) {
     return Settled(ExaminedWithinMemory([&] {
         return ExamineOpenedDocument(path, listed, signs,
                                      [&](std::unique_ptr<platform::ExclusiveFile>& file) {
                                          DocumentBytes bytes(*file);
-                                         return ExamineBytes(bytes, rule);
+                                         return ExamineBytes(bytes, request);
                                      });
     }));
 }
 
-Examination PackageExaminer::Examine(cfb::ByteSource& file, marking::MatchRule rule) {
-    return Settled(ExaminedWithinMemory([&] { return ExamineBytes(file, rule); }));
+Examination PackageExaminer::Examine(cfb::ByteSource& file, const ExamineRequest& request) {
+    return Settled(ExaminedWithinMemory([&] { return ExamineBytes(file, request); }));
 }
 
 Examination PackageExaminer::Settled(Examination examination) {
     const bool keepNothing = KeepsNoMemoryAfter(examination);
     ReleaseMemoryAfter(examination, compound_);
+    wordEvidence_.ReleaseMemoryAfter(examination);
     xml_.ReleaseMemoryAbove(keepNothing ? 0 : kParserMemoryKept);
     if (keepNothing) {
         windows_ = cfb::WindowBuffers(ExaminationMemory());
@@ -100,7 +101,7 @@ Examination PackageExaminer::Settled(Examination examination) {
     return examination;
 }
 
-Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, marking::MatchRule rule) {
+Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, const ExamineRequest& request) {
     // Read through windows: the first brings in a small package whole, so libzip's reads of its
     // end, its directory and its parts cost one read of the file.
     cfb::WindowedFile windowed(file, windows_);
@@ -110,16 +111,18 @@ Examination PackageExaminer::ExamineBytes(cfb::ByteSource& file, marking::MatchR
         return NotExamined(FileRefusal::Unreadable);
     }
     if (got == head.size() && head == cfb::kSignature) {
-        return ExamineCompoundFile(windowed, rule);
+        return ExamineCompoundFile(windowed, request);
     }
     if (got >= 2 && head[0] == 'P' && head[1] == 'K') {
-        return ExamineZip(windowed, rule);
+        return ExamineZip(windowed, request);
     }
     return NotExamined(PackageRefusal::NotPackage);
 }
 
-Examination PackageExaminer::ExamineCompoundFile(cfb::ByteSource& file, marking::MatchRule rule) {
-    const Examination examination = ExamineWordDocumentStream(file, compound_, rule);
+Examination PackageExaminer::ExamineCompoundFile(cfb::ByteSource& file,
+                                                 const ExamineRequest& request) {
+    Examination examination = ExamineWordDocumentStream(
+        file, compound_, request.rule, request.evidence ? &wordEvidence_ : nullptr);
     if (examination.reason == cfb::StreamReadResult::StreamNotFound &&
         compound_.Holds(file, u"EncryptedPackage")) {
         return NotExamined(PackageRefusal::Encrypted);
@@ -134,7 +137,51 @@ std::optional<NotExaminedReason> PackageExaminer::ReadXmlPart(ZipPackage& zip, s
     return reason.has_value() ? reason : ReasonFor(xml_.End());
 }
 
-Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRule rule) {
+std::optional<NotExaminedReason> PackageExaminer::FindSearchedParts(ZipPackage& zip,
+                                                                    const std::string& mainName,
+                                                                    std::uint64_t packageRels,
+                                                                    std::uint64_t main) {
+    searched_.clear();
+    const std::optional<std::uint64_t> mainRels = zip.Find(RelationshipsPartOf(mainName));
+    if (!mainRels.has_value()) {
+        return std::nullopt;
+    }
+    Relationships related(xml_, mainName, kSearchedParts);
+    const std::optional<NotExaminedReason> reason = ReadXmlPart(zip, *mainRels, related);
+    const bool missing =
+        FindRelated(zip, related.Targets(), {packageRels, main, *mainRels}, searched_);
+    if (reason.has_value() || !missing) {
+        return reason;
+    }
+    // Word calls a document whose header or note part is missing unreadable.
+    return PackageRefusal::Damaged;
+}
+
+Examination PackageExaminer::Listed(ZipPackage& zip, std::uint64_t main,
+                                    const ExamineRequest& request) {
+    Examination listed = Verdict(true);
+    if (!request.evidence) {
+        return listed;
+    }
+    // A part that cannot be read, or memory that cannot be had, leaves out hits, never the
+    // document: the verdict is in.
+    try {
+        EvidenceCollector collector;
+        std::vector<std::uint64_t> parts = {main};
+        parts.insert(parts.end(), searched_.begin(), searched_.end());
+        for (const std::uint64_t entry : parts) {
+            WordTextEvidence text(xml_, request.rule, collector);
+            ReadXmlPart(zip, entry, text);
+            text.Finish();
+        }
+        listed.evidence = collector.Take();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return listed;
+}
+
+Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, const ExamineRequest& request) {
     ZipPackage zip(file);
     if (zip.OpenFailure().has_value()) {
         return NotExamined(*zip.OpenFailure());
@@ -160,42 +207,35 @@ Examination PackageExaminer::ExamineZip(cfb::ByteSource& file, marking::MatchRul
         return NotExamined(failure.value_or(PackageRefusal::NoMainPart));
     }
     const std::string& mainName = *package.Targets().begin();
-    WordText body(xml_, rule, /*main=*/true);
+    WordText body(xml_, request.rule, /*main=*/true);
     note(ReadXmlPart(zip, *main, body));
     if (body.Found()) {
-        return Verdict(true);
+        if (request.evidence) {
+            FindSearchedParts(zip, mainName, *packageRels, *main);
+        }
+        return Listed(zip, *main, request);
     }
     if (body.NotWordDocument()) {
         return NotExamined(PackageRefusal::NoMainPart);
     }
 
-    const std::optional<std::uint64_t> mainRels = zip.Find(RelationshipsPartOf(mainName));
-    if (mainRels.has_value()) {
-        Relationships related(xml_, mainName, kSearchedParts);
-        note(ReadXmlPart(zip, *mainRels, related));
-        const RelatedEntries parts =
-            FindRelated(zip, related.Targets(), {*packageRels, *main, *mainRels});
-        if (parts.missing) {
-            // Word calls a document whose header or note part is missing unreadable.
-            note(PackageRefusal::Damaged);
-        }
-        for (const std::uint64_t entry : parts.entries) {
-            WordText text(xml_, rule, /*main=*/false);
-            note(ReadXmlPart(zip, entry, text));
-            if (text.Found()) {
-                return Verdict(true);
-            }
+    note(FindSearchedParts(zip, mainName, *packageRels, *main));
+    for (const std::uint64_t entry : searched_) {
+        WordText text(xml_, request.rule, /*main=*/false);
+        note(ReadXmlPart(zip, entry, text));
+        if (text.Found()) {
+            return Listed(zip, *main, request);
         }
     }
     return failure.has_value() ? NotExamined(*failure) : Verdict(false);
 }
 
 Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemory& memory,
-                                       marking::MatchRule rule) const {
+                                       const ExamineRequest& request) const {
     return ExaminedWithinBudget(*memory.budget, [&] {
         return ExaminedWithinMemory([&] {
             return memory.Kept<PackageExaminer>(memory.compound)
-                .Examine(document.path, document.Listed(), rule, &memory.diskReads);
+                .Examine(document.path, document.Listed(), request, &memory.diskReads);
         });
     });
 }

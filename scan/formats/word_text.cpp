@@ -146,17 +146,27 @@ void WordText::Text(std::string_view utf8) {
 }
 
 void WordText::Character(char32_t character) {
-    if (found_) {
+    if (observer_ != nullptr) {
+        observer_->Character(character);
+    } else if (found_) {
         return;
     }
     const bool bmp = character <= 0xFFFF;
     const auto unit = static_cast<char16_t>(character);
     if (afterLead_ && bmp && unit == marking::kMark) {
         found_ = true;
-        reader_.Stop();
+        if (observer_ == nullptr) {
+            reader_.Stop();
+            return;
+        }
+        observer_->MarkingEnds(markingCharacters_ + 1);
+        afterLead_ = false;
     } else if (bmp && marking::IsLead(unit)) {
         afterLead_ = true;
-    } else if (!(afterLead_ && bmp && marking::IsFiller(unit, rule_))) {
+        markingCharacters_ = 1;
+    } else if (afterLead_ && bmp && marking::IsFiller(unit, rule_)) {
+        ++markingCharacters_;
+    } else {
         afterLead_ = false;
     }
 }

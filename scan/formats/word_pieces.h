@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace kalvor::scan::word {
+
+// The piece table of a Word 97-2003 document (the PlcPcd in its CLX): which bytes of the
+// "WordDocument" stream hold each stretch of the document's text. A piece holds 16-bit (UTF-16LE)
+// characters, or 8-bit ones ("compressed"). Bytes no piece holds are in the file but in no text:
+// what a fast save left behind, deleted content.
+class PieceTable {
+  public:
+    // The table the CLX `clx` holds, after its property runs, for the text of `stream`; nothing
+    // when it is damaged: a run or the table reaching beyond the CLX, no table, positions that do
+    // not rise, a piece whose characters lie beyond the stream.
+    static std::optional<PieceTable> Read(std::span<const std::uint8_t> clx,
+                                          std::span<const std::uint8_t> stream);
+
+    // For each of `offsets` of the stream, the character position of the UTF-16 unit there: only
+    // a 16-bit piece holds one, starting an even number of bytes into it; where several pieces
+    // hold the same bytes, the first in the text. Nothing for a unit no piece holds.
+    std::vector<std::optional<std::uint32_t>> Place(std::span<const std::uint32_t> offsets) const;
+
+    // The character at `cp`, as Unicode; nothing outside the text. Quickest going forward or
+    // backward from the last one asked for.
+    std::optional<char16_t> CharacterAt(std::uint32_t cp);
+
+  private:
+    struct Piece {
+        std::uint32_t offset = 0;  // of its first character in the stream
+        bool compressed = false;
+    };
+
+    PieceTable(std::span<const std::uint8_t> stream, std::vector<std::uint32_t> positions,
+               std::vector<Piece> pieces)
+        : stream_(stream), positions_(std::move(positions)), pieces_(std::move(pieces)) {}
+
+    std::span<const std::uint8_t> stream_;
+    std::vector<std::uint32_t> positions_;  // where each piece starts, then where the last ends
+    std::vector<Piece> pieces_;
+    std::size_t last_ = 0;  // the piece read last
+};
+
+}  // namespace kalvor::scan::word
