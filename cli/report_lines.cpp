@@ -8,6 +8,7 @@
 #include "platform/path_encoding.h"
 #include "report/csv_record.h"
 #include "report/escaped_field.h"
+#include "scan/included_access.h"
 
 namespace kalvor::cli {
 
@@ -50,6 +51,12 @@ std::string AccountRecord(const std::string& kind, const std::string& token,
            JsonPathMembers(path) + "}\n";
 }
 
+// Only a document the user included gets the member, so that other rows read as they always have.
+std::string JsonAccessMember(platform::FileAccess access) {
+    const std::string_view token = scan::AccessToken(access);
+    return token.empty() ? std::string() : ",\"access\":" + JsonString(token);
+}
+
 }  // namespace
 
 std::string HeaderLine(OutputFormat format) {
@@ -76,7 +83,8 @@ std::string RowLine(std::size_t number, const scan::ResultRow& row, OutputFormat
         return "{\"number\":" + std::to_string(number) + "," + JsonPathMembers(row.path) +
                ",\"size\":" + scan::SizeText(row.size) +
                ",\"created\":" + JsonString(scan::StampText(row.creationTime)) +
-               ",\"modified\":" + JsonString(scan::StampText(row.lastWriteTime)) + "}\n";
+               ",\"modified\":" + JsonString(scan::StampText(row.lastWriteTime)) +
+               JsonAccessMember(row.access) + "}\n";
     }
     return std::to_string(number) + '\t' + PathField(row.path) + '\t' + scan::SizeText(row.size) +
            '\t' + scan::StampText(row.creationTime) + '\t' + scan::StampText(row.lastWriteTime) +

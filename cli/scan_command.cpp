@@ -181,8 +181,11 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     OutputCheck output(out);
     PrintingSink sink(out, err, output, arguments, environment);
     out << HeaderLine(arguments.format);
-    const scan::SearchProgress progress = environment.search(
-        folder, sink, {.jobs = arguments.jobs, .types = arguments.types, .match = arguments.match});
+    const scan::SearchProgress progress = environment.search(folder, sink,
+                                                             {.jobs = arguments.jobs,
+                                                              .types = arguments.types,
+                                                              .match = arguments.match,
+                                                              .include = arguments.include});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
         return kExitTrouble;

@@ -29,12 +29,20 @@ NotExaminedReason ReasonForRefusal(platform::OpenOutcome outcome,
 }  // namespace
 
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs) {
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include) {
     if (listed == platform::ListedAs::StatusUnknown) {
         return {.file = nullptr, .reason = NotExaminedReason::Unreadable};
     }
-    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs);
+    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs, include);
     return {.file = std::move(opened.file), .reason = ReasonForRefusal(opened.outcome, path)};
+}
+
+Examination AsRead(Examination examination, bool changedWhileRead, platform::FileAccess access) {
+    if (changedWhileRead && examination.verdict != MarkingVerdict::Marked) {
+        examination = NotExamined(NotExaminedReason::ChangedWhileRead);
+    }
+    examination.access = access;
+    return examination;
 }
 
 }  // namespace kalvor::scan

@@ -19,13 +19,19 @@ struct OpenedDocument {
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
 // reasons whatever the format. A name the listing could not tell about is never opened. Its reads
-// tell `signs` what they meet on the disk, when given.
+// tell `signs` what they meet on the disk, when given. Documents of the kinds `include` names are
+// read though they cannot be held.
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs);
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include);
 
 inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
 }
+
+// `examination` of a document read as `access` says. One that changed while it was read gets no
+// verdict from the bytes read since, which may mix two versions of it; a marking found in the
+// bytes read before still lists it, since those were the file's own.
+Examination AsRead(Examination examination, bool changedWhileRead, platform::FileAccess access);
 
 // What `examine` gives, or OutOfMemory when the memory it asked for could not be had.
 template <typename Examine>

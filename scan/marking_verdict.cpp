@@ -53,6 +53,8 @@ ReasonTexts TextsOf(NotExaminedReason reason) {
             return {"ZIP 包中没有 Word 文档的正文部分", "no-main-part"};
         case NotExaminedReason::PackageTooLarge:
             return {"解压后过大或压缩比异常（疑似压缩炸弹）", "package-too-large"};
+        case NotExaminedReason::ChangedWhileRead:
+            return {"检查时文件正在被修改", "changed-while-read"};
     }
     return {"", "unknown"};
 }

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/file_access.h"
+
 namespace kalvor::scan {
 
 enum class MarkingVerdict : int {
@@ -34,6 +36,7 @@ enum class NotExaminedReason {
     DamagedPackage,        // truncated or damaged ZIP, bad checksum, malformed or refused XML
     NoMainPart,            // a ZIP package without a Word main document part
     PackageTooLarge,       // inflates beyond what any real document does: a zip bomb
+    ChangedWhileRead,      // written to while it was read, and no marking in what came before
 };
 
 // Why a folder could not be listed, which leaves everything below it unsearched.
@@ -47,7 +50,8 @@ enum class FolderNotListedReason {
 
 struct Examination {
     MarkingVerdict verdict = MarkingVerdict::NotExamined;
-    NotExaminedReason reason = NotExaminedReason::None;  // None unless NotExamined
+    NotExaminedReason reason = NotExaminedReason::None;            // None unless NotExamined
+    platform::FileAccess access = platform::FileAccess::Ordinary;  // how it was read
 };
 
 // Short Chinese UTF-8 text for the window ("被其他程序锁定"), and a stable English token for

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/directory_listing.h"
+#include "platform/file_access.h"
 #include "platform/file_operations.h"
 
 namespace kalvor::scan {
@@ -25,6 +26,8 @@ struct ResultRow {
     // The folder that held it as the search saw it, so that opening the folder can refuse another
     // folder put in its place; nothing when it could not be asked.
     std::optional<platform::FileIdentity> folderIdentity;
+    // How it was read: read-only or in use only where the user included such documents.
+    platform::FileAccess access = platform::FileAccess::Ordinary;
 };
 
 // The row for the document at `path`, as its folder listing describes it, found in the folder

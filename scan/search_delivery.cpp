@@ -10,9 +10,13 @@ void DeliverExamination(FoundDocument document, const Examination& examination, 
     switch (examination.verdict) {
         case MarkingVerdict::Marked:
             ++progress.documentsMarked;
-            sink.AddResultRow(
-                MakeResultRow(std::move(document.path), document.entry, document.folderIdentity));
-            break;
+            {
+                ResultRow row = MakeResultRow(std::move(document.path), document.entry,
+                                              document.folderIdentity);
+                row.access = examination.access;
+                sink.AddResultRow(row);
+                break;
+            }
         case MarkingVerdict::NotExamined:
             ++progress.documentsNotExamined;
             sink.NoteNotExamined(document.path, examination.reason);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_access.h"
 #include "scan/document_types.h"
 #include "scan/marking_rule.h"
 
@@ -11,6 +12,8 @@ struct SearchOptions {
     unsigned jobs = 1;      // files examined at once; 1 examines strictly one after another
     DocumentTypes types{};  // which files are looked at: Word 97-2003 documents unless asked
     marking::MatchRule match = marking::MatchRule::Default;
+    // Documents examined though they cannot be held against others; none unless asked.
+    platform::IncludedAccess include{};
     // How the files found are examined; by default as the format of their type, under `match`.
     const DocumentExaminer* examiner = nullptr;
 };

@@ -62,17 +62,19 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed, marking::MatchRule rule,
-                            platform::DiskReadSigns* signs) {
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include) {
     const Examination examination = ExaminedWithinMemory([&] {
-        OpenedDocument opened = OpenDocument(path, listed, signs);
+        OpenedDocument opened = OpenDocument(path, listed, signs, include);
         if (opened.file == nullptr) {
             return NotExamined(opened.reason);
         }
         DocumentBytes bytes(*opened.file);
         const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
+        const bool changed = opened.file->ChangedWhileRead();
+        const platform::FileAccess access = opened.file->Access();
         // The file is held, exclusively and locked, only while it is read.
         opened.file.reset();
-        return VerdictOnWordDocumentStream(read, rule);
+        return AsRead(VerdictOnWordDocumentStream(read, rule), changed, access);
     });
     ReleaseMemoryAfter(examination, reader);
     return examination;
@@ -82,7 +84,7 @@ Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMem
                                         marking::MatchRule rule) const {
     Examination examination = ExaminedWithinBudget(*memory.budget, [&] {
         return ExamineDocument(document.path, memory.compound, document.Listed(), rule,
-                               &memory.diskReads);
+                               &memory.diskReads, document.include);
     });
     if (examination.reason == NotExaminedReason::NoWordDocumentStream) {
         examination.reason = withoutStream_;

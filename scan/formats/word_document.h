@@ -30,11 +30,13 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
 // `listed` says how a folder listing saw the file, if one did; its reads tell `signs` what they
-// meet on the disk, when given.
+// meet on the disk, when given. Documents of the kinds `include` names are read though they cannot
+// be held.
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed = platform::ListedAs::Unknown,
                             marking::MatchRule rule = marking::MatchRule::Default,
-                            platform::DiskReadSigns* signs = nullptr);
+                            platform::DiskReadSigns* signs = nullptr,
+                            platform::IncludedAccess include = {});
 
 // Files in the Word 97-2003 binary format: the marking detector on their "WordDocument" stream.
 class WordDocumentFormat final : public DocumentFormat {

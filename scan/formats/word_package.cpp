@@ -76,14 +76,16 @@ Examination Verdict(bool marked) {
 }  // namespace
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                                     marking::MatchRule rule, platform::DiskReadSigns* signs) {
+                                     marking::MatchRule rule, platform::DiskReadSigns* signs,
+                                     platform::IncludedAccess include) {
     return Settled(ExaminedWithinMemory([&] {
-        const OpenedDocument opened = OpenDocument(path, listed, signs);
+        const OpenedDocument opened = OpenDocument(path, listed, signs, include);
         if (opened.file == nullptr) {
             return NotExamined(opened.reason);
         }
         DocumentBytes bytes(*opened.file);
-        return ExamineBytes(bytes, rule);
+        const Examination examination = ExamineBytes(bytes, rule);
+        return AsRead(examination, opened.file->ChangedWhileRead(), opened.file->Access());
     }));
 }
 
@@ -197,7 +199,8 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
     return ExaminedWithinBudget(*memory.budget, [&] {
         return ExaminedWithinMemory([&] {
             return memory.Kept<PackageExaminer>(memory.compound)
-                .Examine(document.path, document.Listed(), rule, &memory.diskReads);
+                .Examine(document.path, document.Listed(), rule, &memory.diskReads,
+                         document.include);
         });
     });
 }
