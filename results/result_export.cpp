@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <array>
+#include <vector>
 
 #include "platform/file_operations.h"
 #include "report/csv_record.h"
@@ -28,13 +29,42 @@ std::string EscapedField(const std::filesystem::path& path) {
     return ShowPath(path).escaped ? "1" : "0";
 }
 
-std::string ColumnTitles() {
-    std::array<std::string, kResultColumns.size() + 1> titles;
-    for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
-        // The spaces around a header pad it on screen; in a spreadsheet they would be part of it.
-        titles[column] = Utf8(QString::fromUtf16(kResultColumns[column].header).trimmed());
+// A field after it says how each file was read, only in a report of a search that read some file
+// otherwise than every file is read (the user included read-only documents or documents in use),
+// so a report of a default search stays as it always was.
+constexpr std::string_view kAccessTitle = "读取方式";
+
+std::string AccessText(platform::FileAccess access) {
+    switch (access) {
+        case platform::FileAccess::Ordinary:
+            return {};
+        case platform::FileAccess::ReadOnly:
+            return "只读";
+        case platform::FileAccess::InUse:
+            return "被其他程序占用";
     }
-    titles.back() = kEscapedTitle;
+    return {};
+}
+
+bool AnyReadOtherwise(const ResultsModel& results) {
+    for (int row = 0; row < results.rowCount(); ++row) {
+        if (results.RowAt(row).access != platform::FileAccess::Ordinary) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string ColumnTitles(bool withAccess) {
+    std::vector<std::string> titles;
+    for (const ResultColumn& column : kResultColumns) {
+        // The spaces around a header pad it on screen; in a spreadsheet they would be part of it.
+        titles.push_back(Utf8(QString::fromUtf16(column.header).trimmed()));
+    }
+    titles.emplace_back(kEscapedTitle);
+    if (withAccess) {
+        titles.emplace_back(kAccessTitle);
+    }
     return report::CsvRecord(titles);
 }
 
@@ -51,13 +81,18 @@ std::error_code WritingReason(const std::error_code& error) {
 std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined) {
     std::string text(kUtf8ByteOrderMark);
-    text += ColumnTitles();
-    std::array<std::string, kResultColumns.size() + 1> cells;
+    const bool withAccess = AnyReadOtherwise(results);
+    text += ColumnTitles(withAccess);
+    std::vector<std::string> cells;
     for (int row = 0; row < results.rowCount(); ++row) {
+        cells.clear();
         for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
-            cells[column] = Utf8(results.CellText(row, static_cast<int>(column)));
+            cells.push_back(Utf8(results.CellText(row, static_cast<int>(column))));
         }
-        cells.back() = EscapedField(results.RowAt(row).path);
+        cells.push_back(EscapedField(results.RowAt(row).path));
+        if (withAccess) {
+            cells.push_back(AccessText(results.RowAt(row).access));
+        }
         text += report::CsvRecord(cells);
     }
     if (!notExamined.empty()) {

@@ -31,6 +31,14 @@ std::optional<platform::IncludedAccess> ParseIncludedAccess(std::string_view lis
     }
 }
 
+std::string IncludedAccessNames(platform::IncludedAccess include) {
+    std::string names(include.readOnly ? kReadOnly : std::string_view());
+    if (include.inUse) {
+        names += names.empty() ? kInUse : "," + std::string(kInUse);
+    }
+    return names;
+}
+
 std::string_view AccessToken(platform::FileAccess access) {
     switch (access) {
         case platform::FileAccess::Ordinary:
