@@ -4,12 +4,15 @@
 #include <QStringList>
 #include <string>
 
+#include "scan/included_access.h"
+
 namespace kalvor::app {
 
 namespace {
 
 const QString kTypesKey = QStringLiteral("Search/Types");
 const QString kMatchKey = QStringLiteral("Search/Match");
+const QString kIncludeKey = QStringLiteral("Search/Include");
 const QString kWideMatch = QStringLiteral("wide");
 
 scan::DocumentTypes NoTypes() {
@@ -36,6 +39,9 @@ results::SearchChoice ReadSearchChoice(QSettings& settings) {
     if (settings.value(kMatchKey).toString().compare(kWideMatch, Qt::CaseInsensitive) == 0) {
         choice.match = scan::marking::MatchRule::Wide;
     }
+    const std::string included =
+        settings.value(kIncludeKey).toStringList().join(u',').toStdString();
+    choice.include = scan::ParseIncludedAccess(included).value_or(platform::IncludedAccess{});
     return choice;
 }
 
@@ -48,6 +54,8 @@ void WriteSearchChoice(QSettings& settings, const results::SearchChoice& choice)
     settings.setValue(kMatchKey, choice.match == scan::marking::MatchRule::Wide
                                      ? kWideMatch
                                      : QStringLiteral("default"));
+    settings.setValue(kIncludeKey,
+                      QString::fromStdString(scan::IncludedAccessNames(choice.include)));
 }
 
 }  // namespace kalvor::app

@@ -43,7 +43,7 @@ QString DocumentTypeLabel(std::string_view name) {
 CSearchTypesDlg::CSearchTypesDlg(const results::SearchChoice& choice, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("搜索的文件类型"));
+    setWindowTitle(QStringLiteral("搜索选项"));
 
     auto* typeGroup = new QGroupBox(QStringLiteral("搜索以下类型的文件"), this);
     auto* typeList = new QVBoxLayout(typeGroup);
@@ -63,6 +63,18 @@ CSearchTypesDlg::CSearchTypesDlg(const results::SearchChoice& choice, QWidget* o
     wideMatch_->setChecked(choice.match == scan::marking::MatchRule::Wide);
     (new QVBoxLayout(matchGroup))->addWidget(wideMatch_);
 
+    auto* accessGroup = new QGroupBox(QStringLiteral("也检查以下文档（只读取，不加锁）"), this);
+    auto* accessList = new QVBoxLayout(accessGroup);
+    readOnly_ =
+        new QCheckBox(QStringLiteral("只读的文档（没有写权限、只读挂载或不可更改）"), accessGroup);
+    readOnly_->setObjectName(QStringLiteral("read-only"));
+    readOnly_->setChecked(choice.include.readOnly);
+    accessList->addWidget(readOnly_);
+    inUse_ = new QCheckBox(QStringLiteral("被其他程序占用的文档"), accessGroup);
+    inUse_->setObjectName(QStringLiteral("in-use"));
+    inUse_->setChecked(choice.include.inUse);
+    accessList->addWidget(inUse_);
+
     auto* buttons = new QDialogButtonBox(this);
     ok_ = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
     ok_->setDefault(true);
@@ -73,6 +85,7 @@ CSearchTypesDlg::CSearchTypesDlg(const results::SearchChoice& choice, QWidget* o
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(typeGroup);
     layout->addWidget(matchGroup);
+    layout->addWidget(accessGroup);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     UpdateOkButton();
@@ -85,6 +98,7 @@ results::SearchChoice CSearchTypesDlg::Choice() const {
     }
     choice.match = wideMatch_->isChecked() ? scan::marking::MatchRule::Wide
                                            : scan::marking::MatchRule::Default;
+    choice.include = {.readOnly = readOnly_->isChecked(), .inUse = inUse_->isChecked()};
     return choice;
 }
 

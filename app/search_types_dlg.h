@@ -13,9 +13,10 @@ class QPushButton;
 namespace kalvor::app {
 
 // What the window's searches look for: a checkbox for each type of document this build reads,
-// one for the wider match, "确定" and "取消". "确定" is grayed while no type is checked, since a
+// one for the wider match, one each for read-only documents and documents in use, "确定" and
+// "取消". "确定" is grayed while no type is checked, since a
 // search for no type could find nothing. The boxes carry the names kalvor-scan takes for them
-// ("doc", "wide"), for tests and accessibility tools.
+// ("doc", "wide", "read-only", "in-use"), for tests and accessibility tools.
 class CSearchTypesDlg final : public QDialog {
     Q_OBJECT
 
@@ -30,6 +31,8 @@ class CSearchTypesDlg final : public QDialog {
 
     std::vector<std::pair<std::string_view, QCheckBox*>> types_;
     QCheckBox* wideMatch_ = nullptr;
+    QCheckBox* readOnly_ = nullptr;
+    QCheckBox* inUse_ = nullptr;
     QPushButton* ok_ = nullptr;
 };
 

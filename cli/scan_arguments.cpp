@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/path_encoding.h"
+#include "scan/included_access.h"
 
 namespace kalvor::cli {
 
@@ -101,6 +102,15 @@ std::optional<std::string> ParseValueOption(std::span<const std::string> args, s
         }
         return "--match takes default or wide";
     }
+    if (TakeOption(args, i, "--include", value)) {
+        const std::optional<platform::IncludedAccess> include =
+            value.has_value() ? scan::ParseIncludedAccess(*value) : std::nullopt;
+        if (!include.has_value()) {
+            return "--include takes read-only, in-use, both comma-separated, or all";
+        }
+        parsed.include = *include;
+        return std::nullopt;
+    }
     if (TakeOption(args, i, "--format", value)) {
         const std::optional<OutputFormat> format =
             value.has_value() ? ParseFormat(*value) : std::nullopt;
@@ -137,7 +147,8 @@ bool* SwitchOf(std::string_view arg, ScanArguments& parsed) {
 
 const std::string_view kUsage =
     "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json|csv] [--progress]\n"
-    "                   [--quiet] [--types LIST] [--match default|wide] FOLDER\n";
+    "                   [--quiet] [--types LIST] [--match default|wide]\n"
+    "                   [--include read-only,in-use|all] FOLDER\n";
 
 const std::string_view kHelp =
     "\n"
@@ -158,7 +169,9 @@ const std::string_view kHelp =
     "no other program holds; read-only and locked files are passed over, and how many were\n"
     "passed over is said on standard error, as is how many folders could not be listed (their\n"
     "contents were not searched). Files are only read, never changed, and on Linux opened for\n"
-    "reading only. Each folder is searched once, however many links lead to it.\n"
+    "reading only. Each folder is searched once, however many links lead to it. --include\n"
+    "examines read-only or locked files too, without holding them. A file that changes while\n"
+    "it is read is not examined (changed-while-read) unless its marking was read before.\n"
     "\n"
     "Options:\n"
     "  --not-examined  also list, on standard error, every .doc file that could not be examined,\n"
@@ -181,6 +194,13 @@ const std::string_view kHelp =
     "  --match RULE    default: only spaces and tabs may stand between the two characters;\n"
     "                  wide: also the full-width space U+3000 and the no-break space U+00A0, as\n"
     "                  official documents set a level standing alone\n"
+    "  --include LIST  also examine read-only documents (read-only: no write permission, a\n"
+    "                  read-only mount or an immutable file) or documents another program\n"
+    "                  holds (in-use: a lock or flock; on Windows, open elsewhere), or all;\n"
+    "                  they are only read, with no lock of ours, and a file another program\n"
+    "                  holds a write lease on is still passed over, since opening it would\n"
+    "                  break the lease; in json a row read so has \"access\":\"read-only\" or\n"
+    "                  \"in-use\"\n"
     "  --progress      keep a status line on standard error while searching even when it is not\n"
     "                  a terminal (on a terminal it is kept anyway)\n"
     "  --quiet         leave out the summary lines on standard error\n"

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/report_lines.h"
+#include "platform/file_access.h"
 #include "scan/document_types.h"
 #include "scan/marking_rule.h"
 
@@ -23,6 +24,7 @@ struct ScanArguments {
     unsigned jobs = 1;
     scan::DocumentTypes types{};
     scan::marking::MatchRule match = scan::marking::MatchRule::Default;
+    platform::IncludedAccess include{};
     std::optional<std::filesystem::path> folder;
 };
 

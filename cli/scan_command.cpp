@@ -184,8 +184,11 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     const std::unique_ptr<report::ReportWriter> writer = WriterFor(arguments.format);
     PrintingSink sink(out, err, output, *writer, arguments, environment);
     out << writer->Start();
-    const scan::SearchProgress progress = environment.search(
-        folder, sink, {.jobs = arguments.jobs, .types = arguments.types, .match = arguments.match});
+    const scan::SearchProgress progress = environment.search(folder, sink,
+                                                             {.jobs = arguments.jobs,
+                                                              .types = arguments.types,
+                                                              .match = arguments.match,
+                                                              .include = arguments.include});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
         return kExitTrouble;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/disk_read_signs.h"
+#include "platform/file_access.h"
 #include "platform/own_open_files.h"
 
 namespace kalvor::platform {
@@ -37,6 +38,8 @@ enum class ListedAs {
 // writing without sharing; on POSIX the file is opened for reading only, so that no other program
 // sees a writer (close-after-write events, broken read leases), and guarded with locks. Our own
 // readers never count as another program: one that meets a file a colleague holds waits for it.
+// Files the user included are read without being held: a read-only one as any other, and one in
+// use without a lock of ours or a sharing mode that could stop its owner writing it.
 class ExclusiveFile;
 
 // A file opened for exclusive access, or why it was refused.
@@ -45,14 +48,23 @@ struct OpenedFile {
     OpenOutcome outcome = OpenOutcome::Unreadable;
 };
 
+// The moment a file was as it was first seen: a read taken before it changed is the file's own.
+struct FileVersion {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // in the system's own unit and epoch
+
+    bool operator==(const FileVersion&) const = default;
+};
+
 class ExclusiveFile final {
   public:
     // A name listed as a plain file is opened in one step; should it have become something else
     // since, the opened file is checked and refused, and a link in its place is never followed
     // that way. Any other name is looked at before it is opened. Its reads tell `signs` what they
-    // meet on the disk; without them, the file keeps what it learns to itself.
+    // meet on the disk; without them, the file keeps what it learns to itself. A file of a kind
+    // `include` names is opened rather than refused, and says so in Access().
     static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown,
-                           DiskReadSigns* signs = nullptr);
+                           DiskReadSigns* signs = nullptr, IncludedAccess include = {});
     ~ExclusiveFile();
 
     ExclusiveFile(const ExclusiveFile&) = delete;
@@ -62,9 +74,14 @@ class ExclusiveFile final {
     // How many bytes the file takes on disk: less than Size() where it has holes (a sparse file)
     // or is stored compressed.
     std::uint64_t BackedSize() const { return backed_; }
+    FileAccess Access() const { return access_; }
     // Reads up to out.size() bytes starting at offset. Returns how many were read: fewer at the
-    // end of the file or after an I/O error, never more.
+    // end of the file or after an I/O error, never more. A read after which the file is no longer
+    // the version it was opened as gives nothing, and so does every read after it: bytes that may
+    // mix two versions never reach a verdict.
     std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out);
+    // Whether a read met the file changed (its size or modification time) since it was opened.
+    bool ChangedWhileRead() const { return changed_; }
 
     // Which file this is, as the open file itself tells, whatever name led to it; nothing where
     // the system would not tell.
@@ -72,17 +89,26 @@ class ExclusiveFile final {
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.
-    ExclusiveFile(int fd, std::uint64_t size, std::uint64_t backed, OwnOpenFileClaim claim,
-                  DiskReadSigns* signs)
+    ExclusiveFile(int fd, FileVersion version, std::uint64_t backed, OwnOpenFileClaim claim,
+                  DiskReadSigns* signs, FileAccess access)
         : fd_(fd),
-          size_(size),
-          backed_(std::min(size, backed)),
+          size_(version.size),
+          backed_(std::min(version.size, backed)),
+          version_(version),
+          access_(access),
           claim_(std::move(claim)),
           signs_(signs != nullptr ? *signs : ownSigns_) {}
+
+    std::size_t ReadFromDisk(std::uint64_t offset, std::span<std::uint8_t> out);
+    // The file as it is now, or nothing when the system cannot tell.
+    std::optional<FileVersion> CurrentVersion() const;
 
     int fd_;
     std::uint64_t size_;
     std::uint64_t backed_;
+    FileVersion version_;
+    FileAccess access_;
+    bool changed_ = false;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks
     DiskReadSigns ownSigns_;
     DiskReadSigns& signs_;

@@ -20,11 +20,31 @@ std::string EscapedField(const PathCell& cell) {
     return cell.escaped ? "1" : "0";
 }
 
+// A field after it says how each file was read, only in a report of a search that read some file
+// otherwise than every file is read (the user included read-only documents or documents in use),
+// so a report of a default search stays as it always was.
+constexpr std::string_view kAccessTitle = "读取方式";
+
+std::string AccessText(platform::FileAccess access) {
+    switch (access) {
+        case platform::FileAccess::Ordinary:
+            return {};
+        case platform::FileAccess::ReadOnly:
+            return "只读";
+        case platform::FileAccess::InUse:
+            return "被其他程序占用";
+    }
+    return {};
+}
+
 class ExportWriter final : public ReportWriter {
   public:
-    explicit ExportWriter(std::vector<std::string> columnTitles)
-        : columnTitles_(std::move(columnTitles)) {
+    ExportWriter(std::vector<std::string> columnTitles, bool withAccess)
+        : columnTitles_(std::move(columnTitles)), withAccess_(withAccess) {
         columnTitles_.emplace_back(kEscapedTitle);
+        if (withAccess_) {
+            columnTitles_.emplace_back(kAccessTitle);
+        }
     }
 
     std::string Start() override {
@@ -33,10 +53,12 @@ class ExportWriter final : public ReportWriter {
 
     std::string Row(std::size_t index, const scan::ResultRow& row) override {
         PathCell path = PathCellOf(row.path);
-        const std::array<std::string, 6> cells{
-            RowNumberText(index),         path.text,
-            SizeText(row.size),           StampText(row.creationTime),
-            StampText(row.lastWriteTime), EscapedField(path)};
+        std::vector<std::string> cells{RowNumberText(index),         std::move(path.text),
+                                       SizeText(row.size),           StampText(row.creationTime),
+                                       StampText(row.lastWriteTime), EscapedField(path)};
+        if (withAccess_) {
+            cells.push_back(AccessText(row.access));
+        }
         return CsvRecord(cells);
     }
 
@@ -66,13 +88,15 @@ class ExportWriter final : public ReportWriter {
     }
 
     std::vector<std::string> columnTitles_;
+    bool withAccess_;
     bool notSearchedBegun_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles) {
-    return std::make_unique<ExportWriter>(std::move(columnTitles));
+std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles,
+                                               bool withAccess) {
+    return std::make_unique<ExportWriter>(std::move(columnTitles), withAccess);
 }
 
 }  // namespace kalvor::report

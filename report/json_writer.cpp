@@ -6,10 +6,17 @@
 #include "report/json_text.h"
 #include "report/reason_texts.h"
 #include "report/writers.h"
+#include "scan/included_access.h"
 
 namespace kalvor::report {
 
 namespace {
+
+// Only a document the user included gets the member, so that other rows read as they always have.
+std::string AccessMember(platform::FileAccess access) {
+    const std::string_view token = scan::AccessToken(access);
+    return token.empty() ? std::string() : ",\"access\":" + JsonString(token);
+}
 
 std::string PathMembers(const std::filesystem::path& path) {
     const std::string bytes = platform::PathBytes(path);
@@ -35,7 +42,8 @@ class JsonWriter final : public ReportWriter {
         return "{\"number\":" + RowNumberText(index) + "," + PathMembers(row.path) +
                ",\"size\":" + SizeText(row.size) +
                ",\"created\":" + JsonString(StampText(row.creationTime)) +
-               ",\"modified\":" + JsonString(StampText(row.lastWriteTime)) + "}\n";
+               ",\"modified\":" + JsonString(StampText(row.lastWriteTime)) +
+               AccessMember(row.access) + "}\n";
     }
 
     std::string NotExamined(const std::filesystem::path& path,

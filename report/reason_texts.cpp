@@ -24,6 +24,8 @@ ReasonTexts TextsOf(scan::FileRefusal reason) {
             return {"链接的目标不存在", "dangling-link"};
         case FileRefusal::PathTooLong:
             return {"路径过长", "path-too-long"};
+        case FileRefusal::ChangedWhileRead:
+            return {"检查时文件正在被修改", "changed-while-read"};
     }
     return {"", "unknown"};
 }

@@ -31,7 +31,8 @@ std::unique_ptr<ReportWriter> MakeCsvWriter();
 // so that spreadsheet programs on Windows and WPS read the Chinese text as it is. A header record
 // of the list's `columnTitles`, then the rows with the cells the list shows; then, after an empty
 // line, the documents not examined and the folders not listed with their reasons in words, when
-// there are any.
-std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles);
+// there are any. With `withAccess`, each row also says how its file was read.
+std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles,
+                                               bool withAccess);
 
 }  // namespace kalvor::report

@@ -30,6 +30,15 @@ std::string NotSearchedRecord(report::ReportWriter& writer, const NotExaminedFil
     return writer.NotExamined(entry.path, std::get<scan::NotExaminedReason>(entry.reason));
 }
 
+bool AnyReadOtherwise(const ResultsModel& results) {
+    for (int row = 0; row < results.rowCount(); ++row) {
+        if (results.RowAt(row).access != platform::FileAccess::Ordinary) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Writing makes the file, so a path that leads nowhere can only lack its folder.
 std::error_code WritingReason(const std::error_code& error) {
     if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
@@ -42,7 +51,8 @@ std::error_code WritingReason(const std::error_code& error) {
 
 std::string ExportText(const ResultsModel& results,
                        const std::vector<NotExaminedFile>& notExamined) {
-    const std::unique_ptr<report::ReportWriter> writer = report::MakeExportWriter(ColumnTitles());
+    const std::unique_ptr<report::ReportWriter> writer =
+        report::MakeExportWriter(ColumnTitles(), AnyReadOtherwise(results));
     std::string text = writer->Start();
     // The list is numbered 1 to n whenever it can be exported: each removal renumbers it.
     for (int row = 0; row < results.rowCount(); ++row) {

@@ -27,15 +27,34 @@ FileRefusal RefusalOf(platform::OpenOutcome outcome, const std::filesystem::path
 }  // namespace
 
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs) {
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include) {
     if (listed == platform::ListedAs::StatusUnknown) {
         return {.file = nullptr, .refusal = FileRefusal::Unreadable};
     }
-    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs);
+    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs, include);
     if (opened.file == nullptr) {
         return {.file = nullptr, .refusal = RefusalOf(opened.outcome, path)};
     }
     return {.file = std::move(opened.file)};
+}
+
+void OpenedDocument::LetGo() {
+    if (file != nullptr) {
+        changedWhileRead = file->ChangedWhileRead();
+        file.reset();
+    }
+}
+
+bool OpenedDocument::ChangedWhileRead() const {
+    return file != nullptr ? file->ChangedWhileRead() : changedWhileRead;
+}
+
+Examination AsRead(Examination examination, bool changedWhileRead, platform::FileAccess access) {
+    if (changedWhileRead && examination.verdict != MarkingVerdict::Marked) {
+        examination = NotExamined(FileRefusal::ChangedWhileRead);
+    }
+    examination.access = access;
+    return examination;
 }
 
 }  // namespace kalvor::scan

@@ -17,30 +17,44 @@ namespace kalvor::scan {
 struct OpenedDocument {
     std::unique_ptr<platform::ExclusiveFile> file;
     FileRefusal refusal = FileRefusal::Unreadable;  // why there is no `file`
+    bool changedWhileRead = false;                  // as the file told when it was let go
+
+    // Closes the file, which others may then have again, keeping what it saw of changes.
+    void LetGo();
+    // Whether the file changed while it was read, up to now or until it was let go.
+    bool ChangedWhileRead() const;
 };
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
 // reasons whatever the format. A name the listing could not tell about is never opened. Its reads
-// tell `signs` what they meet on the disk, when given.
+// tell `signs` what they meet on the disk, when given. Documents of the kinds `include` names are
+// read though they cannot be held.
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs);
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include);
 
 inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
 }
 
-// Opens the document as OpenDocument does and examines it with `examine`, which is given the open
-// file and may let it go as soon as it has read what it needs. The examination tells which file
-// it examined.
+// `examination` of a document read as `access` says. One that changed while it was read gets no
+// verdict from the bytes read since, which may mix two versions of it; a marking found in the
+// bytes read before still lists it, since those were the file's own.
+Examination AsRead(Examination examination, bool changedWhileRead, platform::FileAccess access);
+
+// Opens the document as OpenDocument does and examines it with `examine`, which is given the
+// opened document and may let it go as soon as it has read what it needs. The examination tells
+// which file it examined and how it was read, and gives no verdict from bytes that changed.
 template <typename Examine>
 Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                                  platform::DiskReadSigns* signs, Examine&& examine) {
-    OpenedDocument opened = OpenDocument(path, listed, signs);
+                                  platform::DiskReadSigns* signs, platform::IncludedAccess include,
+                                  Examine&& examine) {
+    OpenedDocument opened = OpenDocument(path, listed, signs, include);
     if (opened.file == nullptr) {
         return NotExamined(opened.refusal);
     }
     const std::optional<platform::FileIdentity> identity = opened.file->Identity();
-    Examination examination = examine(opened.file);
+    const platform::FileAccess access = opened.file->Access();
+    Examination examination = AsRead(examine(opened), opened.ChangedWhileRead(), access);
     examination.fileIdentity = identity;
     return examination;
 }

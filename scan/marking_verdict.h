@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/file_access.h"
 #include "platform/file_identity.h"
 #include "scan/evidence.h"
 #include "scan/not_examined_reason.h"
@@ -25,6 +26,8 @@ struct Examination {
     std::optional<platform::FileIdentity> folderIdentity = std::nullopt;
     // Asked for, for a Marked document: its hits, strongest first. Never weighs on the verdict.
     std::vector<EvidenceHit> evidence{};
+    // How it was read: read-only or in use only where the user included such documents.
+    platform::FileAccess access = platform::FileAccess::Ordinary;
 };
 
 }  // namespace kalvor::scan

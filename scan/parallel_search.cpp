@@ -109,8 +109,9 @@ class ParallelSearch final : public TreeVisitor {
 }  // namespace
 
 SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
-                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs) {
-    return SearchTellingFailure<ParallelSearch>(base, types, examiner, sink, jobs);
+                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs,
+                                platform::IncludedAccess include) {
+    return SearchTellingFailure<ParallelSearch>(base, types, examiner, sink, jobs, include);
 }
 
 }  // namespace kalvor::scan

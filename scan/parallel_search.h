@@ -10,8 +10,9 @@ namespace kalvor::scan {
 // Searches `base` (a walk base) with `jobs` (at least 2) documents examined at once. The sink gets
 // exactly the calls, in the same order, that a search examining one document after another makes,
 // up to the point where it asks to stop or the search fails; only StopRequested may also be called
-// at other times.
+// at other times. `include`: documents examined though they cannot be held against others.
 SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
-                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs);
+                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs,
+                                platform::IncludedAccess include);
 
 }  // namespace kalvor::scan

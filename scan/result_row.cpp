@@ -18,7 +18,8 @@ ResultRow MakeResultRow(FoundDocument document, Examination examination) {
                             .size = entry.size,
                             .lastWriteTime = entry.lastWriteTime},
             .folderIdentity = examination.folderIdentity,
-            .evidence = std::move(examination.evidence)};
+            .evidence = std::move(examination.evidence),
+            .access = examination.access};
 }
 
 }  // namespace kalvor::scan

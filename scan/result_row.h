@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/directory_listing.h"
+#include "platform/file_access.h"
 #include "platform/file_operations.h"
 #include "scan/evidence.h"
 #include "scan/marking_verdict.h"
@@ -30,6 +31,8 @@ struct ResultRow {
     // Why it was listed, when the search was asked: its hits, strongest first (the row's grade is
     // the first's, DocumentGrade); empty otherwise.
     std::vector<EvidenceHit> evidence{};
+    // How it was read: read-only or in use only where the user included such documents.
+    platform::FileAccess access = platform::FileAccess::Ordinary;
 };
 
 // The row for a marked document, as its folder listing describes it and as its examination saw its

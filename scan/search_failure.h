@@ -54,7 +54,7 @@ std::string DescribeFailure(const std::exception_ptr& failure);
 template <typename Search>
 SearchProgress SearchTellingFailure(const std::filesystem::path& base, const DocumentTypes& types,
                                     const DocumentExaminer& examiner, SearchSink& sink,
-                                    unsigned jobs) {
+                                    unsigned jobs, platform::IncludedAccess include) {
     WatchedSink watched(sink);
     std::exception_ptr failure;
     const auto attempt = [&](auto&& step) {
@@ -70,7 +70,7 @@ SearchProgress SearchTellingFailure(const std::filesystem::path& base, const Doc
     std::optional<Search> search;
     attempt([&] {
         search.emplace(watched, examiner, jobs);
-        WalkTree(base, types, *search);
+        WalkTree(base, types, *search, include);
     });
     SearchProgress progress;
     if (search.has_value()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/file_access.h"
 #include "scan/document_types.h"
 #include "scan/marking_rule.h"
 
@@ -14,6 +15,8 @@ struct SearchOptions {
     // Whether each listed document's row carries its evidence (ResultRow::evidence): a second
     // read of those documents, and of nothing else.
     bool evidence = false;
+    // Documents examined though they cannot be held against others; none unless asked.
+    platform::IncludedAccess include{};
     // How the files found are examined; by default as the format of their type, under `match`.
     const DocumentExaminer* examiner = nullptr;
 };

@@ -52,8 +52,9 @@ class SequentialSearch final : public TreeVisitor {
 }  // namespace
 
 SearchProgress SearchOneByOne(const std::filesystem::path& base, const DocumentTypes& types,
-                              const DocumentExaminer& examiner, SearchSink& sink) {
-    return SearchTellingFailure<SequentialSearch>(base, types, examiner, sink, 1);
+                              const DocumentExaminer& examiner, SearchSink& sink,
+                              platform::IncludedAccess include) {
+    return SearchTellingFailure<SequentialSearch>(base, types, examiner, sink, 1, include);
 }
 
 }  // namespace kalvor::scan

@@ -34,8 +34,9 @@ FolderNotListedReason ReasonOf(std::error_code error) {
 
 class Walk {
   public:
-    Walk(const fs::path& base, const DocumentTypes& types, TreeVisitor& visitor)
-        : path_(base.native()), types_(types), visitor_(visitor) {}
+    Walk(const fs::path& base, const DocumentTypes& types, TreeVisitor& visitor,
+         platform::IncludedAccess include)
+        : path_(base.native()), types_(types), visitor_(visitor), include_(include) {}
 
     // Walks the folder at the current path, reached on a read-only mount or not, unless this
     // search has walked it already, by whatever name: that ends loops, and no arrangement of links
@@ -46,7 +47,9 @@ class Walk {
     // (too many links in it, say) may still be walked by a later one; it is reported the first
     // time only. Failures walk nothing below, so retries stay as few as the entries that lead to
     // the folder.
-    void Enter(std::optional<platform::FileIdentity> identity, bool readOnly) {
+    void Enter(std::optional<platform::FileIdentity> identity, bool readOnlyMount) {
+        // Where read-only documents are examined, a read-only mount hides nothing.
+        const bool readOnly = readOnlyMount && !include_.readOnly;
         const auto walked = identity.has_value() ? walked_.find(*identity) : walked_.end();
         if (walked != walked_.end() && (walked->second == Mount::Writable || readOnly)) {
             return;
@@ -113,7 +116,8 @@ class Walk {
                 Enter(entry.identity,
                       entry.onFolderMount ? readOnly : platform::OnReadOnlyMount(path_));
             } else {
-                visitor_.DocumentFound({fs::path(path_), std::move(entry), format, identity});
+                visitor_.DocumentFound(
+                    {fs::path(path_), std::move(entry), format, identity, include_});
             }
         }
     }
@@ -121,6 +125,7 @@ class Walk {
     fs::path::string_type path_;
     const DocumentTypes& types_;
     TreeVisitor& visitor_;
+    platform::IncludedAccess include_;
     std::unordered_map<platform::FileIdentity, Mount, platform::FileIdentityHash> walked_;
     std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> reported_;
     bool stopped_ = false;
@@ -151,8 +156,9 @@ fs::path WalkBase(const fs::path& folder) {
     return base;
 }
 
-void WalkTree(const fs::path& folder, const DocumentTypes& types, TreeVisitor& visitor) {
-    Walk(folder, types, visitor)
+void WalkTree(const fs::path& folder, const DocumentTypes& types, TreeVisitor& visitor,
+              platform::IncludedAccess include) {
+    Walk(folder, types, visitor, include)
         .Enter(platform::IdentityOf(folder), platform::OnReadOnlyMount(folder));
 }
 

@@ -26,6 +26,8 @@ struct FoundDocument {
     const DocumentFormat* format = nullptr;  // the chosen type its name ends in
     // The folder it was found in, as the walk entered it; nothing when that could not be asked.
     std::optional<platform::FileIdentity> folderIdentity;
+    // Documents of kinds the user included, opened rather than refused.
+    platform::IncludedAccess include{};
 
     // How the listing saw it, which decides how it is opened.
     platform::ListedAs Listed() const;
@@ -57,9 +59,10 @@ std::filesystem::path WalkBase(const std::filesystem::path& folder);
 // through a link. So loops end and no arrangement of links multiplies the walk; without links
 // every folder is walked exactly once, as the platform's own walk does. The one exception: a
 // folder first walked on a read-only mount is walked once more by the first path that reaches it
-// on a writable one, where its documents can be examined. Reports every file whose name ends in
-// one of `types`, and every folder that cannot be listed or entered, which is skipped.
-void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types,
-              TreeVisitor& visitor);
+// on a writable one, where its documents can be examined, unless read-only documents are
+// `include`d, which are then examined where they were found first. Reports every file whose name
+// ends in one of `types`, and every folder that cannot be listed or entered, which is skipped.
+void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types, TreeVisitor& visitor,
+              platform::IncludedAccess include = {});
 
 }  // namespace kalvor::scan

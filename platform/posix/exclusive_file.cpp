@@ -10,6 +10,7 @@
 
 #include <chrono>
 
+#include "platform/posix/foreign_holds.h"
 #include "platform/posix/open_keeping_access_time.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/write_permission.h"
@@ -126,6 +127,78 @@ OpenOutcome LockAgainstOthers(int fd) {
     return OpenOutcome::Opened;
 }
 
+// A document the user included is opened rather than refused, and remembers why it was read
+// only so. One in use is held by nothing of ours: no lock that could stop its owner locking it to
+// write, and no open at all while another program holds a write lease, since that open would
+// break the lease the program relies on.
+class Admission {
+  public:
+    explicit Admission(IncludedAccess include) : include_(include) {}
+
+    // `outcome`, or Opened for a refusal the user included.
+    OpenOutcome Admit(OpenOutcome outcome) {
+        if (outcome == OpenOutcome::ReadOnly && include_.readOnly) {
+            Note(FileAccess::ReadOnly);
+            return OpenOutcome::Opened;
+        }
+        if (outcome == OpenOutcome::Locked && include_.inUse) {
+            Note(FileAccess::InUse);
+            return OpenOutcome::Opened;
+        }
+        return outcome;
+    }
+
+    // Why a file could not be opened at all: once read-only files are included, one we may not
+    // read is no longer explained by our not writing it.
+    OpenOutcome Refused(OpenOutcome outcome) const {
+        return outcome == OpenOutcome::ReadOnly && include_.readOnly ? OpenOutcome::Unreadable
+                                                                     : outcome;
+    }
+
+    // Whether the file is looked at before it is opened, so that nothing is opened under a lease.
+    bool LooksBeforeOpening() const { return include_.inUse; }
+
+    // Locked when another program's write lease forbids opening the file without disturbing it.
+    OpenOutcome LookAtHolders(const struct stat& status) {
+        if (!include_.inUse) {
+            return OpenOutcome::Opened;
+        }
+        holds_ = HoldsOn(status.st_dev, status.st_ino);
+        return holds_.writeLease ? OpenOutcome::Locked : OpenOutcome::Opened;
+    }
+
+    // Locked when another program holds a lock on the opened file; ours are taken only on files
+    // that may be kept from others.
+    OpenOutcome LockOrLook(int fd) const {
+        if (!include_.inUse) {
+            return LockAgainstOthers(fd);
+        }
+        struct flock probe = WholeFile(F_WRLCK);
+        const bool locked = fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+        return locked || holds_.lock ? OpenOutcome::Locked : OpenOutcome::Opened;
+    }
+
+    FileAccess Access() const { return access_; }
+
+  private:
+    void Note(FileAccess access) {
+        if (access_ == FileAccess::Ordinary) {
+            access_ = access;
+        }
+    }
+
+    IncludedAccess include_;
+    ForeignHolds holds_;
+    FileAccess access_ = FileAccess::Ordinary;
+};
+
+FileVersion VersionOf(const struct stat& status) {
+    constexpr std::int64_t kNanoseconds = 1000000000;
+    return {.size = static_cast<std::uint64_t>(status.st_size),
+            .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNanoseconds +
+                        status.st_mtim.tv_nsec};
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -180,13 +253,16 @@ int Reopen(const UniqueFd& located, const std::filesystem::path& path, const str
 
 // Looks at what the name leads to before opening it, so a FIFO or a device is never opened.
 UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status,
-                          OpenOutcome& outcome) {
+                          OpenOutcome& outcome, Admission& admission) {
     const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
     if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
         outcome = IsMissingError(errno) ? OutcomeOfMissing(path) : OpenOutcome::Unreadable;
         return UniqueFd(-1);
     }
-    outcome = OutcomeOfStatus(status);
+    outcome = admission.Admit(OutcomeOfStatus(status));
+    if (outcome == OpenOutcome::Opened) {
+        outcome = admission.LookAtHolders(status);
+    }
     if (outcome != OpenOutcome::Opened) {
         return UniqueFd(-1);
     }
@@ -198,17 +274,18 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status
 // the folder in that moment could be opened, and it is refused before anything is read; opening
 // one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
 UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& status,
-                             OpenOutcome& outcome) {
+                             OpenOutcome& outcome, Admission& admission) {
     UniqueFd file(OpenKeepingAccessTime(path.c_str(), kReadFlags | O_NOFOLLOW));
     if (!file.Valid()) {
         const int error = errno;
         if (error == ELOOP) {
-            return OpenAfterLooking(path, status, outcome);
+            return OpenAfterLooking(path, status, outcome, admission);
         }
         outcome = error == ENXIO ? OpenOutcome::NotRegularFile : OutcomeOfOpenError(error, path);
         return file;
     }
-    outcome = fstat(file.Get(), &status) == 0 ? OutcomeOfStatus(status) : OpenOutcome::Unreadable;
+    outcome = fstat(file.Get(), &status) == 0 ? admission.Admit(OutcomeOfStatus(status))
+                                              : OpenOutcome::Unreadable;
     return outcome == OpenOutcome::Opened ? std::move(file) : UniqueFd(-1);
 }
 
@@ -261,27 +338,29 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 }
 
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed,
-                               DiskReadSigns* signs) {
+                               DiskReadSigns* signs, IncludedAccess include) {
     OpenOutcome outcome = OpenOutcome::Unreadable;
     struct stat status {};
-    UniqueFd file = listed == ListedAs::PlainFile ? OpenListedPlainFile(path, status, outcome)
-                                                  : OpenAfterLooking(path, status, outcome);
+    Admission admission(include);
+    UniqueFd file = listed == ListedAs::PlainFile && !admission.LooksBeforeOpening()
+                        ? OpenListedPlainFile(path, status, outcome, admission)
+                        : OpenAfterLooking(path, status, outcome, admission);
     if (!file.Valid()) {
-        return {.file = nullptr, .outcome = outcome};
+        return {.file = nullptr, .outcome = admission.Refused(outcome)};
     }
-    outcome = WriteAccessOf(file.Get(), path);
+    outcome = admission.Admit(WriteAccessOf(file.Get(), path));
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
     OwnOpenFileClaim claim = ClaimOwnOpenFile({status.st_dev, status.st_ino});
-    outcome = LockAgainstOthers(file.Get());
+    outcome = admission.Admit(admission.LockOrLook(file.Get()));
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
     const std::uint64_t backed = BackedBytes(file.Get(), status);
     return {.file = std::unique_ptr<ExclusiveFile>(
-                new ExclusiveFile(file.Release(), static_cast<std::uint64_t>(status.st_size),
-                                  backed, std::move(claim), signs)),
+                new ExclusiveFile(file.Release(), VersionOf(status), backed, std::move(claim),
+                                  signs, admission.Access())),
             .outcome = OpenOutcome::Opened};
 }
 
@@ -289,7 +368,15 @@ ExclusiveFile::~ExclusiveFile() {
     close(fd_);
 }
 
-std::size_t ExclusiveFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+std::optional<FileVersion> ExclusiveFile::CurrentVersion() const {
+    struct stat status {};
+    if (fstat(fd_, &status) != 0) {
+        return std::nullopt;
+    }
+    return VersionOf(status);
+}
+
+std::size_t ExclusiveFile::ReadFromDisk(std::uint64_t offset, std::span<std::uint8_t> out) {
     if (signs_.AskWithoutWaiting()) {
         const std::size_t cached = ReadCached(fd_, offset, out, signs_);
         if (cached < out.size() && offset + cached < size_) {

@@ -70,14 +70,58 @@ std::uint64_t BackedBytes(HANDLE handle, DWORD attributes, std::uint64_t size) {
     return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
 }
 
+// The file's size and last-write time as its handle tells them now.
+std::optional<FileVersion> VersionOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) {
+        return std::nullopt;
+    }
+    const FILETIME& written = information.ftLastWriteTime;
+    return FileVersion{
+        .size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow,
+        .modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) |
+                                              written.dwLowDateTime)};
+}
+
 HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
+// How a document is opened: for reading and writing without sharing, as the storage layer we
+// stand in for opens it; for reading only where the user included read-only documents, still
+// keeping writers out; and, where the user included documents in use, for reading with every
+// sharing mode, so that no program that holds or later opens the file meets a sharing violation
+// because of us.
+struct OpenMode {
+    DWORD access = GENERIC_READ | GENERIC_WRITE;
+    DWORD sharing = 0;
+};
+
+constexpr OpenMode kExclusive{};
+constexpr OpenMode kReadingOnly{GENERIC_READ, FILE_SHARE_READ};
+constexpr OpenMode kBesideOthers{GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
+
+OpenMode ModeFor(IncludedAccess include, FileAccess access) {
+    if (include.inUse) {
+        return kBesideOthers;
+    }
+    return access == FileAccess::ReadOnly ? kReadingOnly : kExclusive;
+}
+
+// Opened beside others, a file is not asked for write access; the volume still tells whether it
+// is read-only media. (A write denied by the file's permissions alone goes untold.)
+bool OnReadOnlyVolume(HANDLE handle) {
+    DWORD flags = 0;
+    return GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr,
+                                         0) &&
+           (flags & FILE_READ_ONLY_VOLUME) != 0;
+}
+
 // The handle is told to leave the last-access time as it is, so that reading through it changes
 // no stamp a later forensic look relies on.
-HANDLE OpenWithoutSharing(const std::filesystem::path& path) {
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+HANDLE OpenWithMode(const std::filesystem::path& path, OpenMode mode) {
+    const HANDLE handle = CreateFileW(path.c_str(), mode.access, mode.sharing, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
         const FILETIME keepAsItIs{0xFFFFFFFF, 0xFFFFFFFF};
@@ -100,11 +144,12 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
 // file open under another name, waits for it and tries again: only other programs make a file
 // locked. Opening happens under the guard of our open files, so a reader that holds the file is
 // always listed by the time another one's open fails.
-HANDLE OpenClaimed(const std::filesystem::path& path, OwnOpenFileClaim& claim, DWORD& error) {
+HANDLE OpenClaimed(const std::filesystem::path& path, OpenMode mode, OwnOpenFileClaim& claim,
+                   DWORD& error) {
     OwnOpenFiles& ours = OwnOpenFiles::Instance();
     std::unique_lock guard = ours.Guard();
     for (;;) {
-        const HANDLE handle = OpenWithoutSharing(path);
+        const HANDLE handle = OpenWithMode(path, mode);
         error = GetLastError();
         if (handle != INVALID_HANDLE_VALUE) {
             if (const std::optional<FileIdentity> identity = IdentityOfHandle(handle)) {
@@ -137,26 +182,50 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 }
 
 // Read-write access with no sharing: Windows itself refuses a file with the read-only attribute
-// or one that another program holds open, and nobody else can open it while we read.
+// or one that another program holds open, and nobody else can open it while we read. A file the
+// user included is opened for reading only; one refused for writing (read-only media, a denied
+// write) is then tried once more that way. A document in use cannot be told from any other
+// without an open that could itself refuse its owner, so it is read as an ordinary one.
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/,
-                               DiskReadSigns* signs) {
+                               DiskReadSigns* signs, IncludedAccess include) {
     if (IsPathTooLong(path)) {
         return {.file = nullptr, .outcome = OpenOutcome::Missing};
     }
     const DWORD attributes = GetFileAttributesW(path.c_str());
     OpenOutcome outcome = OutcomeOfAttributes(attributes);
+    FileAccess access = FileAccess::Ordinary;
+    if (outcome == OpenOutcome::ReadOnly && include.readOnly) {
+        outcome = OpenOutcome::Opened;
+        access = FileAccess::ReadOnly;
+    }
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
     OwnOpenFileClaim claim;
     DWORD error = ERROR_SUCCESS;
-    const HANDLE handle = OpenClaimed(path, claim, error);
+    OpenMode mode = ModeFor(include, access);
+    HANDLE handle = OpenClaimed(path, mode, claim, error);
+    if (handle == INVALID_HANDLE_VALUE && include.readOnly && (mode.access & GENERIC_WRITE) != 0 &&
+        OutcomeOfOpenError(error) == OpenOutcome::ReadOnly) {
+        access = FileAccess::ReadOnly;
+        mode = ModeFor(include, access);
+        handle = OpenClaimed(path, mode, claim, error);
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         outcome = OutcomeOfOpenError(error);
+        // Refused reading alone, the file is not read-only to us but unreadable.
+        if (outcome == OpenOutcome::ReadOnly && (mode.access & GENERIC_WRITE) == 0) {
+            outcome = OpenOutcome::Unreadable;
+        }
         return {.file = nullptr, .outcome = outcome};
     }
     LARGE_INTEGER size{};
     outcome = CheckOpened(handle, size);
+    if (outcome == OpenOutcome::Opened && include.inUse && access == FileAccess::Ordinary &&
+        OnReadOnlyVolume(handle)) {
+        outcome = include.readOnly ? OpenOutcome::Opened : OpenOutcome::ReadOnly;
+        access = FileAccess::ReadOnly;
+    }
     if (outcome != OpenOutcome::Opened) {
         CloseHandle(handle);
         return {.file = nullptr, .outcome = outcome};
@@ -165,12 +234,17 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*lis
         BackedBytes(handle, attributes, static_cast<std::uint64_t>(size.QuadPart));
     // The runtime's descriptor owns the handle from here on and closes it.
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(handle);
+    const std::optional<FileVersion> version = VersionOf(handle);
+    if (fd < 0 || !version.has_value()) {
+        if (fd < 0) {
+            CloseHandle(handle);
+        } else {
+            _close(fd);
+        }
         return {.file = nullptr, .outcome = OpenOutcome::Unreadable};
     }
-    return {.file = std::unique_ptr<ExclusiveFile>(new ExclusiveFile(
-                fd, static_cast<std::uint64_t>(size.QuadPart), backed, std::move(claim), signs)),
+    return {.file = std::unique_ptr<ExclusiveFile>(
+                new ExclusiveFile(fd, *version, backed, std::move(claim), signs, access)),
             .outcome = OpenOutcome::Opened};
 }
 
@@ -178,7 +252,11 @@ ExclusiveFile::~ExclusiveFile() {
     _close(fd_);
 }
 
-std::size_t ExclusiveFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+std::optional<FileVersion> ExclusiveFile::CurrentVersion() const {
+    return VersionOf(HandleOf(fd_));
+}
+
+std::size_t ExclusiveFile::ReadFromDisk(std::uint64_t offset, std::span<std::uint8_t> out) {
     std::size_t done = 0;
     while (done < out.size()) {
         const std::uint64_t position = offset + done;

@@ -59,23 +59,23 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed, marking::MatchRule rule,
-                            platform::DiskReadSigns* signs, WordEvidenceReader* evidence) {
+                            platform::DiskReadSigns* signs, WordEvidenceReader* evidence,
+                            platform::IncludedAccess include) {
     const Examination examination = ExaminedWithinMemory([&] {
-        return ExamineOpenedDocument(
-            path, listed, signs, [&](std::unique_ptr<platform::ExclusiveFile>& file) {
-                DocumentBytes bytes(*file);
-                const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
-                // The file is held, exclusively and locked, only while it is read: its evidence
-                // too.
-                if (evidence == nullptr) {
-                    file.reset();
-                }
-                Examination examined = VerdictOnWordDocumentStream(read, rule);
-                if (evidence != nullptr) {
-                    AddEvidence(examined, bytes, read.image, rule, *evidence);
-                }
-                return examined;
-            });
+        return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
+            DocumentBytes bytes(*opened.file);
+            const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
+            // The file is held, exclusively and locked, only while it is read: its evidence
+            // too.
+            if (evidence == nullptr) {
+                opened.LetGo();
+            }
+            Examination examined = VerdictOnWordDocumentStream(read, rule);
+            if (evidence != nullptr) {
+                AddEvidence(examined, bytes, read.image, rule, *evidence);
+            }
+            return examined;
+        });
     });
     ReleaseMemoryAfter(examination, reader);
     if (evidence != nullptr) {
@@ -89,7 +89,7 @@ Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMem
     WordEvidenceReader* evidence = request.evidence ? &memory.Kept<WordEvidenceReader>() : nullptr;
     Examination examination = ExaminedWithinBudget(*memory.budget, [&] {
         return ExamineDocument(document.path, memory.compound, document.Listed(), request.rule,
-                               &memory.diskReads, evidence);
+                               &memory.diskReads, evidence, document.include);
     });
     if (examination.reason == cfb::StreamReadResult::StreamNotFound) {
         examination.reason = withoutStream_;

@@ -34,12 +34,14 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
 // The verdict on one document, and why it could not be examined. `reader` keeps its memory
 // between calls, so a walk that keeps one per worker allocates nothing per document.
 // `listed` says how a folder listing saw the file, if one did; its reads tell `signs` what they
-// meet on the disk, when given. With `evidence` given, a Marked document's hits too.
+// meet on the disk, when given. With `evidence` given, a Marked document's hits too. Documents of
+// the kinds `include` names are read though they cannot be held.
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed = platform::ListedAs::Unknown,
                             marking::MatchRule rule = marking::MatchRule::Default,
                             platform::DiskReadSigns* signs = nullptr,
-                            WordEvidenceReader* evidence = nullptr);
+                            WordEvidenceReader* evidence = nullptr,
+                            platform::IncludedAccess include = {});
 
 // Files in the Word 97-2003 binary format: the marking detector on their "WordDocument" stream.
 class WordDocumentFormat final : public DocumentFormat {

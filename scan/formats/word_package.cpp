@@ -75,14 +75,13 @@ Examination Verdict(bool marked) {
 }  // namespace
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                                     const ExamineRequest& request,
-                                     platform::DiskReadSigns* signs) {
+                                     const ExamineRequest& request, platform::DiskReadSigns* signs,
+                                     platform::IncludedAccess include) {
     return Settled(ExaminedWithinMemory([&] {
-        return ExamineOpenedDocument(path, listed, signs,
-                                     [&](std::unique_ptr<platform::ExclusiveFile>& file) {
-                                         DocumentBytes bytes(*file);
-                                         return ExamineBytes(bytes, request);
-                                     });
+        return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
+            DocumentBytes bytes(*opened.file);
+            return ExamineBytes(bytes, request);
+        });
     }));
 }
 
@@ -235,7 +234,8 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
     return ExaminedWithinBudget(*memory.budget, [&] {
         return ExaminedWithinMemory([&] {
             return memory.Kept<PackageExaminer>(memory.compound)
-                .Examine(document.path, document.Listed(), request, &memory.diskReads);
+                .Examine(document.path, document.Listed(), request, &memory.diskReads,
+                         document.include);
         });
     });
 }

@@ -34,9 +34,11 @@ class PackageExaminer final : public FormatMemory {
     explicit PackageExaminer(cfb::RootStreamReader& compound) : compound_(compound) {}
 
     // Opens the document as a .doc is opened, with the same refusals, and examines it as
-    // `request` asks; its reads tell `signs` what they meet on the disk, when given.
+    // `request` asks; its reads tell `signs` what they meet on the disk, when given; documents of
+    // the kinds `include` names are read though they cannot be held.
     Examination Examine(const std::filesystem::path& path, platform::ListedAs listed,
-                        const ExamineRequest& request, platform::DiskReadSigns* signs = nullptr);
+                        const ExamineRequest& request, platform::DiskReadSigns* signs = nullptr,
+                        platform::IncludedAccess include = {});
 
     // The verdict on a document's bytes: a ZIP package, or a compound file (an encrypted package,
     // or a Word 97-2003 document under a Word 2007+ name).

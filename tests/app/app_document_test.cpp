@@ -22,6 +22,7 @@
 #include "results/kalvor_view.h"
 #include "results/results_model.h"
 #include "scan/document_types.h"
+#include "scan/included_access.h"
 #include "scan/search_options.h"
 #include "tests/app/app_test_support.h"
 #include "tests/results/results_test_support.h"
@@ -494,12 +495,20 @@ TEST_F(AppTest, SearchTypesChosenInTheDialogReachEverySearchAndOutliveARestart) 
          true,
          u"doc,wide"_qs},
         {"every type unchecked", {}, {}, u"doc"_qs, true, u"doc"_qs, false, u"doc"_qs},
+        {"documents that cannot be held",
+         {},
+         {},
+         u"in-use,read-only"_qs,
+         true,
+         u"doc"_qs,
+         true,
+         u"doc,read-only,in-use"_qs},
     };
     QStringList boxes;
     for (const std::string_view type : scan::DocumentTypes::Known()) {
         boxes << QString::fromLatin1(type);
     }
-    boxes << u"wide"_qs;
+    boxes << u"wide"_qs << u"read-only"_qs << u"in-use"_qs;
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -521,6 +530,10 @@ TEST_F(AppTest, SearchTypesChosenInTheDialogReachEverySearchAndOutliveARestart) 
                 }
                 if (options.match == scan::marking::MatchRule::Wide) {
                     choice << u"wide"_qs;
+                }
+                const std::string included = scan::IncludedAccessNames(options.include);
+                if (!included.empty()) {
+                    choice << QString::fromStdString(included);
                 }
                 searched.push_back(choice.join(u',').toStdString());
                 return scan::SearchProgress{};

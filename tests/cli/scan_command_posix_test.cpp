@@ -87,6 +87,9 @@ TEST_F(ScanCommandTest, RejectsABadCommandLine) {
         {{"--match", "loose", folder}, "--match takes default or wide"},
         {{"--types=", folder}, "--types takes all or a comma-separated list of doc,dot,wps"},
         {{"--types", "doc,pdf", folder}, "--types: pdf is not a type this build reads"},
+        {{"--include=", folder}, "--include takes read-only, in-use, both comma-separated, or all"},
+        {{"--include", "read-only,all", folder},
+         "--include takes read-only, in-use, both comma-separated, or all"},
         {{folder + "/missing"}, folder + "/missing: no such folder"},
         {{file}, file + ": not a folder"},
     };

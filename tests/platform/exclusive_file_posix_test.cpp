@@ -1,23 +1,28 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 
 #include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_mount.h"
 #include "tests/support/unprivileged.h"
 
 namespace kalvor::platform {
@@ -323,6 +328,220 @@ TEST(ExclusiveFile, LeavesNoTraceOfAWriter) {
     EXPECT_NE(seen & IN_CLOSE_NOWRITE, 0u);
     EXPECT_EQ(seen & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB), 0u);
 }
+
+// A document another process holds: passed over by default; with documents in use included,
+// read without a lock of ours, unless the holder's write lease forbids opening it at all.
+struct HeldCase {
+    LockKind kind;
+    OpenOutcome included;  // the outcome with documents in use included
+};
+
+void PrintTo(const HeldCase& param, std::ostream* out) {
+    PrintTo(param.kind, out);
+}
+
+class HeldByAnother : public ::testing::TestWithParam<HeldCase> {};
+
+TEST_P(HeldByAnother, IsReadOnlyWhenIncludedAndNeverDisturbsItsHolder) {
+    const TempDir dir;
+    const fs::path path = MakeDocument(dir);
+    for (const ListedAs listed : {ListedAs::Unknown, ListedAs::PlainFile}) {
+        {
+            const LockingProcess other(path, GetParam().kind);
+            ASSERT_TRUE(other.HoldsLock());
+            EXPECT_EQ(ExclusiveFile::Open(path, listed).outcome, OpenOutcome::Locked);
+        }
+        LockingProcess other(path, GetParam().kind);
+        ASSERT_TRUE(other.HoldsLock());
+        OpenedFile opened = ExclusiveFile::Open(path, listed, nullptr, {.inUse = true});
+        EXPECT_EQ(opened.outcome, GetParam().included);
+        if (opened.file != nullptr) {
+            EXPECT_EQ(opened.file->Access(), FileAccess::InUse);
+            std::string buffer(kContent.size(), '\0');
+            EXPECT_EQ(
+                opened.file->ReadAt(
+                    0, std::span(reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size())),
+                kContent.size());
+            EXPECT_EQ(buffer, kContent);
+        }
+        opened.file.reset();
+        EXPECT_TRUE(other.EndedWell());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExclusiveFile, HeldByAnother,
+                         ::testing::Values(HeldCase{LockKind::RecordWrite, OpenOutcome::Opened},
+                                           HeldCase{LockKind::WholeFileExclusive,
+                                                    OpenOutcome::Opened},
+                                           HeldCase{LockKind::WriteLease, OpenOutcome::Locked}),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// A document read with documents in use included holds nothing that keeps its owner from locking
+// it to write.
+class LockingBesideUs : public ::testing::TestWithParam<LockKind> {};
+
+TEST_P(LockingBesideUs, LetsEveryLockIn) {
+    const TempDir dir;
+    const fs::path path = MakeDocument(dir);
+    for (const ListedAs listed : {ListedAs::Unknown, ListedAs::PlainFile}) {
+        const auto file = ExclusiveFile::Open(path, listed, nullptr, {.inUse = true}).file;
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->Access(), FileAccess::Ordinary);
+        EXPECT_TRUE(LockingProcess(path, GetParam()).HoldsLock());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExclusiveFile, LockingBesideUs,
+                         ::testing::Values(LockKind::RecordWrite, LockKind::WholeFileExclusive,
+                                           LockKind::WholeFileShared),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// A document that is read-only to an ordinary user, for a reason root is not exempt from (a
+// mount, an immutable file) or is (the permissions). `make` gives the path, or nothing where the
+// system here cannot make such a file.
+struct ReadOnlyCase {
+    std::string name;
+    std::function<std::optional<fs::path>(const TempDir&, std::optional<testing::TestMount>&)> make;
+};
+
+void PrintTo(const ReadOnlyCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+bool SetImmutable(const fs::path& path, bool immutable) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    bool set = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    set = set && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return set;
+}
+
+class ReadOnlyToUs : public ::testing::TestWithParam<ReadOnlyCase> {};
+
+TEST_P(ReadOnlyToUs, IsReadWhenIncludedAndOtherwiseRefused) {
+    const TempDir dir;
+    fs::permissions(dir.Path(), fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::add);
+    std::optional<testing::TestMount> mount;
+    const std::optional<fs::path> path = GetParam().make(dir, mount);
+    if (!path.has_value()) {
+        GTEST_SKIP() << "the system here cannot make such a file";
+    }
+    const auto openAsNobody = [&] {
+        std::string seen;
+        for (const IncludedAccess include : {IncludedAccess{}, IncludedAccess{.readOnly = true}}) {
+            for (const ListedAs listed : {ListedAs::Unknown, ListedAs::PlainFile}) {
+                const OpenedFile opened = ExclusiveFile::Open(*path, listed, nullptr, include);
+                std::string buffer(kContent.size(), '\0');
+                const bool read =
+                    opened.file != nullptr &&
+                    opened.file->ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(buffer.data()),
+                                                     buffer.size())) == kContent.size() &&
+                    buffer == kContent;
+                seen += std::to_string(static_cast<int>(opened.outcome)) + "/" +
+                        (opened.file != nullptr
+                             ? std::to_string(static_cast<int>(opened.file->Access()))
+                             : "-") +
+                        "/" + (read ? "read" : "unread") + " ";
+            }
+        }
+        return seen;
+    };
+    const std::string refused =
+        std::to_string(static_cast<int>(OpenOutcome::ReadOnly)) + "/-/unread ";
+    const std::string included = std::to_string(static_cast<int>(OpenOutcome::Opened)) + "/" +
+                                 std::to_string(static_cast<int>(FileAccess::ReadOnly)) + "/read ";
+    EXPECT_EQ(testing::RunUnprivileged(openAsNobody), refused + refused + included + included);
+    if (GetParam().name == "ImmutableFlag") {
+        SetImmutable(*path, false);
+    }
+}
+
+constexpr fs::perms kEveryoneReads =
+    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+
+INSTANTIATE_TEST_SUITE_P(
+    ExclusiveFile, ReadOnlyToUs,
+    ::testing::Values(ReadOnlyCase{"Permissions",
+                                   [](const TempDir& d, std::optional<testing::TestMount>&) {
+                                       return std::optional(MakeDocument(
+                                           d, kEveryoneReads | fs::perms::owner_write));
+                                   }},
+                      ReadOnlyCase{"ReadOnlyMount",
+                                   [](const TempDir& d, std::optional<testing::TestMount>& mount) {
+                                       const fs::path source = d.MakeDir("source");
+                                       const fs::path path = source / "a.doc";
+                                       fs::rename(MakeDocument(
+                                                      d, kEveryoneReads | fs::perms::others_write),
+                                                  path);
+                                       const fs::path seen = d.MakeDir("seen");
+                                       mount.emplace(testing::TestMount::Bind(source, seen, true));
+                                       return mount->Mounted() ? std::optional(seen / "a.doc")
+                                                               : std::nullopt;
+                                   }},
+                      ReadOnlyCase{"ImmutableFlag",
+                                   [](const TempDir& d, std::optional<testing::TestMount>&) {
+                                       const fs::path path = MakeDocument(
+                                           d, kEveryoneReads | fs::perms::others_write);
+                                       return SetImmutable(path, true) ? std::optional(path)
+                                                                       : std::nullopt;
+                                   }}),
+    [](const auto& info) { return info.param.name; });
+
+// A document that changes while it is read gives nothing from the read that met the change, nor
+// from any read after it. `change` is done between two reads, on a file whose stamp lies in the
+// past, so that a change within the same tick of the clock is not mistaken for none.
+struct ChangeCase {
+    std::string name;
+    std::function<void(const fs::path&)> change;
+    bool changed;
+};
+
+void PrintTo(const ChangeCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+class ChangingWhileRead : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(ChangingWhileRead, GivesNothingAfterTheChange) {
+    const TempDir dir;
+    const fs::path path = MakeDocument(dir);
+    fs::last_write_time(path, fs::last_write_time(path) - 1h);
+    auto file = ExclusiveFile::Open(path).file;
+    ASSERT_NE(file, nullptr);
+    std::array<std::uint8_t, 4> head{};
+    ASSERT_EQ(file->ReadAt(0, head), head.size());
+    GetParam().change(path);
+    std::array<std::uint8_t, 4> rest{};
+    EXPECT_EQ(file->ReadAt(4, rest), GetParam().changed ? 0u : rest.size());
+    EXPECT_EQ(file->ReadAt(0, head), GetParam().changed ? 0u : head.size());
+    EXPECT_EQ(file->ChangedWhileRead(), GetParam().changed);
+}
+
+void WriteAt(const fs::path& path, int flags, std::string_view bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | flags);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    close(fd);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExclusiveFile, ChangingWhileRead,
+    ::testing::Values(
+        ChangeCase{"Unchanged", [](const fs::path&) {}, false},
+        ChangeCase{"OnlyItsPermissions",
+                   [](const fs::path& p) {
+                       fs::permissions(p, fs::perms::others_read, fs::perm_options::add);
+                   },
+                   false},
+        ChangeCase{"AppendedTo", [](const fs::path& p) { WriteAt(p, O_APPEND, "more"); }, true},
+        ChangeCase{"RewrittenInPlace", [](const fs::path& p) { WriteAt(p, 0, "STAN"); }, true},
+        ChangeCase{"Truncated", [](const fs::path& p) { fs::resize_file(p, 2); }, true}),
+    [](const auto& info) { return info.param.name; });
 
 struct ReadCase {
     std::uint64_t offset;
