@@ -4,6 +4,7 @@
 
 #include "report/cell_texts.h"
 #include "report/csv_record.h"
+#include "report/evidence_cells.h"
 #include "report/reason_texts.h"
 #include "report/writers.h"
 
@@ -24,6 +25,7 @@ class ExportWriter final : public ReportWriter {
   public:
     explicit ExportWriter(std::vector<std::string> columnTitles)
         : columnTitles_(std::move(columnTitles)) {
+        columnTitles_.insert(columnTitles_.end(), {"判断", "位置", "上下文"});
         columnTitles_.emplace_back(kEscapedTitle);
     }
 
@@ -33,10 +35,16 @@ class ExportWriter final : public ReportWriter {
 
     std::string Row(std::size_t index, const scan::ResultRow& row) override {
         PathCell path = PathCellOf(row.path);
-        const std::array<std::string, 6> cells{
-            RowNumberText(index),         path.text,
-            SizeText(row.size),           StampText(row.creationTime),
-            StampText(row.lastWriteTime), EscapedField(path)};
+        const auto [grade, place, context] = EvidenceCells(row.evidence, EvidenceWording::Words);
+        const std::array<std::string, 9> cells{RowNumberText(index),
+                                               path.text,
+                                               SizeText(row.size),
+                                               StampText(row.creationTime),
+                                               StampText(row.lastWriteTime),
+                                               grade,
+                                               place,
+                                               context,
+                                               EscapedField(path)};
         return CsvRecord(cells);
     }
 

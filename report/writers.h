@@ -37,7 +37,8 @@ std::unique_ptr<ReportWriter> MakeCsvWriter(bool withEvidence);
 // so that spreadsheet programs on Windows and WPS read the Chinese text as it is. A header record
 // of the list's `columnTitles`, then the rows with the cells the list shows; then, after an empty
 // line, the documents not examined and the folders not listed with their reasons in words, when
-// there are any.
+// there are any. Each row also has its EvidenceCells in words, under 判断, 位置 and 上下文, before
+// the last column, which says whether its path is escaped.
 std::unique_ptr<ReportWriter> MakeExportWriter(std::vector<std::string> columnTitles);
 
 }  // namespace kalvor::report

@@ -16,7 +16,10 @@ namespace {
 constexpr std::uint64_t kLargestCount = 9'999'999;
 
 scan::SearchOptions ParallelOptions(const SearchChoice& choice) {
-    return {.jobs = scan::DefaultJobs(), .types = choice.types, .match = choice.match};
+    return {.jobs = scan::DefaultJobs(),
+            .types = choice.types,
+            .match = choice.match,
+            .evidence = true};
 }
 
 QString ProgressText(const scan::SearchProgress& progress, const QString& documents) {
