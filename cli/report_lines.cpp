@@ -4,16 +4,16 @@
 
 namespace kalvor::cli {
 
-std::unique_ptr<report::ReportWriter> WriterFor(OutputFormat format) {
+std::unique_ptr<report::ReportWriter> WriterFor(OutputFormat format, bool withEvidence) {
     switch (format) {
         case OutputFormat::Json:
-            return report::MakeJsonWriter();
+            return report::MakeJsonWriter(withEvidence);
         case OutputFormat::Csv:
-            return report::MakeCsvWriter();
+            return report::MakeCsvWriter(withEvidence);
         case OutputFormat::Text:
             break;
     }
-    return report::MakeTextWriter();
+    return report::MakeTextWriter(withEvidence);
 }
 
 }  // namespace kalvor::cli

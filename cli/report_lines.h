@@ -12,7 +12,8 @@ enum class OutputFormat {
     Csv,   // RFC 4180 records under a header record
 };
 
-// The writer of kalvor-scan's lines in `format`, each ending in a line feed (CR LF in CSV).
-std::unique_ptr<report::ReportWriter> WriterFor(OutputFormat format);
+// The writer of kalvor-scan's lines in `format`, each ending in a line feed (CR LF in CSV); each
+// row with its evidence when `withEvidence`.
+std::unique_ptr<report::ReportWriter> WriterFor(OutputFormat format, bool withEvidence = false);
 
 }  // namespace kalvor::cli

@@ -140,6 +140,9 @@ bool* SwitchOf(std::string_view arg, ScanArguments& parsed) {
     if (arg == "--quiet") {
         return &parsed.quiet;
     }
+    if (arg == "--evidence") {
+        return &parsed.evidence;
+    }
     return nullptr;
 }
 
@@ -148,7 +151,7 @@ bool* SwitchOf(std::string_view arg, ScanArguments& parsed) {
 const std::string_view kUsage =
     "Usage: kalvor-scan [--not-examined] [--jobs N] [--format text|json|csv] [--progress]\n"
     "                   [--quiet] [--types LIST] [--match default|wide]\n"
-    "                   [--include read-only,in-use|all] FOLDER\n";
+    "                   [--include read-only,in-use|all] [--evidence] FOLDER\n";
 
 const std::string_view kHelp =
     "\n"
@@ -194,6 +197,16 @@ const std::string_view kHelp =
     "  --match RULE    default: only spaces and tabs may stand between the two characters;\n"
     "                  wide: also the full-width space U+3000 and the no-break space U+00A0, as\n"
     "                  official documents set a level standing alone\n"
+    "  --evidence      say why each document was listed: its grade (marking, a classification\n"
+    "                  marking where official documents set it; mention, the words elsewhere in\n"
+    "                  the text; residue, in the file's bytes only; unknown), the place of its\n"
+    "                  strongest hit (body, table, header-footer, footnote, endnote, comment,\n"
+    "                  text-box, residue, unknown) and that hit in its context, the marking set\n"
+    "                  off as 【marking】 (up to 20 characters of its paragraph on either side):\n"
+    "                  text adds these three fields after the five (the context escaped as a\n"
+    "                  path is); csv adds grade,place,context before path_escaped; json adds\n"
+    "                  \"grade\" and \"hits\", up to 8 objects with grade, place, marking, before\n"
+    "                  and after, strongest first. Listed documents are read a second time.\n"
     "  --include LIST  also examine read-only documents (read-only: no write permission, a\n"
     "                  read-only mount or an immutable file) or documents another program\n"
     "                  holds (in-use: a lock or flock; on Windows, open elsewhere), or all;\n"

@@ -20,6 +20,7 @@ struct ScanArguments {
     bool listNotExamined = false;
     bool forceProgress = false;
     bool quiet = false;
+    bool evidence = false;
     OutputFormat format = OutputFormat::Text;
     unsigned jobs = 1;
     scan::DocumentTypes types{};

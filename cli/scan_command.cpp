@@ -181,13 +181,15 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
     }
 
     OutputCheck output(out);
-    const std::unique_ptr<report::ReportWriter> writer = WriterFor(arguments.format);
+    const std::unique_ptr<report::ReportWriter> writer =
+        WriterFor(arguments.format, arguments.evidence);
     PrintingSink sink(out, err, output, *writer, arguments, environment);
     out << writer->Start();
     const scan::SearchProgress progress = environment.search(folder, sink,
                                                              {.jobs = arguments.jobs,
                                                               .types = arguments.types,
                                                               .match = arguments.match,
+                                                              .evidence = arguments.evidence,
                                                               .include = arguments.include});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {

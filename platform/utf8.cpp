@@ -36,6 +36,32 @@ std::optional<LeadByteRule> RuleFor(unsigned char lead) {
     return std::nullopt;
 }
 
+void AppendUtf8(char32_t codePoint, std::string& text) {
+    if (codePoint < 0x80) {
+        text += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        text += static_cast<char>(0xC0 | (codePoint >> 6));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        text += static_cast<char>(0xE0 | (codePoint >> 12));
+        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (codePoint >> 18));
+        text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 }  // namespace
 
 std::optional<DecodedCharacter> DecodeUtf8(std::string_view bytes) {
@@ -75,6 +101,23 @@ std::string ToValidUtf8(std::string_view bytes) {
         bytes.remove_prefix(taken);
     }
     return text;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            AppendUtf8(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00), bytes);
+            ++i;
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            bytes += kReplacementCharacter;
+        } else {
+            AppendUtf8(unit, bytes);
+        }
+    }
+    return bytes;
 }
 
 }  // namespace kalvor::platform

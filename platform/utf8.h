@@ -21,4 +21,7 @@ std::optional<DecodedCharacter> DecodeUtf8(std::string_view bytes);
 // the file system can be shown whatever they hold.
 std::string ToValidUtf8(std::string_view bytes);
 
+// UTF-16 text, as Word keeps it, in UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
 }  // namespace kalvor::platform

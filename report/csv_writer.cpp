@@ -1,11 +1,13 @@
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "platform/path_encoding.h"
 #include "report/byte_text.h"
 #include "report/cell_texts.h"
 #include "report/csv_record.h"
 #include "report/escaped_field.h"
+#include "report/evidence_cells.h"
 #include "report/reason_texts.h"
 #include "report/writers.h"
 
@@ -33,17 +35,27 @@ std::string AccountRecord(std::string_view kind, std::string_view token,
 
 class CsvWriter final : public ReportWriter {
   public:
+    explicit CsvWriter(bool withEvidence) : withEvidence_(withEvidence) {}
+
     std::string Start() override {
-        const std::array<std::string, 6> titles{"number",  "path",     "size",
-                                                "created", "modified", "path_escaped"};
+        std::vector<std::string> titles{"number", "path", "size", "created", "modified"};
+        if (withEvidence_) {
+            titles.insert(titles.end(), {"grade", "place", "context"});
+        }
+        titles.emplace_back("path_escaped");
         return CsvRecord(titles);
     }
 
     std::string Row(std::size_t index, const scan::ResultRow& row) override {
         const auto [path, escaped] = PathFields(row.path);
-        const std::array<std::string, 6> fields{
-            RowNumberText(index),         path,   SizeText(row.size), StampText(row.creationTime),
-            StampText(row.lastWriteTime), escaped};
+        std::vector<std::string> fields{RowNumberText(index), path, SizeText(row.size),
+                                        StampText(row.creationTime), StampText(row.lastWriteTime)};
+        if (withEvidence_) {
+            const std::array<std::string, 3> cells =
+                EvidenceCells(row.evidence, EvidenceWording::Tokens);
+            fields.insert(fields.end(), cells.begin(), cells.end());
+        }
+        fields.push_back(escaped);
         return CsvRecord(fields);
     }
 
@@ -56,12 +68,15 @@ class CsvWriter final : public ReportWriter {
                                 scan::FolderNotListedReason reason) override {
         return AccountRecord("folder-not-listed", ReasonToken(reason), folder);
     }
+
+  private:
+    bool withEvidence_;
 };
 
 }  // namespace
 
-std::unique_ptr<ReportWriter> MakeCsvWriter() {
-    return std::make_unique<CsvWriter>();
+std::unique_ptr<ReportWriter> MakeCsvWriter(bool withEvidence) {
+    return std::make_unique<CsvWriter>(withEvidence);
 }
 
 }  // namespace kalvor::report

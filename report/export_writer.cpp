@@ -4,6 +4,7 @@
 
 #include "report/cell_texts.h"
 #include "report/csv_record.h"
+#include "report/evidence_cells.h"
 #include "report/reason_texts.h"
 #include "report/writers.h"
 
@@ -41,6 +42,7 @@ class ExportWriter final : public ReportWriter {
   public:
     ExportWriter(std::vector<std::string> columnTitles, bool withAccess)
         : columnTitles_(std::move(columnTitles)), withAccess_(withAccess) {
+        columnTitles_.insert(columnTitles_.end(), {"判断", "位置", "上下文"});
         columnTitles_.emplace_back(kEscapedTitle);
         if (withAccess_) {
             columnTitles_.emplace_back(kAccessTitle);
@@ -53,9 +55,16 @@ class ExportWriter final : public ReportWriter {
 
     std::string Row(std::size_t index, const scan::ResultRow& row) override {
         PathCell path = PathCellOf(row.path);
-        std::vector<std::string> cells{RowNumberText(index),         std::move(path.text),
-                                       SizeText(row.size),           StampText(row.creationTime),
-                                       StampText(row.lastWriteTime), EscapedField(path)};
+        auto [grade, place, context] = EvidenceCells(row.evidence, EvidenceWording::Words);
+        std::vector<std::string> cells{RowNumberText(index),
+                                       std::move(path.text),
+                                       SizeText(row.size),
+                                       StampText(row.creationTime),
+                                       StampText(row.lastWriteTime),
+                                       std::move(grade),
+                                       std::move(place),
+                                       std::move(context),
+                                       EscapedField(path)};
         if (withAccess_) {
             cells.push_back(AccessText(row.access));
         }

@@ -1,8 +1,10 @@
 #include <string_view>
 
 #include "platform/path_encoding.h"
+#include "platform/utf8.h"
 #include "report/byte_text.h"
 #include "report/cell_texts.h"
+#include "report/evidence_text.h"
 #include "report/json_text.h"
 #include "report/reason_texts.h"
 #include "report/writers.h"
@@ -34,8 +36,27 @@ std::string AccountLine(std::string_view kind, std::string_view token,
            PathMembers(path) + "}\n";
 }
 
+std::string HitObject(const scan::EvidenceHit& hit) {
+    return "{\"grade\":" + JsonString(GradeToken(hit.grade)) +
+           ",\"place\":" + JsonString(PlaceToken(hit.place)) +
+           ",\"marking\":" + JsonString(platform::Utf16ToUtf8(hit.marking)) +
+           ",\"before\":" + JsonString(platform::Utf16ToUtf8(hit.before)) +
+           ",\"after\":" + JsonString(platform::Utf16ToUtf8(hit.after)) + "}";
+}
+
+std::string EvidenceMembers(const std::vector<scan::EvidenceHit>& hits) {
+    std::string members =
+        ",\"grade\":" + JsonString(GradeToken(scan::DocumentGrade(hits))) + ",\"hits\":[";
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        members += (i == 0 ? "" : ",") + HitObject(hits[i]);
+    }
+    return members + "]";
+}
+
 class JsonWriter final : public ReportWriter {
   public:
+    explicit JsonWriter(bool withEvidence) : withEvidence_(withEvidence) {}
+
     std::string Start() override { return {}; }
 
     std::string Row(std::size_t index, const scan::ResultRow& row) override {
@@ -43,6 +64,7 @@ class JsonWriter final : public ReportWriter {
                ",\"size\":" + SizeText(row.size) +
                ",\"created\":" + JsonString(StampText(row.creationTime)) +
                ",\"modified\":" + JsonString(StampText(row.lastWriteTime)) +
+               (withEvidence_ ? EvidenceMembers(row.evidence) : std::string()) +
                AccessMember(row.access) + "}\n";
     }
 
@@ -55,12 +77,15 @@ class JsonWriter final : public ReportWriter {
                                 scan::FolderNotListedReason reason) override {
         return AccountLine("folder-not-listed", ReasonToken(reason), folder);
     }
+
+  private:
+    bool withEvidence_;
 };
 
 }  // namespace
 
-std::unique_ptr<ReportWriter> MakeJsonWriter() {
-    return std::make_unique<JsonWriter>();
+std::unique_ptr<ReportWriter> MakeJsonWriter(bool withEvidence) {
+    return std::make_unique<JsonWriter>(withEvidence);
 }
 
 }  // namespace kalvor::report

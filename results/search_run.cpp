@@ -19,6 +19,7 @@ scan::SearchOptions ParallelOptions(const SearchChoice& choice) {
     return {.jobs = scan::DefaultJobs(),
             .types = choice.types,
             .match = choice.match,
+            .evidence = true,
             .include = choice.include};
 }
 

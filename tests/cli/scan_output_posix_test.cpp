@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <limits>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -250,36 +251,86 @@ TEST(ScanOutputOptions, RejectsAnUnknownFormat) {
     }
 }
 
+// The moments a file was made and written, which a copy cannot choose, as one mark.
+std::string WithoutStamps(const std::string& text) {
+    static const std::regex kStamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
+    return std::regex_replace(text, kStamp, "T");
+}
+
 TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
     const testing::TempDir dir;
     const fs::path closed = dir.MakeDir("closed\tone");
     fs::permissions(dir.Path(), fs::perms::all);
     fs::permissions(closed, fs::perms::none);
+    // A classification marking in a header, and the word in the body of a contract.
+    for (const std::string name : {"marked-at-header.doc", "marked-in-body-mention.doc"}) {
+        fs::copy_file(fs::path(KALVOR_TEST_DATA_DIR) / name, dir.Path() / name);
+        fs::permissions(dir.Path() / name, fs::perms::all);
+    }
     const std::string root = dir.Path().native();
-    // The text line stays as scripts have always read it; the structured ones say why.
+    const std::string header = root + "/marked-at-header.doc";
+    const std::string mention = root + "/marked-in-body-mention.doc";
+    const std::string size = std::to_string(fs::file_size(header));
+    const std::string mentionSize = std::to_string(fs::file_size(mention));
+    // The text line stays as scripts have always read it; the structured ones say why. Evidence
+    // adds to a row only, and only when asked.
     struct Case {
         std::string format;
-        std::string out;  // nothing found: no rows, only the header a format has
+        bool evidence;
+        std::string out;  // the header a format has and the rows
         std::string line;
     };
     const std::vector<Case> cases = {
-        {"text", "", "folder-not-listed\t" + root + "/closed\\tone\n"},
-        {"json", "",
+        {"text", false,
+         "1\t" + header + "\t" + size + "\tT\tT\n2\t" + mention + "\t" + mentionSize + "\tT\tT\n",
+         "folder-not-listed\t" + root + "/closed\\tone\n"},
+        {"json", false,
+         "{\"number\":1,\"path\":\"" + header + "\",\"size\":" + size +
+             ",\"created\":\"T\",\"modified\":\"T\"}\n{\"number\":2,\"path\":\"" + mention +
+             "\",\"size\":" + mentionSize + ",\"created\":\"T\",\"modified\":\"T\"}\n",
          "{\"kind\":\"folder-not-listed\",\"reason\":\"no-permission\",\"path\":\"" + root +
              "/closed\\tone\"}\n"},
-        {"csv", WriterFor(OutputFormat::Csv)->Start(),
+        {"csv", false,
+         "number,path,size,created,modified,path_escaped\r\n1," + header + "," + size +
+             ",T,T,0\r\n2," + mention + "," + mentionSize + ",T,T,0\r\n",
+         "folder-not-listed,no-permission," + root + "/closed\tone,0\r\n"},
+        {"text", true,
+         "1\t" + header + "\t" + size + "\tT\tT\tmarking\theader-footer\t【秘密】\n2\t" + mention +
+             "\t" + mentionSize + "\tT\tT\tmention\tbody\t乙方应保守公司商业【秘密】，不得泄露。\n",
+         "folder-not-listed\t" + root + "/closed\\tone\n"},
+        {"json", true,
+         "{\"number\":1,\"path\":\"" + header + "\",\"size\":" + size +
+             ",\"created\":\"T\",\"modified\":\"T\",\"grade\":\"marking\",\"hits\":[{\"grade\":"
+             "\"marking\",\"place\":\"header-footer\",\"marking\":\"秘密\",\"before\":\"\","
+             "\"after\":\"\"}]}\n{\"number\":2,\"path\":\"" +
+             mention + "\",\"size\":" + mentionSize +
+             ",\"created\":\"T\",\"modified\":\"T\",\"grade\":\"mention\",\"hits\":[{\"grade\":"
+             "\"mention\",\"place\":\"body\",\"marking\":\"秘密\",\"before\":"
+             "\"乙方应保守公司商业\","
+             "\"after\":\"，不得泄露。\"}]}\n",
+         "{\"kind\":\"folder-not-listed\",\"reason\":\"no-permission\",\"path\":\"" + root +
+             "/closed\\tone\"}\n"},
+        {"csv", true,
+         "number,path,size,created,modified,grade,place,context,path_escaped\r\n1," + header + "," +
+             size + ",T,T,marking,header-footer,【秘密】,0\r\n2," + mention + "," + mentionSize +
+             ",T,T,mention,body,乙方应保守公司商业【秘密】，不得泄露。,0\r\n",
          "folder-not-listed,no-permission," + root + "/closed\tone,0\r\n"},
     };
     const std::string summary =
-        "一共找到 0 个符合要求的文件！\n另有 1 个文件夹无法打开，其中的内容没有搜索。\n";
+        "一共找到 2 个符合要求的文件！\n另有 1 个文件夹无法打开，其中的内容没有搜索。\n";
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
+        SCOPED_TRACE(c.format + (c.evidence ? " --evidence" : ""));
         const std::optional<std::string> seen = testing::RunUnprivileged([&] {
-            const CommandResult result =
-                RunScan({"--not-examined", "--format", c.format, dir.Path().native()});
-            return std::to_string(result.status) + "|" + result.out + "|" + result.err;
+            std::vector<std::string> args{"--not-examined", "--jobs", "2", "--format", c.format};
+            if (c.evidence) {
+                args.emplace_back("--evidence");
+            }
+            args.push_back(root);
+            const CommandResult result = RunScan(args);
+            return std::to_string(result.status) + "|" + WithoutStamps(result.out) + "|" +
+                   result.err;
         });
-        EXPECT_EQ(seen, "1|" + c.out + "|" + c.line + summary);
+        EXPECT_EQ(seen, "0|" + c.out + "|" + c.line + summary);
     }
 }
 

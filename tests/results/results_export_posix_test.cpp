@@ -34,15 +34,21 @@ using testing::RowFor;
 using testing::TempDir;
 
 // A search that reports what it is given, so that the list and the report hold names no file
-// system test would make easily.
+// system test would make easily. Its rows carry `evidence` when they are asked to, as a real
+// search's do.
 struct ScriptedSearch {
     std::vector<fs::path> marked;
     std::vector<NotExaminedFile> notExamined;
+    std::vector<scan::EvidenceHit> evidence{};
 
     scan::SearchProgress operator()(const fs::path&, scan::SearchSink& sink,
-                                    const scan::SearchOptions&) const {
+                                    const scan::SearchOptions& options) const {
         for (const fs::path& path : marked) {
-            sink.AddResultRow(RowFor(path));
+            scan::ResultRow row = RowFor(path);
+            if (options.evidence) {
+                row.evidence = evidence;
+            }
+            sink.AddResultRow(std::move(row));
         }
         for (const NotExaminedFile& entry : notExamined) {
             if (const auto* folder = std::get_if<scan::FolderNotListedReason>(&entry.reason)) {
@@ -121,8 +127,18 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
     const std::vector<NotExaminedFile> report = {
         {root / "锁定,\"的\".doc", scan::FileRefusal::Locked},
         {root / "closed\nfolder", scan::FolderNotListedReason::NoPermission}};
+    // A marking in a header, then a mention: the row's grade is its strongest hit's.
+    std::vector<scan::EvidenceHit> evidence(2);
+    evidence[0].marking = u"机密";
+    evidence[0].after = u"★10年";
+    evidence[0].place = scan::EvidencePlace::HeaderFooter;
+    evidence[0].grade = scan::EvidenceGrade::Marking;
+    evidence[1].marking = u"秘密";
+    evidence[1].before = u"保守商业";
+    evidence[1].place = scan::EvidencePlace::Body;
+    evidence[1].grade = scan::EvidenceGrade::Mention;
     const std::vector<ScriptedSearch> cases = {
-        {{}, {}}, {marked, {}}, {{}, report}, {marked, report}};
+        {{}, {}}, {marked, {}, evidence}, {{}, report}, {marked, report, evidence}};
     for (const ScriptedSearch& search : cases) {
         SCOPED_TRACE(std::to_string(search.marked.size()) + " rows, " +
                      std::to_string(search.notExamined.size()) + " not examined");
@@ -149,12 +165,18 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
         for (const ResultColumn& column : kResultColumns) {
             titles << QString::fromUtf16(column.header).trimmed();
         }
-        expected.append(Record(titles << "文件名已转义"));
+        expected.append(Record(titles << "判断"
+                                      << "位置"
+                                      << "上下文"
+                                      << "文件名已转义"));
         for (int row = 0; row < view.Results().rowCount(); ++row) {
             QStringList cells;
             for (int column = 0; column < view.Results().columnCount(); ++column) {
                 cells << view.Results().CellText(row, column);
             }
+            cells << "标志"
+                  << "页眉页脚"
+                  << "【机密】★10年";
             cells << (ShowPath(view.Results().RowAt(row).path).escaped ? "1" : "0");
             expected.append(Record(cells));
         }
