@@ -51,7 +51,10 @@ struct OpenedFile {
 // The moment a file was as it was first seen: a read taken before it changed is the file's own.
 struct FileVersion {
     std::uint64_t size = 0;
-    std::int64_t modified = 0;  // in the system's own unit and epoch
+    // In the system's own unit and epoch, and the part of that unit it keeps apart (nanoseconds
+    // on POSIX), so that no stamp a file system can hold overflows.
+    std::int64_t modified = 0;
+    std::int64_t modifiedFraction = 0;
 
     bool operator==(const FileVersion&) const = default;
 };

@@ -193,10 +193,9 @@ class Admission {
 };
 
 FileVersion VersionOf(const struct stat& status) {
-    constexpr std::int64_t kNanoseconds = 1000000000;
     return {.size = static_cast<std::uint64_t>(status.st_size),
-            .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * kNanoseconds +
-                        status.st_mtim.tv_nsec};
+            .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            .modifiedFraction = static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) {
