@@ -32,9 +32,15 @@ std::optional<platform::IncludedAccess> ParseIncludedAccess(std::string_view lis
 }
 
 std::string IncludedAccessNames(platform::IncludedAccess include) {
-    std::string names(include.readOnly ? kReadOnly : std::string_view());
+    std::string names;
+    if (include.readOnly) {
+        names += kReadOnly;
+    }
     if (include.inUse) {
-        names += names.empty() ? kInUse : "," + std::string(kInUse);
+        if (!names.empty()) {
+            names += ',';
+        }
+        names += kInUse;
     }
     return names;
 }
