@@ -48,7 +48,10 @@ std::string EvidenceMembers(const std::vector<scan::EvidenceHit>& hits) {
     std::string members =
         ",\"grade\":" + JsonString(GradeToken(scan::DocumentGrade(hits))) + ",\"hits\":[";
     for (std::size_t i = 0; i < hits.size(); ++i) {
-        members += (i == 0 ? "" : ",") + HitObject(hits[i]);
+        if (i > 0) {
+            members += ',';
+        }
+        members += HitObject(hits[i]);
     }
     return members + "]";
 }
