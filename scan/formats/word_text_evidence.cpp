@@ -75,9 +75,7 @@ void WordTextEvidence::Text(std::string_view utf8) {
 
 void WordTextEvidence::Finish() {
     while (!paragraphs_.empty()) {
-        for (Pending& hit : paragraphs_.back().pending) {
-            Settle(hit, /*toEnd=*/false);
-        }
+        SettlePending(paragraphs_.back(), /*toEnd=*/false);
         paragraphs_.pop_back();
     }
 }
@@ -93,7 +91,7 @@ void WordTextEvidence::Character(char32_t character) {
 
 void WordTextEvidence::Unit(char16_t unit) {
     if (paragraphs_.empty()) {
-        return;
+        OpenLooseText();
     }
     OpenParagraph& paragraph = paragraphs_.back();
     paragraph.recent.push_back(unit);
@@ -135,7 +133,24 @@ void WordTextEvidence::MarkingEnds(std::size_t characters) {
                                                   : std::nullopt});
 }
 
+// Text no paragraph holds (a damaged or hand-made part) is read by the marking rule all the same,
+// so a marking in it is evidence too: it stands in a paragraph of its own, which the next
+// paragraph's start or end closes.
+void WordTextEvidence::OpenLooseText() {
+    OpenParagraph& loose = paragraphs_.emplace_back();
+    loose.place = partPlace_.value_or(EvidencePlace::Unknown);
+    loose.loose = true;
+}
+
+void WordTextEvidence::CloseLooseText() {
+    if (!paragraphs_.empty() && paragraphs_.back().loose) {
+        SettlePending(paragraphs_.back(), /*toEnd=*/false);
+        paragraphs_.pop_back();
+    }
+}
+
 void WordTextEvidence::OpenParagraphHere() {
+    CloseLooseText();
     if (paragraphs_.size() == kMaxNesting) {
         ++uncounted_;
         return;
@@ -149,6 +164,7 @@ void WordTextEvidence::OpenParagraphHere() {
 }
 
 void WordTextEvidence::CloseParagraph() {
+    CloseLooseText();
     if (uncounted_ > 0) {
         --uncounted_;
         return;
@@ -157,13 +173,17 @@ void WordTextEvidence::CloseParagraph() {
         return;
     }
     OpenParagraph& paragraph = paragraphs_.back();
-    for (Pending& hit : paragraph.pending) {
-        Settle(hit, /*toEnd=*/true);
-    }
+    SettlePending(paragraph, /*toEnd=*/true);
     if (paragraph.counted && paragraph.holdsText) {
         ++bodyParagraphs_;
     }
     paragraphs_.pop_back();
+}
+
+void WordTextEvidence::SettlePending(OpenParagraph& paragraph, bool toEnd) {
+    for (Pending& hit : paragraph.pending) {
+        Settle(hit, toEnd);
+    }
 }
 
 void WordTextEvidence::Settle(Pending& hit, bool toEnd) {

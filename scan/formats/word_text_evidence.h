@@ -50,6 +50,7 @@ class WordTextEvidence final : public XmlHandler, private TextObserver {
         std::size_t units = 0;      // all its units so far
         std::size_t deletedTo = 0;  // its units up to the last deleted one
         bool holdsText = false;
+        bool loose = false;  // text outside any paragraph
         std::vector<Pending> pending;
     };
 
@@ -57,8 +58,11 @@ class WordTextEvidence final : public XmlHandler, private TextObserver {
     void MarkingEnds(std::size_t characters) override;
 
     void Unit(char16_t unit);
+    void OpenLooseText();
+    void CloseLooseText();
     void OpenParagraphHere();
     void CloseParagraph();
+    void SettlePending(OpenParagraph& paragraph, bool toEnd);
     void Settle(Pending& hit, bool toEnd);
 
     WordText text_;
