@@ -10,6 +10,7 @@
 #include <QToolTip>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -35,11 +36,12 @@ using testing::TempDir;
 
 // A search that reports what it is given, so that the list and the report hold names no file
 // system test would make easily. Its rows carry `evidence` when they are asked to, as a real
-// search's do.
+// search's do; all but the first were read with `access`.
 struct ScriptedSearch {
     std::vector<fs::path> marked;
     std::vector<NotExaminedFile> notExamined;
     std::vector<scan::EvidenceHit> evidence{};
+    platform::FileAccess access = platform::FileAccess::Ordinary;
 
     scan::SearchProgress operator()(const fs::path&, scan::SearchSink& sink,
                                     const scan::SearchOptions& options) const {
@@ -47,6 +49,9 @@ struct ScriptedSearch {
             scan::ResultRow row = RowFor(path);
             if (options.evidence) {
                 row.evidence = evidence;
+            }
+            if (path != marked.front()) {
+                row.access = access;
             }
             sink.AddResultRow(std::move(row));
         }
@@ -137,11 +142,23 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
     evidence[1].before = u"保守商业";
     evidence[1].place = scan::EvidencePlace::Body;
     evidence[1].grade = scan::EvidenceGrade::Mention;
+    // Only a report in which some file was read otherwise than every file is has a column saying
+    // how each was read.
     const std::vector<ScriptedSearch> cases = {
-        {{}, {}}, {marked, {}, evidence}, {{}, report}, {marked, report, evidence}};
+        {{}, {}},
+        {marked, {}, evidence},
+        {{}, report},
+        {marked, report, evidence},
+        {marked, {}, evidence, platform::FileAccess::ReadOnly},
+        {marked, report, evidence, platform::FileAccess::InUse}};
+    const std::map<platform::FileAccess, QString> accessWords = {
+        {platform::FileAccess::Ordinary, ""},
+        {platform::FileAccess::ReadOnly, "只读"},
+        {platform::FileAccess::InUse, "被其他程序占用"}};
     for (const ScriptedSearch& search : cases) {
         SCOPED_TRACE(std::to_string(search.marked.size()) + " rows, " +
-                     std::to_string(search.notExamined.size()) + " not examined");
+                     std::to_string(search.notExamined.size()) + " not examined, access " +
+                     std::to_string(static_cast<int>(search.access)));
         Search(search);
         const bool hasRows = !search.marked.empty();
         if (hasRows) {
@@ -165,10 +182,15 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
         for (const ResultColumn& column : kResultColumns) {
             titles << QString::fromUtf16(column.header).trimmed();
         }
-        expected.append(Record(titles << "判断"
-                                      << "位置"
-                                      << "上下文"
-                                      << "文件名已转义"));
+        titles << "判断"
+               << "位置"
+               << "上下文"
+               << "文件名已转义";
+        const bool withAccess = search.access != platform::FileAccess::Ordinary;
+        if (withAccess) {
+            titles << "读取方式";
+        }
+        expected.append(Record(titles));
         for (int row = 0; row < view.Results().rowCount(); ++row) {
             QStringList cells;
             for (int column = 0; column < view.Results().columnCount(); ++column) {
@@ -177,7 +199,11 @@ TEST_F(ResultExportTest, WritesTheRowsAsTheyStandAndTheReportForASpreadsheet) {
             cells << "标志"
                   << "页眉页脚"
                   << "【机密】★10年";
-            cells << (ShowPath(view.Results().RowAt(row).path).escaped ? "1" : "0");
+            const scan::ResultRow& shown = view.Results().RowAt(row);
+            cells << (ShowPath(shown.path).escaped ? "1" : "0");
+            if (withAccess) {
+                cells << accessWords.at(shown.access);
+            }
             expected.append(Record(cells));
         }
         if (!search.notExamined.empty()) {
