@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/exclusive_file.h"
 #include "platform/memory_budget.h"
@@ -54,7 +55,9 @@ Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::L
     }
     const std::optional<platform::FileIdentity> identity = opened.file->Identity();
     const platform::FileAccess access = opened.file->Access();
-    Examination examination = AsRead(examine(opened), opened.ChangedWhileRead(), access);
+    // Examined before it is asked whether it changed: the question is about the reads.
+    Examination examined = examine(opened);
+    Examination examination = AsRead(std::move(examined), opened.ChangedWhileRead(), access);
     examination.fileIdentity = identity;
     return examination;
 }
