@@ -71,7 +71,12 @@ class PeakMemoryGrowth {
         std::ofstream("/proc/self/clear_refs") << "5";
         start_ = MemoryFigure("VmRSS");
     }
-    std::uint64_t Bytes() const { return MemoryFigure("VmHWM") - start_; }
+    // The kernel brings the peak up to date only now and then, so it may lag behind what is held
+    // at the start, or now.
+    std::uint64_t Bytes() const {
+        const std::uint64_t peak = std::max(MemoryFigure("VmHWM"), MemoryFigure("VmRSS"));
+        return peak > start_ ? peak - start_ : 0;
+    }
 
   private:
     std::uint64_t start_ = 0;
