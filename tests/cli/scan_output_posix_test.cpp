@@ -259,15 +259,21 @@ std::string WithoutStamps(const std::string& text) {
 
 TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
     const testing::TempDir dir;
-    const fs::path closed = dir.MakeDir("closed\tone");
     fs::permissions(dir.Path(), fs::perms::all);
-    fs::permissions(closed, fs::perms::none);
+    // A folder with documents and one without, each holding a folder that cannot be listed.
+    const fs::path documents = dir.MakeDir("documents");
+    const fs::path nothing = dir.MakeDir("nothing");
+    for (const fs::path& folder : {documents, nothing}) {
+        fs::permissions(folder, fs::perms::all);
+        fs::create_directory(folder / "closed\tone");
+        fs::permissions(folder / "closed\tone", fs::perms::none);
+    }
     // A classification marking in a header, and the word in the body of a contract.
     for (const std::string name : {"marked-at-header.doc", "marked-in-body-mention.doc"}) {
-        fs::copy_file(fs::path(KALVOR_TEST_DATA_DIR) / name, dir.Path() / name);
-        fs::permissions(dir.Path() / name, fs::perms::all);
+        fs::copy_file(fs::path(KALVOR_TEST_DATA_DIR) / name, documents / name);
+        fs::permissions(documents / name, fs::perms::all);
     }
-    const std::string root = dir.Path().native();
+    const std::string root = documents.native();
     const std::string header = root + "/marked-at-header.doc";
     const std::string mention = root + "/marked-in-body-mention.doc";
     const std::string size = std::to_string(fs::file_size(header));
@@ -279,8 +285,15 @@ TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
         bool evidence;
         std::string out;  // the header a format has and the rows
         std::string line;
+        std::string folder{};  // searched; the one with the documents when empty
+        int found = 2;
     };
+    const std::string none = nothing.native();
     const std::vector<Case> cases = {
+        // Nothing found: only the header a format has, and a status saying so.
+        {"text", false, "", "folder-not-listed\t" + none + "/closed\\tone\n", none, 0},
+        {"csv", false, "number,path,size,created,modified,path_escaped\r\n",
+         "folder-not-listed,no-permission," + none + "/closed\tone,0\r\n", none, 0},
         {"text", false,
          "1\t" + header + "\t" + size + "\tT\tT\n2\t" + mention + "\t" + mentionSize + "\tT\tT\n",
          "folder-not-listed\t" + root + "/closed\\tone\n"},
@@ -316,8 +329,6 @@ TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
              ",T,T,mention,body,乙方应保守公司商业【秘密】，不得泄露。,0\r\n",
          "folder-not-listed,no-permission," + root + "/closed\tone,0\r\n"},
     };
-    const std::string summary =
-        "一共找到 2 个符合要求的文件！\n另有 1 个文件夹无法打开，其中的内容没有搜索。\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format + (c.evidence ? " --evidence" : ""));
         const std::optional<std::string> seen = testing::RunUnprivileged([&] {
@@ -325,12 +336,16 @@ TEST(ScanOutputOptions, ListsAndCountsFoldersThatCannotBeListed) {
             if (c.evidence) {
                 args.emplace_back("--evidence");
             }
-            args.push_back(root);
+            args.push_back(c.folder.empty() ? root : c.folder);
             const CommandResult result = RunScan(args);
             return std::to_string(result.status) + "|" + WithoutStamps(result.out) + "|" +
                    result.err;
         });
-        EXPECT_EQ(seen, "0|" + c.out + "|" + c.line + summary);
+        const std::string summary =
+            "一共找到 " + std::to_string(c.found) +
+            " 个符合要求的文件！\n另有 1 个文件夹无法打开，其中的内容没有搜索。\n";
+        EXPECT_EQ(seen,
+                  std::string(c.found > 0 ? "0" : "1") + "|" + c.out + "|" + c.line + summary);
     }
 }
 
