@@ -4,6 +4,7 @@
 //
 //   kalvor-bench-corpus FOLDER DOCUMENTS [SEED] [docx]
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "tests/support/compound_file_builder.h"
 #include "tests/support/package_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/word_text_builder.h"
 
 namespace {
 
@@ -133,13 +135,37 @@ class CorpusWriter {
         std::vector<std::uint8_t> stream(0x40, 0);
         stream[5] = 0x20 * static_cast<std::uint8_t>(Uniform(1, 3));
         const std::vector<std::uint8_t> text = Text(size - stream.size(), marked);
-        stream.insert(stream.end(), text.begin(), text.end());
-
         CompoundFileSpec spec;
-        spec.rootStreams.push_back({u"WordDocument", std::move(stream)});
-        spec.rootStreams.push_back({u"1Table", RandomBytes(Uniform(4'096, 20'000))});
+        if (marked) {
+            // A listed document's tables are read for its evidence: they are real ones.
+            const kalvor::testing::WordStreams streams = InPieces(text);
+            spec.rootStreams.push_back({u"WordDocument", streams.wordDocument});
+            spec.rootStreams.push_back({u"1Table", streams.table});
+        } else {
+            stream.insert(stream.end(), text.begin(), text.end());
+            spec.rootStreams.push_back({u"WordDocument", std::move(stream)});
+            spec.rootStreams.push_back({u"1Table", RandomBytes(Uniform(4'096, 20'000))});
+        }
         spec.rootStreams.push_back({u"\x05SummaryInformation", RandomBytes(4'096)});
         return BuildCompoundFile(spec);
+    }
+
+    // `utf16` as the main text of a document in a few pieces, as edits leave it.
+    kalvor::testing::WordStreams InPieces(const std::vector<std::uint8_t>& utf16) {
+        kalvor::testing::WordTextSpec spec;
+        spec.tableOne = true;
+        const std::size_t units = utf16.size() / 2;
+        std::size_t start = 0;
+        while (start < units) {
+            const std::size_t end = std::min(units, start + Uniform(units / 4, units / 2 + 1));
+            std::u16string text;
+            for (std::size_t unit = start; unit < end; ++unit) {
+                text += static_cast<char16_t>(utf16[2 * unit] | utf16[2 * unit + 1] << 8);
+            }
+            spec.pieces.push_back({std::move(text)});
+            start = end;
+        }
+        return kalvor::testing::BuildWordStreams(spec);
     }
 
     // The same amount of text as a document's stream, in paragraphs of a few runs each, as

@@ -1,6 +1,7 @@
 #include "scan/formats/word_evidence.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -190,17 +191,16 @@ class MainTextWalk {
 
     // The paragraph at `cp`, at or after the one asked for before.
     std::uint32_t ParagraphAt(std::uint32_t cp) {
-        for (; counted_ < cp; ++counted_) {
-            const std::optional<char16_t> unit = pieces_.CharacterAt(counted_);
-            if (!unit.has_value()) {
-                break;
-            }
-            if (EndsParagraph(*unit)) {
-                paragraphs_ += holdsText_ ? 1 : 0;
-                holdsText_ = false;
-            } else if (marking::HoldsText(*unit)) {
-                holdsText_ = true;
-            }
+        if (counted_ < cp) {
+            counted_ = pieces_.VisitCharacters(counted_, cp, [&](char16_t unit) {
+                if (EndsParagraph(unit)) {
+                    paragraphs_ += holdsText_ ? 1 : 0;
+                    holdsText_ = false;
+                } else if (!holdsText_ && marking::HoldsText(unit)) {
+                    holdsText_ = true;
+                }
+                return true;
+            });
         }
         return paragraphs_;
     }
@@ -211,14 +211,15 @@ class MainTextWalk {
             return endUnit_ == kCellEnd;
         }
         endUnit_ = 0;
-        for (end_ = cp; end_ < storyEnd; ++end_) {
-            const std::optional<char16_t> unit =
-                pieces_.CharacterAt(static_cast<std::uint32_t>(end_));
-            if (!unit.has_value() || EndsParagraph(*unit)) {
-                endUnit_ = unit.value_or(0);
-                break;
+        const auto to = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(storyEnd, std::numeric_limits<std::uint32_t>::max()));
+        end_ = pieces_.VisitCharacters(cp, to, [&](char16_t unit) {
+            if (EndsParagraph(unit)) {
+                endUnit_ = unit;
+                return false;
             }
-        }
+            return true;
+        });
         return endUnit_ == kCellEnd;
     }
 

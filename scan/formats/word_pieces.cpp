@@ -113,6 +113,10 @@ std::vector<std::optional<std::uint32_t>> PieceTable::Place(
     return placed;
 }
 
+char16_t PieceTable::WidenedFrom0x80(std::uint8_t byte) {
+    return kCompressedFrom0x80[byte - 0x80];
+}
+
 std::optional<char16_t> PieceTable::CharacterAt(std::uint32_t cp) {
     if (cp < positions_.front() || cp >= positions_.back()) {
         return std::nullopt;
@@ -124,8 +128,7 @@ std::optional<char16_t> PieceTable::CharacterAt(std::uint32_t cp) {
     const Piece& piece = pieces_[last_];
     const std::size_t index = cp - positions_[last_];
     if (piece.compressed) {
-        const std::uint8_t byte = stream_[piece.offset + index];
-        return byte >= 0x80 && byte < 0xA0 ? kCompressedFrom0x80[byte - 0x80] : char16_t{byte};
+        return Widened(stream_[piece.offset + index]);
     }
     return cfb::LoadRecord<cfb::ulittle16_t>(stream_, piece.offset + index * 2).Value();
 }

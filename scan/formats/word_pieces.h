@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,11 +30,24 @@ class PieceTable {
     // backward from the last one asked for.
     std::optional<char16_t> CharacterAt(std::uint32_t cp);
 
+    // Hands `visit` the characters from `from` up to `to` in turn, as CharacterAt gives them,
+    // until it returns false or the text ends. Where it stopped: the position of the character
+    // `visit` refused, or where the text or `to` ends. A walk over much of a long text goes piece
+    // by piece, not character by character.
+    template <typename Visit>
+    std::uint32_t VisitCharacters(std::uint32_t from, std::uint32_t to, Visit&& visit) const;
+
   private:
     struct Piece {
         std::uint32_t offset = 0;  // of its first character in the stream
         bool compressed = false;
     };
+
+    // A character of an 8-bit piece, as Unicode: code page 1252.
+    static char16_t Widened(std::uint8_t byte) {
+        return byte >= 0x80 && byte < 0xA0 ? WidenedFrom0x80(byte) : char16_t{byte};
+    }
+    static char16_t WidenedFrom0x80(std::uint8_t byte);
 
     PieceTable(std::span<const std::uint8_t> stream, std::vector<std::uint32_t> positions,
                std::vector<Piece> pieces)
@@ -44,5 +58,38 @@ class PieceTable {
     std::vector<Piece> pieces_;
     std::size_t last_ = 0;  // the piece read last
 };
+
+template <typename Visit>
+std::uint32_t PieceTable::VisitCharacters(std::uint32_t from, std::uint32_t to,
+                                          Visit&& visit) const {
+    if (from < positions_.front() || from >= positions_.back()) {
+        return from;
+    }
+    to = std::min(to, positions_.back());
+    auto piece = static_cast<std::size_t>(
+        std::upper_bound(positions_.begin(), positions_.end(), from) - positions_.begin() - 1);
+    std::uint32_t cp = from;
+    for (; cp < to; ++piece) {
+        const Piece& stored = pieces_[piece];
+        // Read checked that every piece's characters lie within the stream.
+        const std::uint8_t* bytes = stream_.data() + stored.offset;
+        const std::uint32_t pieceEnd = std::min(to, positions_[piece + 1]);
+        std::uint32_t index = cp - positions_[piece];
+        if (stored.compressed) {
+            for (; cp < pieceEnd; ++cp, ++index) {
+                if (!visit(Widened(bytes[index]))) {
+                    return cp;
+                }
+            }
+            continue;
+        }
+        for (; cp < pieceEnd; ++cp, ++index) {
+            if (!visit(static_cast<char16_t>(bytes[2 * index] | bytes[2 * index + 1] << 8))) {
+                return cp;
+            }
+        }
+    }
+    return cp;
+}
 
 }  // namespace kalvor::scan::word
