@@ -53,9 +53,11 @@ Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::L
         return NotExamined(opened.refusal);
     }
     const std::optional<platform::FileIdentity> identity = opened.file->Identity();
+    const platform::FileDescription description = opened.file->Description();
     const platform::FileAccess access = opened.file->Access();
     Examination examination = AsRead(examine(opened), opened.ChangedWhileRead(), access);
     examination.fileIdentity = identity;
+    examination.fileDescription = description;
     return examination;
 }
 
