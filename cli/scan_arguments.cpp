@@ -79,6 +79,7 @@ std::optional<std::string> ParseValueOption(std::span<const std::string> args, s
             return "--jobs takes a whole number from 1 to " + std::to_string(kMaxJobs);
         }
         parsed.jobs = *jobs;
+        parsed.examinersWhileWaiting = 0;
         return std::nullopt;
     }
     if (TakeOption(args, i, "--types", value)) {
@@ -180,7 +181,8 @@ const std::string_view kHelp =
     "  --not-examined  also list, on standard error, every .doc file that could not be examined,\n"
     "                  each with the reason (read-only, locked, not-compound-file, ...), and\n"
     "                  every folder that could not be listed\n"
-    "  --jobs N        examine up to N files at once (1 to 1024; default: one per core)\n"
+    "  --jobs N        examine up to N files at once (1 to 1024; default: one per core, and\n"
+    "                  32 more once reads wait for a file share or a cold disk)\n"
     "  --format F      text (the default), json or csv:\n"
     "                  json: one JSON object per line (JSON Lines) with the members number,\n"
     "                  path, size, created and modified; a path that is not UTF-8 shows U+FFFD\n"

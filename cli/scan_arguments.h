@@ -10,6 +10,7 @@
 #include "platform/file_access.h"
 #include "scan/document_types.h"
 #include "scan/marking_rule.h"
+#include "scan/search_options.h"
 
 namespace kalvor::cli {
 
@@ -23,6 +24,8 @@ struct ScanArguments {
     bool evidence = false;
     OutputFormat format = OutputFormat::Text;
     unsigned jobs = 1;
+    // None once --jobs sets how many files are examined at once.
+    unsigned examinersWhileWaiting = scan::kExaminersWhileWaiting;
     scan::DocumentTypes types{};
     scan::marking::MatchRule match = scan::marking::MatchRule::Default;
     platform::IncludedAccess include{};

@@ -185,12 +185,14 @@ int Search(const ScanArguments& arguments, std::ostream& out, std::ostream& err,
         WriterFor(arguments.format, arguments.evidence);
     PrintingSink sink(out, err, output, *writer, arguments, environment);
     out << writer->Start();
-    const scan::SearchProgress progress = environment.search(folder, sink,
-                                                             {.jobs = arguments.jobs,
-                                                              .types = arguments.types,
-                                                              .match = arguments.match,
-                                                              .evidence = arguments.evidence,
-                                                              .include = arguments.include});
+    const scan::SearchProgress progress =
+        environment.search(folder, sink,
+                           {.jobs = arguments.jobs,
+                            .types = arguments.types,
+                            .match = arguments.match,
+                            .evidence = arguments.evidence,
+                            .include = arguments.include,
+                            .examinersWhileWaiting = arguments.examinersWhileWaiting});
     sink.EraseProgress();
     if (CheckedStatus(out, err, output, kExitFound) != kExitFound) {
         return kExitTrouble;

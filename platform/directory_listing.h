@@ -32,6 +32,9 @@ struct DirectoryEntry {
     // Known to lie on the listed folder's own mount: neither a link nor a mount point. False
     // where the system cannot tell.
     bool onFolderMount = false;
+    // Size, stamps and identity above were asked for: false for a file a listing of names and
+    // types left them out for.
+    bool described = true;
 };
 
 struct DirectoryListing {
@@ -46,13 +49,24 @@ using NativeName = std::basic_string_view<std::filesystem::path::value_type>;
 // wants few of the files it passes, and leaving the others out spares looking at each of them.
 using FileNameFilter = std::function<bool(NativeName)>;
 
+// How much a listing tells of the entries that are no folders.
+enum class FileDetails {
+    Described,  // everything above
+    // Name and type only where the folder tells the type: a file that is opened anyway tells the
+    // rest itself, and asking by name costs a request per file, a round trip on a share. A link
+    // or an entry of a type the folder does not tell is still asked about.
+    TypeOnly,
+};
+
 // Lists a folder without "." and "..", in the order an NTFS folder lists its entries (names
 // compared by UTF-16 code units after upper-casing), so results come in the same stable order on
 // every file system. Holds every folder (links to folders too) and the other entries whose names
 // `wantedFiles` accepts (all of them when it is empty), and every entry that could be a folder or
 // is wanted but could not be asked about; the error alone when the folder cannot be listed.
+// Windows' finder describes every entry with its name, so there `details` changes nothing.
 DirectoryListing ListDirectory(const std::filesystem::path& folder,
-                               const FileNameFilter& wantedFiles = {});
+                               const FileNameFilter& wantedFiles = {},
+                               FileDetails details = FileDetails::Described);
 
 // The identity of a folder itself, links followed; nothing when it cannot be asked.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& folder);

@@ -11,6 +11,7 @@
 
 #include "platform/disk_read_signs.h"
 #include "platform/file_access.h"
+#include "platform/file_description.h"
 #include "platform/own_open_files.h"
 
 namespace kalvor::platform {
@@ -74,6 +75,8 @@ class ExclusiveFile final {
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     std::uint64_t Size() const { return size_; }
+    // As the file was when it was opened.
+    const FileDescription& Description() const { return description_; }
     // How many bytes the file takes on disk: less than Size() where it has holes (a sparse file)
     // or is stored compressed.
     std::uint64_t BackedSize() const { return backed_; }
@@ -92,12 +95,13 @@ class ExclusiveFile final {
 
   private:
     // `backed`: the bytes the file really holds, less than its size when it has holes.
-    ExclusiveFile(int fd, FileVersion version, std::uint64_t backed, OwnOpenFileClaim claim,
-                  DiskReadSigns* signs, FileAccess access)
+    ExclusiveFile(int fd, FileVersion version, FileDescription description, std::uint64_t backed,
+                  OwnOpenFileClaim claim, DiskReadSigns* signs, FileAccess access)
         : fd_(fd),
           size_(version.size),
           backed_(std::min(version.size, backed)),
           version_(version),
+          description_(std::move(description)),
           access_(access),
           claim_(std::move(claim)),
           signs_(signs != nullptr ? *signs : ownSigns_) {}
@@ -110,6 +114,7 @@ class ExclusiveFile final {
     std::uint64_t size_;
     std::uint64_t backed_;
     FileVersion version_;
+    FileDescription description_;
     FileAccess access_;
     bool changed_ = false;
     OwnOpenFileClaim claim_;  // released after the descriptor is closed, with its locks

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
 
 #include "cfb/windowed_file.h"
 #include "platform/read_ahead.h"
+#include "scan/thread_start.h"
 
 namespace kalvor::scan {
 
@@ -65,13 +65,8 @@ void ColdReadAhead::NoteColdLocked(std::uint64_t sequence) {
     coldUntil_ = std::max(coldUntil_, sequence + kColdSpan);
     if (!started_ && !stopping_) {
         started_ = true;
-        try {
-            for (unsigned i = 0; i < kThreads; ++i) {
-                threads_.emplace_back([this] { Run(); });
-            }
-        } catch (const std::system_error&) {
-            // Reads ahead only save time: the threads there are, if any, do them.
-        }
+        // Reads ahead only save time: the threads there are, if any, do them.
+        StartThreads(threads_, kThreads, [this] { Run(); });
     }
     wanted_.notify_all();
 }

@@ -54,11 +54,13 @@ Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::L
         return NotExamined(opened.refusal);
     }
     const std::optional<platform::FileIdentity> identity = opened.file->Identity();
+    const platform::FileDescription description = opened.file->Description();
     const platform::FileAccess access = opened.file->Access();
     // Examined before it is asked whether it changed: the question is about the reads.
     Examination examined = examine(opened);
     Examination examination = AsRead(std::move(examined), opened.ChangedWhileRead(), access);
     examination.fileIdentity = identity;
+    examination.fileDescription = description;
     return examination;
 }
 

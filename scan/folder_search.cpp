@@ -13,7 +13,8 @@ SearchProgress SearchFolder(const std::filesystem::path& folder, SearchSink& sin
     const DocumentExaminer& examiner = options.examiner ? *options.examiner : asFound;
     const std::filesystem::path base = WalkBase(folder);
     if (options.jobs > 1) {
-        return SearchInParallel(base, options.types, examiner, sink, options.jobs, options.include);
+        return SearchInParallel(base, options.types, examiner, sink,
+                                {options.jobs, options.examinersWhileWaiting}, options.include);
     }
     return SearchOneByOne(base, options.types, examiner, sink, options.include);
 }

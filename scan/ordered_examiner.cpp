@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
 #include <utility>
+
+#include "scan/thread_start.h"
 
 namespace kalvor::scan {
 
@@ -24,17 +25,17 @@ const std::filesystem::path* ToReadAhead(const WalkEvent& event) {
 
 }  // namespace
 
-OrderedExaminer::OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner)
-    : examiner_(examiner), slots_(kWindowPerJob * std::max(jobs, 1U)), readAhead_(slots_.size()) {
-    for (unsigned i = 1; i < jobs; ++i) {
-        try {
-            workers_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-            // The system will not start another thread (a limit on threads or memory): the
-            // examiners already there, the calling thread among them, do all the work.
-            break;
-        }
-    }
+OrderedExaminer::OrderedExaminer(ExaminerCount examiners, const DocumentExaminer& examiner)
+    : examiner_(examiner),
+      slots_(kWindowPerJob * std::max(examiners.jobs, 1U)),
+      examinersWhileWaiting_(
+          std::min<std::size_t>(examiners.whileWaiting, slots_.size() - examiners.jobs)),
+      readAhead_(slots_.size()) {
+    // Room for every thread is made here, so that adding examiners later, on an examiner's
+    // thread, can fail only for want of threads and never throws out of it.
+    workers_.reserve(examiners.jobs + examinersWhileWaiting_);
+    // The examiners the system starts, the calling thread among them, do all the work.
+    StartThreads(workers_, std::max(examiners.jobs, 1U) - 1, [this] { Work(); });
 }
 
 OrderedExaminer::~OrderedExaminer() {
@@ -123,13 +124,25 @@ void OrderedExaminer::Examine(std::uint64_t sequence, WorkerMemory& memory,
     } catch (...) {
         failure = std::current_exception();
     }
-    if (memory.diskReads.TakeReadWaited()) {
+    if (memory.diskReads.TakeReadWaited() && !AddExaminersWhileWaiting()) {
         readAhead_.NoteCold(sequence);
     }
     lock.lock();
     slot.finished.examination = std::move(examination);
     slot.finished.failure = failure;
     slot.state = State::Finished;
+}
+
+bool OrderedExaminer::AddExaminersWhileWaiting() {
+    if (examinersWhileWaiting_ == 0) {
+        return false;
+    }
+    const std::lock_guard lock(mutex_);
+    if (!waitingExaminersStarted_ && !stopping_) {
+        waitingExaminersStarted_ = true;
+        StartThreads(workers_, examinersWhileWaiting_, [this] { Work(); });
+    }
+    return true;
 }
 
 void OrderedExaminer::Work() {

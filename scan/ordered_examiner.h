@@ -11,6 +11,7 @@
 #include "scan/cold_read_ahead.h"
 #include "scan/document_format.h"
 #include "scan/marking_verdict.h"
+#include "scan/search_options.h"
 #include "scan/tree_walk.h"
 
 namespace kalvor::scan {
@@ -36,10 +37,12 @@ struct FinishedEvent {
 // otherwise wait. Events come back in the order they were queued. At most a window of events is
 // queued at a time, so memory stays bounded however large the tree; each examiner reuses its
 // memory for all its documents. All calls come from one thread. Once its examiners' reads have
-// had to wait for the disk, it asks for reads ahead of the documents queued next.
+// had to wait for the disk or a share, it starts the examiners `whileWaiting` adds, which keep
+// that many more documents in progress; where it may add none, it asks for reads ahead of the
+// documents queued next instead.
 class OrderedExaminer {
   public:
-    OrderedExaminer(unsigned jobs, const DocumentExaminer& examiner);
+    OrderedExaminer(ExaminerCount examiners, const DocumentExaminer& examiner);
     // Drops what is still queued and waits for the examinations under way.
     ~OrderedExaminer();
     OrderedExaminer(const OrderedExaminer&) = delete;
@@ -69,6 +72,8 @@ class OrderedExaminer {
     // Examines the claimed document without the lock and records the outcome with it.
     void Examine(std::uint64_t sequence, WorkerMemory& memory, std::unique_lock<std::mutex>& lock);
     void Work();
+    // Starts the examiners added once reads wait, the first time; false where none may be added.
+    bool AddExaminersWhileWaiting();
 
     const DocumentExaminer& examiner_;
     std::mutex mutex_;
@@ -79,6 +84,8 @@ class OrderedExaminer {
     std::uint64_t claimed_ = 0;  // every event before this one is claimed or needs no examination
     std::uint64_t taken_ = 0;
     bool stopping_ = false;
+    unsigned examinersWhileWaiting_;
+    bool waitingExaminersStarted_ = false;
     WorkerMemory ownMemory_;
     // Reads the names queued in `slots_`, so it is stopped before they go.
     ColdReadAhead readAhead_;

@@ -17,8 +17,8 @@ namespace {
 // same places, so the sink sees what a search of one document after another shows it.
 class ParallelSearch final : public TreeVisitor {
   public:
-    ParallelSearch(SearchSink& sink, const DocumentExaminer& examiner, unsigned jobs)
-        : sink_(sink), examiner_(jobs, examiner) {}
+    ParallelSearch(SearchSink& sink, const DocumentExaminer& examiner, ExaminerCount examiners)
+        : sink_(sink), examiner_(examiners, examiner) {}
 
     void FolderListed() override { Queue({.kind = WalkEvent::Kind::FolderListed, .document = {}}); }
 
@@ -109,9 +109,9 @@ class ParallelSearch final : public TreeVisitor {
 }  // namespace
 
 SearchProgress SearchInParallel(const std::filesystem::path& base, const DocumentTypes& types,
-                                const DocumentExaminer& examiner, SearchSink& sink, unsigned jobs,
-                                platform::IncludedAccess include) {
-    return SearchTellingFailure<ParallelSearch>(base, types, examiner, sink, jobs, include);
+                                const DocumentExaminer& examiner, SearchSink& sink,
+                                ExaminerCount examiners, platform::IncludedAccess include) {
+    return SearchTellingFailure<ParallelSearch>(base, types, examiner, sink, examiners, include);
 }
 
 }  // namespace kalvor::scan

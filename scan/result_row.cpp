@@ -10,13 +10,19 @@ ResultRow MakeResultRow(FoundDocument document, Examination examination) {
         entry.identity != platform::FileIdentity{}
             ? entry.identity
             : examination.fileIdentity.value_or(platform::FileIdentity{});
+    const platform::FileDescription description =
+        !entry.described && examination.fileDescription.has_value()
+            ? *examination.fileDescription
+            : platform::FileDescription{.size = entry.size,
+                                        .creationTime = entry.creationTime,
+                                        .lastWriteTime = entry.lastWriteTime};
     return {.path = std::move(document.path),
-            .size = entry.size,
-            .creationTime = entry.creationTime,
-            .lastWriteTime = entry.lastWriteTime,
+            .size = description.size,
+            .creationTime = description.creationTime,
+            .lastWriteTime = description.lastWriteTime,
             .fingerprint = {.identity = identity,
-                            .size = entry.size,
-                            .lastWriteTime = entry.lastWriteTime},
+                            .size = description.size,
+                            .lastWriteTime = description.lastWriteTime},
             .folderIdentity = examination.folderIdentity,
             .evidence = std::move(examination.evidence),
             .access = examination.access};

@@ -19,7 +19,7 @@ namespace kalvor::scan {
 struct ResultRow {
     std::filesystem::path path;  // exactly the file found; actions use this, never a text of it
     std::uint64_t size = 0;      // bytes
-    // Seconds since 1970-01-01 00:00:00 UTC, as the folder listing told them: no creation stamp
+    // Seconds since 1970-01-01 00:00:00 UTC, as the file told them: no creation stamp
     // where the file system keeps none.
     std::optional<std::int64_t> creationTime;
     std::int64_t lastWriteTime = 0;
@@ -37,8 +37,9 @@ struct ResultRow {
 
 // The row for a marked document, as its folder listing describes it and as its examination saw its
 // file and folder: where the listing tells no identity for a file (Windows' finder tells it only
-// for folders), the one the file told while it was open; with the examination's evidence. Asks
-// the system nothing.
+// for folders), the one the file told while it was open, and where it left out size and stamps,
+// those the file told when it was opened; with the examination's evidence. Asks the system
+// nothing.
 ResultRow MakeResultRow(FoundDocument document, Examination examination);
 
 }  // namespace kalvor::scan

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "scan/document_format.h"
+#include "scan/search_options.h"
 #include "scan/search_sink.h"
 #include "scan/tree_walk.h"
 
@@ -46,15 +47,15 @@ class WatchedSink final : public SearchSink {
 // The failure's own text, for SearchSink::NoteSearchFailed.
 std::string DescribeFailure(const std::exception_ptr& failure);
 
-// Searches `base` with a `Search`: a TreeVisitor made from a sink, the examiner and the jobs, whose
-// Finish() tells the sink what is still pending and returns the counts, and whose Failure() is what
-// an examination threw, which ended the search there. Should the walk or an examination fail, the
-// sink still hears everything found before, in walk order, and then NoteSearchFailed; only what
-// the sink itself throws goes on to the caller.
+// Searches `base` with a `Search`: a TreeVisitor made from a sink, the examiner and its count,
+// whose Finish() tells the sink what is still pending and returns the counts, and whose Failure()
+// is what an examination threw, which ended the search there. Should the walk or an examination
+// fail, the sink still hears everything found before, in walk order, and then NoteSearchFailed;
+// only what the sink itself throws goes on to the caller.
 template <typename Search>
 SearchProgress SearchTellingFailure(const std::filesystem::path& base, const DocumentTypes& types,
                                     const DocumentExaminer& examiner, SearchSink& sink,
-                                    unsigned jobs, platform::IncludedAccess include) {
+                                    ExaminerCount examiners, platform::IncludedAccess include) {
     WatchedSink watched(sink);
     std::exception_ptr failure;
     const auto attempt = [&](auto&& step) {
@@ -69,7 +70,7 @@ SearchProgress SearchTellingFailure(const std::filesystem::path& base, const Doc
     };
     std::optional<Search> search;
     attempt([&] {
-        search.emplace(watched, examiner, jobs);
+        search.emplace(watched, examiner, examiners);
         WalkTree(base, types, *search, include);
     });
     SearchProgress progress;

@@ -12,7 +12,7 @@ namespace {
 
 class SequentialSearch final : public TreeVisitor {
   public:
-    SequentialSearch(SearchSink& sink, const DocumentExaminer& examiner, unsigned /*jobs*/)
+    SequentialSearch(SearchSink& sink, const DocumentExaminer& examiner, ExaminerCount /*one*/)
         : sink_(sink), examiner_(examiner) {}
 
     void FolderListed() override {
@@ -54,7 +54,7 @@ class SequentialSearch final : public TreeVisitor {
 SearchProgress SearchOneByOne(const std::filesystem::path& base, const DocumentTypes& types,
                               const DocumentExaminer& examiner, SearchSink& sink,
                               platform::IncludedAccess include) {
-    return SearchTellingFailure<SequentialSearch>(base, types, examiner, sink, 1, include);
+    return SearchTellingFailure<SequentialSearch>(base, types, examiner, sink, {}, include);
 }
 
 }  // namespace kalvor::scan

@@ -56,7 +56,8 @@ class Walk {
         }
         platform::DirectoryListing listing = platform::ListDirectory(
             fs::path(path_),
-            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; });
+            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; },
+            platform::FileDetails::TypeOnly);
         if (listing.error) {
             if (!identity.has_value() || reported_.insert(*identity).second) {
                 visitor_.FolderNotListed(fs::path(path_), ReasonOf(listing.error));

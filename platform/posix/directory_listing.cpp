@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 
 #include "platform/name_order.h"
 #include "platform/posix/open_keeping_access_time.h"
+#include "platform/posix/statx_description.h"
 
 namespace kalvor::platform {
 
@@ -24,8 +24,6 @@ namespace {
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
-
-constexpr unsigned kEntryMask = STATX_BASIC_STATS | STATX_BTIME;
 
 bool IsDotOrDotDot(std::string_view name) {
     return name == "." || name == "..";
@@ -63,8 +61,8 @@ std::optional<StatedEntry> StatEntry(int folderFd, const dirent& item) {
     struct statx data {};
     bool isLink = item.d_type == DT_LNK;
     if (item.d_type == DT_UNKNOWN) {
-        if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask,
-                  &data) != 0) {
+        if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW,
+                  kDescribingFields, &data) != 0) {
             return std::nullopt;
         }
         isLink = S_ISLNK(data.stx_mode);
@@ -72,19 +70,15 @@ std::optional<StatedEntry> StatEntry(int folderFd, const dirent& item) {
             return StatedEntry{data, false};
         }
     }
-    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT, kEntryMask, &data) == 0) {
+    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT, kDescribingFields, &data) == 0) {
         return StatedEntry{data, isLink};
     }
     const int targetError = errno;
-    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kEntryMask,
+    if (statx(folderFd, item.d_name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW, kDescribingFields,
               &data) == 0) {
         return StatedEntry{data, S_ISLNK(data.stx_mode), UnreachableFor(targetError)};
     }
     return std::nullopt;
-}
-
-FileIdentity IdentityFrom(const struct statx& data) {
-    return {makedev(data.stx_dev_major, data.stx_dev_minor), data.stx_ino};
 }
 
 DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
@@ -94,11 +88,10 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     entry.isDirectory = S_ISDIR(data.stx_mode);
     entry.isLink = stated.isLink;
     entry.isRegularFile = S_ISREG(data.stx_mode);
-    entry.size = data.stx_size;
-    if ((data.stx_mask & STATX_BTIME) != 0) {
-        entry.creationTime = data.stx_btime.tv_sec;
-    }
-    entry.lastWriteTime = data.stx_mtime.tv_sec;
+    const FileDescription description = DescriptionFrom(data);
+    entry.size = description.size;
+    entry.creationTime = description.creationTime;
+    entry.lastWriteTime = description.lastWriteTime;
     entry.identity = IdentityFrom(data);
     if (stated.unreachable != 0) {
         entry.statusError = ErrorOf(stated.unreachable);
@@ -106,6 +99,15 @@ DirectoryEntry MakeEntry(const char* name, const StatedEntry& stated) {
     entry.onFolderMount = !stated.isLink &&
                           (data.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
                           (data.stx_attributes & STATX_ATTR_MOUNT_ROOT) == 0;
+    return entry;
+}
+
+// A file the folder told the type of, with nothing asked about it.
+DirectoryEntry TypedEntry(const dirent& item) {
+    DirectoryEntry entry;
+    entry.name = item.d_name;
+    entry.isRegularFile = item.d_type == DT_REG;
+    entry.described = false;
     return entry;
 }
 
@@ -146,7 +148,7 @@ DIR* OpenFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 DirectoryListing ListDirectory(const std::filesystem::path& folder,
-                               const FileNameFilter& wantedFiles) {
+                               const FileNameFilter& wantedFiles, FileDetails details) {
     DirectoryListing listing;
     const std::unique_ptr<DIR, DirCloser> dir(OpenFolder(folder));
     if (dir == nullptr) {
@@ -155,13 +157,22 @@ DirectoryListing ListDirectory(const std::filesystem::path& folder,
     }
     const int folderFd = dirfd(dir.get());
     std::vector<std::pair<NameOrderKey, DirectoryEntry>> listed;
+    // A folder we may read but not enter names its files without letting them be asked about,
+    // or opened: those stay unknown, as a described listing has them. So entries are asked about
+    // until the folder has answered for one.
+    bool answers = false;
     while (const dirent* item = readdir(dir.get())) {
         if (IsDotOrDotDot(item->d_name) ||
             (KnownToBeNoFolder(item->d_type) && !Wanted(wantedFiles, item->d_name))) {
             continue;
         }
+        if (details == FileDetails::TypeOnly && answers && KnownToBeNoFolder(item->d_type)) {
+            listed.emplace_back(MakeNameOrderKey(item->d_name), TypedEntry(*item));
+            continue;
+        }
         const std::optional<StatedEntry> stated = StatEntry(folderFd, *item);
         if (stated.has_value()) {
+            answers = true;
             if (S_ISDIR(stated->data.stx_mode) || Wanted(wantedFiles, item->d_name) ||
                 stated->unreachable != 0) {
                 listed.emplace_back(MakeNameOrderKey(item->d_name),

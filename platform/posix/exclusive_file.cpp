@@ -12,6 +12,7 @@
 
 #include "platform/posix/foreign_holds.h"
 #include "platform/posix/open_keeping_access_time.h"
+#include "platform/posix/statx_description.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/write_permission.h"
 
@@ -159,11 +160,11 @@ class Admission {
     bool LooksBeforeOpening() const { return include_.inUse; }
 
     // Locked when another program's write lease forbids opening the file without disturbing it.
-    OpenOutcome LookAtHolders(const struct stat& status) {
+    OpenOutcome LookAtHolders(const FileIdentity& file) {
         if (!include_.inUse) {
             return OpenOutcome::Opened;
         }
-        holds_ = HoldsOn(status.st_dev, status.st_ino);
+        holds_ = HoldsOn(static_cast<dev_t>(file.device), static_cast<ino_t>(file.inode));
         return holds_.writeLease ? OpenOutcome::Locked : OpenOutcome::Opened;
     }
 
@@ -192,22 +193,23 @@ class Admission {
     FileAccess access_ = FileAccess::Ordinary;
 };
 
-FileVersion VersionOf(const struct stat& status) {
-    return {.size = static_cast<std::uint64_t>(status.st_size),
-            .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec),
-            .modifiedFraction = static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+// What the open file tells of itself; false when it would not tell.
+bool Describe(int fd, struct statx& status, unsigned fields = kDescribingFields) {
+    return statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, fields, &status) == 0;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+FileVersion VersionOf(const struct statx& status) {
+    return {.size = status.stx_size,
+            .modified = static_cast<std::int64_t>(status.stx_mtime.tv_sec),
+            .modifiedFraction = static_cast<std::int64_t>(status.stx_mtime.tv_nsec)};
 }
 
 // The bytes the file really holds, which bounds what a hostile file can make a reader allocate. A
 // sparse file takes less room than its size; so does a compressed one, which has no holes and
 // counts whole, or a large real document would be refused.
-std::uint64_t BackedBytes(int fd, const struct stat& status) {
-    const auto size = static_cast<std::uint64_t>(status.st_size);
-    const auto allocated = static_cast<std::uint64_t>(status.st_blocks) * 512;
+std::uint64_t BackedBytes(int fd, const struct statx& status) {
+    const std::uint64_t size = status.stx_size;
+    const std::uint64_t allocated = status.stx_blocks * 512;
     if (allocated >= size) {
         return size;
     }
@@ -219,19 +221,19 @@ constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // Refuses what may not be read as a document: anything but a regular file, and a file the
 // superuser should leave alone.
-OpenOutcome OutcomeOfStatus(const struct stat& status) {
-    if (!S_ISREG(status.st_mode)) {
+OpenOutcome OutcomeOfStatus(const struct statx& status) {
+    if (!S_ISREG(status.stx_mode)) {
         return OpenOutcome::NotRegularFile;
     }
     // Whether we may write it is asked of the system next; here only the write bits speak.
-    const bool anyWriteBit = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    const bool anyWriteBit = (status.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     return IsReadOnlyForUser(true, anyWriteBit) ? OpenOutcome::ReadOnly : OpenOutcome::Opened;
 }
 
 // Opens for reading exactly the file that `located` (an O_PATH descriptor) stands for. Through
 // /proc, a name swapped in the meantime for a FIFO or a device is never opened; without /proc the
 // file is opened by name and refused unless it is the same file.
-int Reopen(const UniqueFd& located, const std::filesystem::path& path, const struct stat& status,
+int Reopen(const UniqueFd& located, const std::filesystem::path& path, const struct statx& status,
            OpenOutcome& outcome) {
     int fd = OpenKeepingAccessTime(DescriptorPath(located.Get()).c_str(), kReadFlags);
     if (fd < 0 && errno == ENOENT) {
@@ -241,8 +243,8 @@ int Reopen(const UniqueFd& located, const std::filesystem::path& path, const str
         outcome = OutcomeOfOpenError(errno, path);
         return -1;
     }
-    struct stat opened {};
-    if (fstat(fd, &opened) != 0 || !SameFile(opened, status)) {
+    struct statx opened {};
+    if (!Describe(fd, opened, STATX_INO) || IdentityFrom(opened) != IdentityFrom(status)) {
         close(fd);
         outcome = OpenOutcome::Unreadable;
         return -1;
@@ -251,16 +253,16 @@ int Reopen(const UniqueFd& located, const std::filesystem::path& path, const str
 }
 
 // Looks at what the name leads to before opening it, so a FIFO or a device is never opened.
-UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status,
+UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct statx& status,
                           OpenOutcome& outcome, Admission& admission) {
     const UniqueFd located(open(path.c_str(), O_PATH | O_CLOEXEC));
-    if (located.Get() < 0 || fstat(located.Get(), &status) != 0) {
+    if (located.Get() < 0 || !Describe(located.Get(), status)) {
         outcome = IsMissingError(errno) ? OutcomeOfMissing(path) : OpenOutcome::Unreadable;
         return UniqueFd(-1);
     }
     outcome = admission.Admit(OutcomeOfStatus(status));
     if (outcome == OpenOutcome::Opened) {
-        outcome = admission.LookAtHolders(status);
+        outcome = admission.LookAtHolders(IdentityFrom(status));
     }
     if (outcome != OpenOutcome::Opened) {
         return UniqueFd(-1);
@@ -272,7 +274,7 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct stat& status
 // link: a link put in its place is looked at first instead. Only a FIFO or a device renamed into
 // the folder in that moment could be opened, and it is refused before anything is read; opening
 // one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
-UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& status,
+UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct statx& status,
                              OpenOutcome& outcome, Admission& admission) {
     UniqueFd file(OpenKeepingAccessTime(path.c_str(), kReadFlags | O_NOFOLLOW));
     if (!file.Valid()) {
@@ -283,8 +285,8 @@ UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct stat& sta
         outcome = error == ENXIO ? OpenOutcome::NotRegularFile : OutcomeOfOpenError(error, path);
         return file;
     }
-    outcome = fstat(file.Get(), &status) == 0 ? admission.Admit(OutcomeOfStatus(status))
-                                              : OpenOutcome::Unreadable;
+    outcome = Describe(file.Get(), status) ? admission.Admit(OutcomeOfStatus(status))
+                                           : OpenOutcome::Unreadable;
     return outcome == OpenOutcome::Opened ? std::move(file) : UniqueFd(-1);
 }
 
@@ -339,7 +341,7 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed,
                                DiskReadSigns* signs, IncludedAccess include) {
     OpenOutcome outcome = OpenOutcome::Unreadable;
-    struct stat status {};
+    struct statx status {};
     Admission admission(include);
     UniqueFd file = listed == ListedAs::PlainFile && !admission.LooksBeforeOpening()
                         ? OpenListedPlainFile(path, status, outcome, admission)
@@ -351,15 +353,15 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs liste
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
-    OwnOpenFileClaim claim = ClaimOwnOpenFile({status.st_dev, status.st_ino});
+    OwnOpenFileClaim claim = ClaimOwnOpenFile(IdentityFrom(status));
     outcome = admission.Admit(admission.LockOrLook(file.Get()));
     if (outcome != OpenOutcome::Opened) {
         return {.file = nullptr, .outcome = outcome};
     }
     const std::uint64_t backed = BackedBytes(file.Get(), status);
     return {.file = std::unique_ptr<ExclusiveFile>(
-                new ExclusiveFile(file.Release(), VersionOf(status), backed, std::move(claim),
-                                  signs, admission.Access())),
+                new ExclusiveFile(file.Release(), VersionOf(status), DescriptionFrom(status),
+                                  backed, std::move(claim), signs, admission.Access())),
             .outcome = OpenOutcome::Opened};
 }
 
@@ -368,8 +370,8 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 std::optional<FileVersion> ExclusiveFile::CurrentVersion() const {
-    struct stat status {};
-    if (fstat(fd_, &status) != 0) {
+    struct statx status {};
+    if (!Describe(fd_, status, STATX_SIZE | STATX_MTIME)) {
         return std::nullopt;
     }
     return VersionOf(status);

@@ -75,7 +75,7 @@ DirectoryEntry MakeEntry(const std::filesystem::path& folder, const WIN32_FIND_D
 }  // namespace
 
 DirectoryListing ListDirectory(const std::filesystem::path& folder,
-                               const FileNameFilter& wantedFiles) {
+                               const FileNameFilter& wantedFiles, FileDetails /*details*/) {
     DirectoryListing listing;
     const std::optional<std::wstring> pattern = SearchPattern(folder);
     if (!pattern.has_value()) {

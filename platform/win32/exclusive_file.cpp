@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/directory_listing.h"
+#include "platform/win32/file_stamp.h"
 
 namespace kalvor::platform {
 
@@ -70,17 +71,31 @@ std::uint64_t BackedBytes(HANDLE handle, DWORD attributes, std::uint64_t size) {
     return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
 }
 
-// The file's size and last-write time as its handle tells them now.
-std::optional<FileVersion> VersionOf(HANDLE handle) {
+// What the handle tells of the file now.
+std::optional<BY_HANDLE_FILE_INFORMATION> InformationOf(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(handle, &information)) {
         return std::nullopt;
     }
+    return information;
+}
+
+std::uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+}
+
+FileVersion VersionOf(const BY_HANDLE_FILE_INFORMATION& information) {
     const FILETIME& written = information.ftLastWriteTime;
-    return FileVersion{
-        .size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow,
-        .modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) |
-                                              written.dwLowDateTime)};
+    return {.size = SizeOf(information),
+            .modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) |
+                                                  written.dwLowDateTime)};
+}
+
+// The same values the file finder gives in a listing.
+FileDescription DescriptionOf(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {.size = SizeOf(information),
+            .creationTime = TimeValueOfFileTime(information.ftCreationTime),
+            .lastWriteTime = TimeValueOfFileTime(information.ftLastWriteTime)};
 }
 
 HANDLE HandleOf(int fd) {
@@ -234,8 +249,8 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*lis
         BackedBytes(handle, attributes, static_cast<std::uint64_t>(size.QuadPart));
     // The runtime's descriptor owns the handle from here on and closes it.
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
-    const std::optional<FileVersion> version = VersionOf(handle);
-    if (fd < 0 || !version.has_value()) {
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = InformationOf(handle);
+    if (fd < 0 || !information.has_value()) {
         if (fd < 0) {
             CloseHandle(handle);
         } else {
@@ -244,7 +259,8 @@ OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*lis
         return {.file = nullptr, .outcome = OpenOutcome::Unreadable};
     }
     return {.file = std::unique_ptr<ExclusiveFile>(
-                new ExclusiveFile(fd, *version, backed, std::move(claim), signs, access)),
+                new ExclusiveFile(fd, VersionOf(*information), DescriptionOf(*information), backed,
+                                  std::move(claim), signs, access)),
             .outcome = OpenOutcome::Opened};
 }
 
@@ -253,7 +269,11 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 std::optional<FileVersion> ExclusiveFile::CurrentVersion() const {
-    return VersionOf(HandleOf(fd_));
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = InformationOf(HandleOf(fd_));
+    if (!information.has_value()) {
+        return std::nullopt;
+    }
+    return VersionOf(*information);
 }
 
 std::size_t ExclusiveFile::ReadFromDisk(std::uint64_t offset, std::span<std::uint8_t> out) {

@@ -20,6 +20,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/directory_listing.h"
 #include "platform/exclusive_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_mount.h"
@@ -578,6 +579,58 @@ INSTANTIATE_TEST_SUITE_P(ExclusiveFile, ReadingAt,
                                            ReadCase{20, 100, kContent.substr(20)},
                                            ReadCase{kContent.size(), 4, ""},
                                            ReadCase{1ull << 62, 4, ""}));
+
+struct DescriptionCase {
+    std::string name;
+    std::uint64_t size;
+    std::int64_t lastWriteTime;
+};
+
+void PrintTo(const DescriptionCase& param, std::ostream* out) {
+    *out << param.name;
+}
+
+// A walk lists names and types only, and a document's row tells the size and stamps its open file
+// gave: those of the version examined, even when it changed after the listing.
+class Describing : public ::testing::TestWithParam<DescriptionCase> {};
+
+TEST_P(Describing, TellsWhatAListingOfItTellsNow) {
+    const TempDir dir;
+    // A folder's first entry is asked about all the same, to learn that the folder answers.
+    for (const char* name : {"a.doc", "b.doc"}) {
+        dir.WriteText(name, kContent);
+    }
+    const auto isDocument = [](NativeName name) { return name.ends_with(".doc"); };
+    const DirectoryListing typed = ListDirectory(dir.Path(), isDocument, FileDetails::TypeOnly);
+    ASSERT_EQ(typed.entries.size(), 2u);
+    const std::size_t index = typed.entries[0].described ? 1 : 0;
+    EXPECT_FALSE(typed.entries[index].described);
+    EXPECT_TRUE(typed.entries[index].isRegularFile);
+    const fs::path path = dir.Path() / typed.entries[index].name;
+
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(GetParam().size)), 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, {GetParam().lastWriteTime, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const auto file = ExclusiveFile::Open(path, ListedAs::PlainFile).file;
+    ASSERT_NE(file, nullptr);
+
+    const DirectoryListing described = ListDirectory(dir.Path(), isDocument);
+    ASSERT_EQ(described.entries.size(), 2u);
+    const DirectoryEntry& entry = described.entries[index];
+    EXPECT_EQ(file->Description(), (FileDescription{.size = entry.size,
+                                                    .creationTime = entry.creationTime,
+                                                    .lastWriteTime = entry.lastWriteTime}));
+    EXPECT_EQ(file->Description().size, GetParam().size);
+    EXPECT_EQ(file->Description().lastWriteTime, GetParam().lastWriteTime);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExclusiveFile, Describing,
+                         ::testing::Values(DescriptionCase{"Grown", 4096, 1204679222},
+                                           DescriptionCase{"Emptied", 0, 1204679223},
+                                           DescriptionCase{"SparseBeyondFourGigabytes",
+                                                           5'000'000'000, 1262372645},
+                                           DescriptionCase{"StampedBefore1970", 7, -86400}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kalvor::platform

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -385,6 +387,63 @@ class ThrowingSink final : public SearchSink {
   private:
     int rows_ = 0;
 };
+
+// Examines as found after a pause, with reads that waited for the disk when `readsWait`, and
+// counts the most examinations under way at once.
+class PausingExaminer final : public DocumentExaminer {
+  public:
+    explicit PausingExaminer(bool readsWait) : readsWait_(readsWait) {}
+
+    Examination Examine(const FoundDocument& document, WorkerMemory& memory) const override {
+        const unsigned now = ++underWay_;
+        unsigned most = most_.load();
+        while (now > most && !most_.compare_exchange_weak(most, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (readsWait_) {
+            memory.diskReads.NoteReadWaited();
+        }
+        Examination examination = asFound_.Examine(document, memory);
+        --underWay_;
+        return examination;
+    }
+
+    unsigned MostUnderWay() const { return most_.load(); }
+
+  private:
+    bool readsWait_;
+    ExamineAsFound asFound_{marking::MatchRule::Default};
+    mutable std::atomic<unsigned> underWay_{0};
+    mutable std::atomic<unsigned> most_{0};
+};
+
+struct InProgressCase {
+    std::string name;
+    bool readsWait;
+    unsigned examinersWhileWaiting;
+    unsigned moreThan;  // examinations under way at once, at some moment
+    unsigned atMost;
+};
+
+TEST(ParallelSearch, KeepsMoreDocumentsInProgressOnlyOnceReadsWait) {
+    const testing::TempDir dir;
+    GrowTree(dir, 10, 300);
+    const Log sequential = Calls(dir.Path(), 1);
+    for (const InProgressCase& c : {InProgressCase{"from memory", false, 6, 0, 2},
+                                    InProgressCase{"waiting, none to add", true, 0, 0, 2},
+                                    InProgressCase{"waiting", true, 6, 2, 8}}) {
+        SCOPED_TRACE(c.name);
+        const PausingExaminer examiner(c.readsWait);
+        CallLog log(dir.Path(), {});
+        const SearchProgress progress = SearchFolder(
+            dir.Path(), log,
+            {.jobs = 2, .examiner = &examiner, .examinersWhileWaiting = c.examinersWhileWaiting});
+        log.lines.push_back("returned " + std::to_string(progress.documentsExamined));
+        EXPECT_EQ(log.lines, sequential);
+        EXPECT_GT(examiner.MostUnderWay(), c.moreThan);
+        EXPECT_LE(examiner.MostUnderWay(), c.atMost);
+    }
+}
 
 TEST(ParallelSearch, LetsWhatTheSinkThrowsThroughAndLeavesNoWorkBehind) {
     const testing::TempDir dir;
