@@ -49,6 +49,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/evidence_pane.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/file_actions.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/results/folder_dialog.cpp
@@ -72,6 +73,7 @@ set(KALVOR_RESULTS_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_outcome.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/copy_plan.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/desktop_seams.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/results/evidence_pane.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/failure_report.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/file_actions.h
     ${CMAKE_CURRENT_SOURCE_DIR}/results/folder_dialog.h
@@ -112,6 +114,7 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/simplified_chinese.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/view_choice_settings.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/app/abbreviate_name.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/about_dlg.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/command_actions.h
@@ -127,7 +130,8 @@ set(KALVOR_APP_SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_choice_settings.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/search_types_dlg.h
     ${CMAKE_CURRENT_SOURCE_DIR}/app/shell_dialogs.h
-    ${CMAKE_CURRENT_SOURCE_DIR}/app/simplified_chinese.h)
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/simplified_chinese.h
+    ${CMAKE_CURRENT_SOURCE_DIR}/app/view_choice_settings.h)
 kalvor_floor_library(kalvor_app FLOOR app SOURCES ${KALVOR_APP_SOURCES} LINKS kalvor_results
                      PROPERTIES AUTOMOC ON)
 

@@ -1,6 +1,7 @@
 #include "app/kalvor_app.h"
 
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QSettings>
 #include <array>
 
@@ -14,6 +15,7 @@
 #include "commands/command_map.h"
 #include "res/resource.h"
 #include "res/string_table.h"
+#include "results/evidence_pane.h"
 #include "results/kalvor_view.h"
 #include "results/not_examined_indicator.h"
 
@@ -28,8 +30,17 @@ constexpr std::array kCommandEntries{
     commands::OnCommandEntry<CkalvorApp>(ID_FILE_SEARCH_TYPES, &CkalvorApp::OnChooseSearchTypes),
     commands::OnCommandRangeEntry<CkalvorApp>(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16,
                                               &CkalvorApp::OnOpenRecentFile),
+    commands::OnCommandRangeEntry<CkalvorApp>(ID_VIEW_EVIDENCE_PANE, ID_VIEW_GRADE_COLUMN,
+                                              &CkalvorApp::OnToggleViewChoice),
 };
+
 constexpr commands::CommandMap<CkalvorApp> kCommandMap(kCommandEntries);
+
+// The field of `choice` that View item `id` shows.
+template <typename Choice>
+auto& ChoiceOf(Choice& choice, unsigned id) {
+    return id == ID_VIEW_EVIDENCE_PANE ? choice.evidencePane : choice.gradeColumn;
+}
 
 // A new document's title: the template's document name, or the framework's untitled name.
 QString DefaultTitle() {
@@ -83,6 +94,7 @@ void CkalvorApp::LoadStdProfileSettings() {
     const auto profile = OpenProfile();
     recentFiles_.ReadList(*profile);
     searchChoice_ = ReadSearchChoice(*profile);
+    viewChoice_ = ReadViewChoice(*profile);
     previewPages_ = profile->value(QStringLiteral("Settings/PreviewPages"), 0).toInt();
 }
 
@@ -98,6 +110,10 @@ bool CkalvorApp::ProcessShellCommand(const QStringList& arguments) {
 
 bool CkalvorApp::HasCommand(unsigned id) const {
     return kCommandMap.Has(id);
+}
+
+bool CkalvorApp::IsCommandChecked(unsigned id) const {
+    return (id == ID_VIEW_EVIDENCE_PANE || id == ID_VIEW_GRADE_COLUMN) && ChoiceOf(viewChoice_, id);
 }
 
 bool CkalvorApp::OnCommand(unsigned id) {
@@ -148,6 +164,22 @@ void CkalvorApp::OnChooseSearchTypes() {
     }
 }
 
+void CkalvorApp::OnToggleViewChoice(unsigned id) {
+    bool& shown = ChoiceOf(viewChoice_, id);
+    shown = !shown;
+    // Kept at once, as the search choice is.
+    WriteViewChoice(*OpenProfile(), viewChoice_);
+    ApplyViewChoice();
+}
+
+void CkalvorApp::ApplyViewChoice() {
+    if (frame_ == nullptr) {
+        return;
+    }
+    frame_->BelowView()->setVisible(viewChoice_.evidencePane);
+    view_->ShowGradeColumn(viewChoice_.gradeColumn);
+}
+
 bool CkalvorApp::OpenDocumentFile(const QString& path) {
     const QString fullPath = FullPathName(path);
     if (document_ && SamePath(document_->GetPathName(), fullPath)) {
@@ -173,11 +205,15 @@ void CkalvorApp::CreateDocumentAndFrame() {
     document_ = std::make_unique<CkalvorDoc>(recentFiles_);
     view_ = new results::CkalvorView;
     view_->SetSearchChoice(searchChoice_);
+    auto* evidence = new results::EvidencePane;
+    evidence->Follow(*view_, view_->Results());
     frame_ = std::make_unique<CMainFrame>(FrameContext{.view = view_,
+                                                       .belowView = evidence,
                                                        .viewCommands = view_,
                                                        .document = document_.get(),
                                                        .application = this,
                                                        .recentFiles = &recentFiles_});
+    ApplyViewChoice();
     auto* notExamined = new results::NotExaminedIndicator(frame_.get());
     frame_->StatusBar()->AddPane(notExamined);
     QObject::connect(view_, &results::CkalvorView::SearchStarted, notExamined,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/recent_file_list.h"
+#include "app/view_choice_settings.h"
 #include "commands/command_target.h"
 #include "results/search_choice.h"
 
@@ -20,7 +21,7 @@ class CMainFrame;
 
 // The application: start-up, the settings, the recent-file list, what the searches look for, and
 // the commands the framework's application object answers (About, new, open a recent file, exit),
-// with the choice of document types.
+// with the choice of document types and what the View menu shows beside the list.
 class CkalvorApp final : public commands::CommandTarget {
   public:
     static constexpr int kRecentFileCount = 4;
@@ -39,6 +40,7 @@ class CkalvorApp final : public commands::CommandTarget {
     int ExitInstance();
 
     bool HasCommand(unsigned id) const override;
+    bool IsCommandChecked(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
     void OnAbout();
@@ -47,6 +49,8 @@ class CkalvorApp final : public commands::CommandTarget {
     void OnOpenRecentFile(unsigned id);
     // Asks which documents the searches look for; a choice made is kept in the settings at once.
     void OnChooseSearchTypes();
+    // Shows or hides the evidence pane or the grade column; kept in the settings at once.
+    void OnToggleViewChoice(unsigned id);
 
     // Opens `path` as the document; the same file as the current document only brings the
     // window to the front. False when it could not be opened (the user has been told).
@@ -64,9 +68,11 @@ class CkalvorApp final : public commands::CommandTarget {
     void CreateDocumentAndFrame();
     void DestroyDocumentAndFrame();
     void InitialUpdateFrame();
+    void ApplyViewChoice();
 
     RecentFileList recentFiles_{kRecentFileCount};
     results::SearchChoice searchChoice_;
+    ViewChoice viewChoice_;
     int previewPages_ = 0;
     std::unique_ptr<CkalvorDoc> document_;
     std::unique_ptr<CMainFrame> frame_;

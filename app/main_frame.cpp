@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -24,6 +25,10 @@ namespace {
 
 constexpr std::array<unsigned, 4> kIndicators{ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,
                                               ID_INDICATOR_SCRL};
+
+// The View items that show a choice, on or off.
+constexpr std::array<unsigned, 4> kChoiceItems{ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+                                               ID_VIEW_EVIDENCE_PANE, ID_VIEW_GRADE_COLUMN};
 
 constexpr std::array kCommandEntries{
     commands::OnCommandRangeEntry<CMainFrame>(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
@@ -61,13 +66,17 @@ CMainFrame::CMainFrame(const FrameContext& context)
         }
     }
     recentFilePlaceholder_ = commands_->Get(ID_FILE_MRU_FILE1).text();
-    commands_->Get(ID_VIEW_TOOLBAR).setCheckable(true);
-    commands_->Get(ID_VIEW_STATUS_BAR).setCheckable(true);
+    for (const unsigned id : kChoiceItems) {
+        commands_->Get(id).setCheckable(true);
+    }
 
     setCentralWidget(context.view);
     CreateToolBar();
     CreateDialogBar();
     CreateStatusBar(context.lockKeys);
+    if (context.belowView != nullptr) {
+        CreateBelowView(context.belowView);
+    }
     commands_->BuildAccelerators(IDR_MAINFRAME);
     if (recentFiles_ != nullptr) {
         connect(recentFiles_, &RecentFileList::Changed, this, &CMainFrame::UpdateRecentFileMenu);
@@ -107,6 +116,18 @@ void CMainFrame::CreateStatusBar(LockKeyQuery lockKeys) {
     setStatusBar(statusBar_);
 }
 
+void CMainFrame::CreateBelowView(QWidget* pane) {
+    // Part of the window, not a tool window: no title, nothing to float, move or close; the View
+    // menu shows and hides it, and its top edge sets its height.
+    belowView_ = new QDockWidget(this);
+    belowView_->setObjectName(QStringLiteral("belowView"));
+    belowView_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    belowView_->setAllowedAreas(Qt::BottomDockWidgetArea);
+    belowView_->setTitleBarWidget(new QWidget(belowView_));
+    belowView_->setWidget(pane);
+    addDockWidget(Qt::BottomDockWidgetArea, belowView_);
+}
+
 void CMainFrame::ExecuteCommand(unsigned id) {
     if (IsCommandEnabled(id)) {
         router_.Execute(id);
@@ -116,6 +137,11 @@ void CMainFrame::ExecuteCommand(unsigned id) {
 
 bool CMainFrame::HasCommand(unsigned id) const {
     return kCommandMap.Has(id);
+}
+
+bool CMainFrame::IsCommandChecked(unsigned id) const {
+    const QWidget* bar = BarOf(id);
+    return bar != nullptr && !bar->isHidden();
 }
 
 bool CMainFrame::OnCommand(unsigned id) {
@@ -130,8 +156,8 @@ void CMainFrame::OnBarCheck(unsigned id) {
 
 void CMainFrame::UpdateCommandUI() {
     commands_->UpdateEnabled([this](unsigned id) { return IsCommandEnabled(id); });
-    for (const unsigned id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
-        commands_->Get(id).setChecked(!BarOf(id)->isHidden());
+    for (const unsigned id : kChoiceItems) {
+        commands_->Get(id).setChecked(router_.IsChecked(id));
     }
 }
 

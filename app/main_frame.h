@@ -8,6 +8,7 @@
 #include "commands/command_router.h"
 #include "commands/command_target.h"
 
+class QDockWidget;
 class QMenu;
 class QToolBar;
 
@@ -18,7 +19,8 @@ class RecentFileList;
 
 // What the frame binds together when it is created.
 struct FrameContext {
-    QWidget* view = nullptr;  // the client area; the frame takes it over
+    QWidget* view = nullptr;       // the client area; the frame takes it over
+    QWidget* belowView = nullptr;  // a pane under it, when there is one; the frame takes it over
     commands::CommandTarget* viewCommands = nullptr;
     commands::CommandTarget* document = nullptr;
     commands::CommandTarget* application = nullptr;
@@ -27,8 +29,9 @@ struct FrameContext {
 };
 
 // The main window: the fixed caption, the menu bar, a band strip with the toolbar and the empty
-// dialog bar, the status bar and the view in the rest. Commands from its menus, toolbar and
-// accelerators go to the view, the document, the frame and the application, in that order.
+// dialog bar, the status bar, the view in the rest and a pane below it. Commands from its menus,
+// toolbar and accelerators go to the view, the document, the frame and the application, in that
+// order.
 class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     Q_OBJECT
 
@@ -40,14 +43,15 @@ class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     void ExecuteCommand(unsigned id);
 
     bool HasCommand(unsigned id) const override;
+    bool IsCommandChecked(unsigned id) const override;
     bool OnCommand(unsigned id) override;
 
     // Shows a hidden bar or hides a visible one: the toolbar for ID_VIEW_TOOLBAR, the status
     // bar for ID_VIEW_STATUS_BAR.
     void OnBarCheck(unsigned id);
 
-    // Enables each item whose command has a handler and checks the View items of visible bars,
-    // as the framework does when a drop-down opens.
+    // Enables each item whose command has a handler and checks the View items whose choice is
+    // on (the bars that show), as the framework does when a drop-down opens.
     void UpdateCommandUI();
     // Shows the recent-file list in place of the item "最近的文件", or that item grayed while the
     // list is empty.
@@ -56,6 +60,8 @@ class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     QToolBar* ToolBar() const { return toolBar_; }
     QToolBar* DialogBar() const { return dialogBar_; }
     FrameStatusBar* StatusBar() const { return statusBar_; }
+    // Holds the pane below the view; nothing without one.
+    QDockWidget* BelowView() const { return belowView_; }
     const CommandActions& Commands() const { return *commands_; }
     QMenu* FileMenu() const { return fileMenu_; }
 
@@ -71,6 +77,7 @@ class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     void CreateToolBar();
     void CreateDialogBar();
     void CreateStatusBar(LockKeyQuery lockKeys);
+    void CreateBelowView(QWidget* pane);
 
     const RecentFileList* recentFiles_;
     commands::CommandRouter router_;
@@ -78,6 +85,7 @@ class CMainFrame final : public QMainWindow, public commands::CommandTarget {
     QToolBar* toolBar_ = nullptr;
     QToolBar* dialogBar_ = nullptr;
     FrameStatusBar* statusBar_ = nullptr;
+    QDockWidget* belowView_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QString recentFilePlaceholder_;
 };

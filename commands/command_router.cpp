@@ -9,6 +9,11 @@ bool CommandRouter::IsEnabled(unsigned id) const {
     return target != nullptr && target->IsCommandAvailable(id);
 }
 
+bool CommandRouter::IsChecked(unsigned id) const {
+    const CommandTarget* target = TargetOf(id);
+    return target != nullptr && target->IsCommandChecked(id);
+}
+
 bool CommandRouter::Execute(unsigned id) const {
     CommandTarget* target = TargetOf(id);
     return target != nullptr && target->OnCommand(id);

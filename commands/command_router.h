@@ -17,6 +17,9 @@ class CommandRouter {
     // button are enabled.
     bool IsEnabled(unsigned id) const;
 
+    // True when the target that handles `id` has its choice on: its item shows a check mark.
+    bool IsChecked(unsigned id) const;
+
     // Hands `id` to the first target that handles it; false when none does.
     bool Execute(unsigned id) const;
 

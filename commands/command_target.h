@@ -15,6 +15,10 @@ class CommandTarget {
     // while it cannot. Most commands always can.
     virtual bool IsCommandAvailable(unsigned /*id*/) const { return true; }
 
+    // Whether the item of command `id`, which this target's map holds, shows a check mark: a
+    // choice that is on. Most commands are no choice.
+    virtual bool IsCommandChecked(unsigned /*id*/) const { return false; }
+
     // Runs the handler of `id` when this target's map holds it; false otherwise.
     virtual bool OnCommand(unsigned id) = 0;
 };

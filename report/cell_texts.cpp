@@ -22,6 +22,18 @@ std::string StampText(std::optional<std::int64_t> stamp) {
     return scan::FormatFileTime(scan::TimeValueFromStamp(stamp));
 }
 
+std::string_view AccessText(platform::FileAccess access) {
+    switch (access) {
+        case platform::FileAccess::Ordinary:
+            return {};
+        case platform::FileAccess::ReadOnly:
+            return "只读";
+        case platform::FileAccess::InUse:
+            return "被其他程序占用";
+    }
+    return {};
+}
+
 PathCell PathCellOf(const std::filesystem::path& path) {
     // Windows names hold no control characters and the backslash separates: kalvor-scan writes
     // them as they are there, and so does the list.

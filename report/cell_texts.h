@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "platform/file_access.h"
 
 // The texts of a row's cells, made where the row is shown or written: the same in the window's
 // list, its export and every output of kalvor-scan.
@@ -29,5 +32,9 @@ struct PathCell {
     bool escaped = false;
 };
 PathCell PathCellOf(const std::filesystem::path& path);
+
+// How a file was read, for the field 读取方式: "只读", "被其他程序占用", or nothing for a file read
+// as any other.
+std::string_view AccessText(platform::FileAccess access);
 
 }  // namespace kalvor::report

@@ -26,18 +26,6 @@ std::string EscapedField(const PathCell& cell) {
 // so a report of a default search stays as it always was.
 constexpr std::string_view kAccessTitle = "读取方式";
 
-std::string AccessText(platform::FileAccess access) {
-    switch (access) {
-        case platform::FileAccess::Ordinary:
-            return {};
-        case platform::FileAccess::ReadOnly:
-            return "只读";
-        case platform::FileAccess::InUse:
-            return "被其他程序占用";
-    }
-    return {};
-}
-
 class ExportWriter final : public ReportWriter {
   public:
     ExportWriter(std::vector<std::string> columnTitles, bool withAccess)
@@ -66,7 +54,7 @@ class ExportWriter final : public ReportWriter {
                                        std::move(context),
                                        EscapedField(path)};
         if (withAccess_) {
-            cells.push_back(AccessText(row.access));
+            cells.emplace_back(AccessText(row.access));
         }
         return CsvRecord(cells);
     }

@@ -20,9 +20,12 @@ constexpr std::array<MenuItem, 9> kFileItems{{
     {ID_APP_EXIT, u"退出(&X)", kMenuEnd},
 }};
 
-constexpr std::array<MenuItem, 2> kViewItems{{
+constexpr std::array<MenuItem, 5> kViewItems{{
     {ID_VIEW_TOOLBAR, u"工具栏(&T)", 0},
-    {ID_VIEW_STATUS_BAR, u"状态栏(&S)", kMenuEnd},
+    {ID_VIEW_STATUS_BAR, u"状态栏(&S)", 0},
+    {0, nullptr, 0},
+    {ID_VIEW_EVIDENCE_PANE, u"判断依据(&E)", 0},
+    {ID_VIEW_GRADE_COLUMN, u"判断列(&G)", kMenuEnd},
 }};
 
 constexpr std::array<MenuItem, 1> kHelpItems{{

@@ -12,13 +12,15 @@ namespace {
 
 constexpr char16_t kOpenThisDocument[] = u"打开此文档";
 
-constexpr std::array<StringRow, 50> kStringTable{{
+constexpr std::array<StringRow, 52> kStringTable{{
     {IDP_OLE_INIT_FAILED, u"OLE 初始化失败。请确保 OLE 库是正确的版本。"},
     {IDR_MAINFRAME, u"kalvor\n\nkalvor\n\n\nkalvor.Document\nkalvor.Document"},
     {ID_COPY_TO, u"把选定文件复制到...."},
     {ID_FILE_EXPORT, u"把结果列表和未能检查的文件导出为 CSV 文件\n导出结果"},
     {ID_FILE_SEARCH_TYPES,
      u"选择搜索哪些类型的文档，以及标志的两个字之间可以有哪些空白\n搜索的文件类型"},
+    {ID_VIEW_EVIDENCE_PANE, u"在列表下方显示或隐藏所选文件的判断依据\n切换判断依据"},
+    {ID_VIEW_GRADE_COLUMN, u"显示或隐藏“判断”列\n切换判断列"},
     {AFX_IDS_APP_TITLE, u"kalvor"},
     {AFX_IDS_IDLEMESSAGE, u"就绪"},
     {ID_FILE_NEW, u"创建新文档\n新建"},

@@ -54,6 +54,8 @@ CkalvorView::CkalvorView(QWidget* parent)
     setItemDelegate(new RowHoverDelegate(*hover_, this));
     connect(model_, &QAbstractItemModel::rowsRemoved, hover_, &RowHover::Clear);
     connect(model_, &QAbstractItemModel::modelReset, hover_, &RowHover::Clear);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CkalvorView::OnHeaderClicked);
+    setColumnHidden(kGradeColumn, true);
 }
 
 QSize CkalvorView::sizeHint() const {
@@ -95,13 +97,45 @@ void CkalvorView::OnInitialUpdate() {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     if (!columnsSized_) {
-        for (std::size_t column = 0; column < kResultColumns.size(); ++column) {
-            horizontalHeader()->resizeSection(static_cast<int>(column),
-                                              kResultColumns[column].width);
+        for (int column = 0; column < kColumnCount; ++column) {
+            horizontalHeader()->resizeSection(column, ColumnAt(column).width);
         }
         columnsSized_ = true;
     }
     viewport()->update();
+}
+
+void CkalvorView::ShowGradeColumn(bool shown) {
+    setColumnHidden(kGradeColumn, !shown);
+}
+
+void CkalvorView::OnHeaderClicked(int section) {
+    if (section != kGradeColumn) {
+        // The header has moved its indicator to the section clicked, which orders nothing.
+        ShowGradeOrder();
+        return;
+    }
+    if (!gradeOrder_.has_value()) {
+        gradeOrder_ = Qt::AscendingOrder;
+    } else if (*gradeOrder_ == Qt::AscendingOrder) {
+        gradeOrder_ = Qt::DescendingOrder;
+    } else {
+        gradeOrder_.reset();
+    }
+    SortByGrade();
+}
+
+void CkalvorView::ShowGradeOrder() {
+    QHeaderView& header = *horizontalHeader();
+    header.setSortIndicatorShown(gradeOrder_.has_value());
+    header.setSortIndicator(gradeOrder_.has_value() ? kGradeColumn : -1,
+                            gradeOrder_.value_or(Qt::AscendingOrder));
+}
+
+void CkalvorView::SortByGrade() {
+    ShowGradeOrder();
+    model_->sort(gradeOrder_.has_value() ? kGradeColumn : -1,
+                 gradeOrder_.value_or(Qt::AscendingOrder));
 }
 
 int CkalvorView::AddResultRow(const scan::ResultRow& row) {
@@ -177,6 +211,10 @@ void CkalvorView::OnSearchFolder() {
     const SearchOutcome outcome =
         RunSearch(this, PathFromText(folder), choice_, search_,
                   [this](const scan::ResultRow& row) { AddResultRow(row); });
+    // The rows came in the order found; the order the user chose holds for them too.
+    if (gradeOrder_.has_value()) {
+        SortByGrade();
+    }
     notExamined_ = outcome.notExamined;
     emit SearchFinished(notExamined_, choice_.types);
     if (const std::optional<QString> refusal = FolderNotSearched(outcome)) {

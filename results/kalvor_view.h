@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <optional>
 #include <vector>
 
 #include "commands/command_target.h"
@@ -31,6 +32,12 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
 
     // Wide enough for all five columns at their first widths.
     QSize sizeHint() const override;
+
+    // The grade column, after the five, is hidden until the user shows it.
+    void ShowGradeColumn(bool shown);
+    // A click on the grade column's header orders the rows strongest grade first, a second
+    // weakest first, a third as the search found them; the other headers order nothing.
+    void OnHeaderClicked(int section);
 
     bool HasCommand(unsigned id) const override;
     bool IsCommandAvailable(unsigned id) const override;
@@ -78,6 +85,9 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     void RemoveRowsKeepingPlace(const std::vector<int>& rows);
     // Makes the list what the action that gave `outcome` left it to be.
     void CarryOut(const ActionOutcome& outcome);
+    // Puts the header's sort indicator, and then the rows, in the grade order chosen.
+    void ShowGradeOrder();
+    void SortByGrade();
 
     ResultsModel* model_;
     RowHover* hover_;
@@ -86,6 +96,7 @@ class CkalvorView final : public QTableView, public commands::CommandTarget {
     SearchChoice choice_;
     std::vector<NotExaminedFile> notExamined_;
     bool columnsSized_ = false;
+    std::optional<Qt::SortOrder> gradeOrder_;  // nothing: as the search found them
 };
 
 }  // namespace kalvor::results

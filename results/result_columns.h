@@ -2,6 +2,7 @@
 
 #include <Qt>
 #include <array>
+#include <cstddef>
 
 namespace kalvor::results {
 
@@ -11,6 +12,7 @@ struct ResultColumn {
     int width;  // pixels at the standard resolution
 };
 
+// The five columns the list always shows and its export writes under their own titles.
 inline constexpr std::array<ResultColumn, 5> kResultColumns{{
     {u" 序号 ", Qt::AlignLeft | Qt::AlignVCenter, 80},
     {u" 文件名 ", Qt::AlignLeft | Qt::AlignVCenter, 500},
@@ -19,7 +21,19 @@ inline constexpr std::array<ResultColumn, 5> kResultColumns{{
     {u" 修改时间 ", Qt::AlignCenter, 140},
 }};
 
+// The row's grade, after them, shown only when the user asks for it; the export writes the grade
+// in its own cells, so it is no column of the export's.
+inline constexpr ResultColumn kGradeColumnLook{u" 判断 ", Qt::AlignCenter, 60};
+
 inline constexpr int kNumberColumn = 0;
 inline constexpr int kPathColumn = 1;
+inline constexpr int kGradeColumn = static_cast<int>(kResultColumns.size());
+inline constexpr int kColumnCount = kGradeColumn + 1;
+
+// The look of column `column`, 0 <= column < kColumnCount.
+constexpr const ResultColumn& ColumnAt(int column) {
+    return column == kGradeColumn ? kGradeColumnLook
+                                  : kResultColumns[static_cast<std::size_t>(column)];
+}
 
 }  // namespace kalvor::results

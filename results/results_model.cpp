@@ -1,9 +1,12 @@
 #include "results/results_model.h"
 
 #include <QFont>
+#include <algorithm>
+#include <numeric>
 #include <utility>
 
 #include "report/cell_texts.h"
+#include "report/evidence_text.h"
 #include "results/path_text.h"
 #include "results/result_columns.h"
 #include "results/row_positions.h"
@@ -19,6 +22,17 @@ QString NumberText(std::size_t index) {
     return QString::fromStdString(report::RowNumberText(index));
 }
 
+// Nothing for a row that carries no hits, as the export's 判断 cell.
+QString GradeText(const std::vector<scan::EvidenceHit>& hits) {
+    return hits.empty() ? QString()
+                        : QString::fromUtf8(report::DescribeGrade(scan::DocumentGrade(hits)));
+}
+
+// The grades are declared strongest first, and a row without hits has the weakest, Unknown.
+int GradeRank(const scan::ResultRow& row) {
+    return static_cast<int>(scan::DocumentGrade(row.evidence));
+}
+
 }  // namespace
 
 int ResultsModel::rowCount(const QModelIndex& parent) const {
@@ -26,7 +40,7 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kResultColumns.size());
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QString ResultsModel::CellText(int row, int column) const {
@@ -42,6 +56,8 @@ QString ResultsModel::CellText(int row, int column) const {
             return QString::fromStdString(report::StampText(entry.row.creationTime));
         case 4:
             return QString::fromStdString(report::StampText(entry.row.lastWriteTime));
+        case kGradeColumn:
+            return GradeText(entry.row.evidence);
         default:
             return {};
     }
@@ -55,8 +71,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return CellText(index.row(), index.column());
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(
-                kResultColumns[static_cast<std::size_t>(index.column())].alignment);
+            return QVariant::fromValue(ColumnAt(index.column()).alignment);
         case Qt::ToolTipRole:
         case Qt::FontRole:
             return EscapedPathMark(index, role);
@@ -84,11 +99,10 @@ QVariant ResultsModel::EscapedPathMark(const QModelIndex& index, int role) const
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 ||
-        section >= static_cast<int>(kResultColumns.size())) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) {
         return {};
     }
-    const ResultColumn& column = kResultColumns[static_cast<std::size_t>(section)];
+    const ResultColumn& column = ColumnAt(section);
     switch (role) {
         case Qt::DisplayRole:
             return QString::fromUtf16(column.header);
@@ -119,7 +133,7 @@ bool ResultsModel::removeRows(int row, int count, const QModelIndex& parent) {
 int ResultsModel::AppendRow(const scan::ResultRow& row) {
     const int index = rowCount();
     beginInsertRows({}, index, index);
-    rows_.push_back({NumberText(rows_.size()), row});
+    rows_.push_back({NumberText(rows_.size()), row, appended_++});
     endInsertRows();
     return index;
 }
@@ -141,6 +155,42 @@ bool ResultsModel::RemoveRows(const std::vector<int>& rows) {
     std::erase_if(rows_, [&](const NumberedRow&) { return drop[index++]; });
     endResetModel();
     return true;
+}
+
+void ResultsModel::sort(int column, Qt::SortOrder order) {
+    const auto key = [column](const NumberedRow& entry) {
+        return column == kGradeColumn ? GradeRank(entry.row) : 0;
+    };
+    const bool descending = column == kGradeColumn && order == Qt::DescendingOrder;
+    std::vector<std::size_t> sorted(rows_.size());
+    std::iota(sorted.begin(), sorted.end(), std::size_t{0});
+    std::ranges::sort(sorted, [&](std::size_t a, std::size_t b) {
+        const int keyA = key(rows_[a]);
+        const int keyB = key(rows_[b]);
+        if (keyA != keyB) {
+            return descending ? keyA > keyB : keyA < keyB;
+        }
+        return rows_[a].found < rows_[b].found;
+    });
+
+    emit layoutAboutToBeChanged({}, VerticalSortHint);
+    std::vector<int> newPlace(rows_.size());
+    std::vector<NumberedRow> reordered;
+    reordered.reserve(rows_.size());
+    for (const std::size_t from : sorted) {
+        newPlace[from] = static_cast<int>(reordered.size());
+        reordered.push_back(std::move(rows_[from]));
+    }
+    rows_ = std::move(reordered);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& index : before) {
+        after.push_back(
+            this->index(newPlace[static_cast<std::size_t>(index.row())], index.column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, VerticalSortHint);
+    Renumber();
 }
 
 void ResultsModel::Renumber() {

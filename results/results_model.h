@@ -8,8 +8,8 @@
 
 namespace kalvor::results {
 
-// The rows of the results list. Column 0 holds each row's running number, which only AppendRow
-// and Renumber write, so removing rows leaves gaps until the caller renumbers once.
+// The rows of the results list. Column 0 holds each row's running number, which only AppendRow,
+// Renumber and sort write, so removing rows leaves gaps until the caller renumbers once.
 class ResultsModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -23,6 +23,10 @@ class ResultsModel final : public QAbstractTableModel {
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+    // By the grade column: strongest grade first (ascending) or last, rows of one grade in the
+    // order the search found them; by any other column, or none, back to the order found. Then
+    // renumbers, so that the list counts from the top as its export does.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Appends `row` numbered one more than the rows before it; returns its index.
     int AppendRow(const scan::ResultRow& row);
@@ -47,8 +51,10 @@ class ResultsModel final : public QAbstractTableModel {
     struct NumberedRow {
         QString number;
         scan::ResultRow row;
+        std::size_t found;  // its place among all rows appended, which no removal or sort changes
     };
     std::vector<NumberedRow> rows_;
+    std::size_t appended_ = 0;
 };
 
 }  // namespace kalvor::results

@@ -4,15 +4,21 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/about_dlg.h"
 #include "app/kalvor_app.h"
@@ -20,6 +26,7 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "results/kalvor_view.h"
+#include "results/result_columns.h"
 #include "results/results_model.h"
 #include "scan/document_types.h"
 #include "scan/included_access.h"
@@ -165,7 +172,7 @@ TEST_F(AppTest, StartsAsTheCompleteWindowWithAnEmptyDocument) {
     EXPECT_TRUE(Frame().isVisible());
     EXPECT_EQ(Frame().windowTitle(), kCaption);
     EXPECT_EQ(Frame().centralWidget(), app->GetView());
-    EXPECT_EQ(app->GetView()->model()->columnCount(), 5);
+    EXPECT_EQ(testing::ShownColumns(*app->GetView()->horizontalHeader()), 5);
     EXPECT_EQ(Document().GetTitle(), u"无标题"_qs);
     EXPECT_TRUE(Document().GetPathName().isEmpty());
     EXPECT_TRUE(Recent().isEmpty());
@@ -265,7 +272,7 @@ TEST_F(AppTest, NewDocumentReinitialisesTheViewAndKeepsItsRows) {
     EXPECT_EQ(Document().GetTitle(), u"无标题"_qs);
     EXPECT_TRUE(Document().GetPathName().isEmpty());
     EXPECT_EQ(view.model()->rowCount(), 2);
-    EXPECT_EQ(view.model()->columnCount(), 5);
+    EXPECT_EQ(testing::ShownColumns(*view.horizontalHeader()), 5);
     EXPECT_EQ(Frame().windowTitle(), kCaption);
     EXPECT_TRUE(shell.dialogs.empty() && shell.errors.empty()) << "no save prompt";
 }
@@ -590,6 +597,246 @@ TEST_F(AppTest, SearchTypesChosenInTheDialogReachEverySearchAndOutliveARestart) 
         EXPECT_EQ(okEnabled, c.okEnabled);
         EXPECT_EQ(searched, std::vector<std::string>(2, c.searched.toStdString()))
             << "before and after a restart";
+    }
+}
+
+// What a row's hits look like in the evidence pane: its plain text, and the characters it sets off
+// in bold.
+struct PaneText {
+    QString text;
+    QString bold;
+};
+
+PaneText TextOf(const QTextEdit& pane) {
+    PaneText shown{pane.toPlainText(), {}};
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            if (fragment.fragment().charFormat().fontWeight() == QFont::Bold) {
+                shown.bold += fragment.fragment().text();
+            }
+        }
+    }
+    return shown;
+}
+
+scan::EvidenceHit HitOf(std::u16string marking, std::u16string before, std::u16string after,
+                        scan::EvidencePlace place, scan::EvidenceGrade grade) {
+    return {.marking = std::move(marking),
+            .before = std::move(before),
+            .after = std::move(after),
+            .place = place,
+            .paragraph = std::nullopt,
+            .grade = grade};
+}
+
+scan::ResultRow RowWithHits(const char* name, std::vector<scan::EvidenceHit> hits,
+                            platform::FileAccess access = platform::FileAccess::Ordinary) {
+    scan::ResultRow row = testing::RowFor(fs::path("/docs") / name);
+    row.evidence = std::move(hits);
+    row.access = access;
+    return row;
+}
+
+TEST_F(AppTest, EvidencePaneAndGradeColumnFollowTheViewMenuAndOutliveARestart) {
+    const scan::EvidenceHit head =
+        HitOf(u"机密", u"", u"★10年", scan::EvidencePlace::Body, scan::EvidenceGrade::Marking);
+    const scan::EvidenceHit mention =
+        HitOf(u"秘密", u"保守公司商业", u"。", scan::EvidencePlace::Footnote,
+              scan::EvidenceGrade::Mention);
+    const scan::EvidenceHit residue =
+        HitOf(u"绝 密", u"旧稿", u"", scan::EvidencePlace::Residue, scan::EvidenceGrade::Residue);
+    // In the order found: grades mixed, and a row without any.
+    const std::vector<scan::ResultRow> rows{
+        RowWithHits("residue.doc", {residue}, platform::FileAccess::ReadOnly),
+        RowWithHits("none.doc", {}),
+        RowWithHits("marking.doc", {head, mention}),
+        RowWithHits("mention.doc", {mention}),
+    };
+    struct Case {
+        const char* name;
+        std::optional<bool> storedPane;  // nothing: no choice stored
+        std::optional<bool> storedColumn;
+        std::vector<unsigned> chosen;  // View items, in turn
+        int gradeClicks;               // on the grade column's header, once it shows
+        std::vector<int> selected;     // rows in the order found; a sort takes them along
+        bool paneShown;
+        bool columnShown;
+        QString order;     // the rows' names, top to bottom
+        QString paneText;  // what the pane shows, lines joined by '|'
+        QString paneBold;
+    };
+    const QString found = u"residue,none,marking,mention"_qs;
+    const std::vector<Case> cases{
+        {"by default the pane shows the selected row and the column is hidden",
+         {},
+         {},
+         {},
+         0,
+         {2},
+         true,
+         false,
+         found,
+         u"标志　正文　机密★10年|提及　脚注　保守公司商业秘密。"_qs,
+         u"机密秘密"_qs},
+        {"residue, and how a read-only file was read",
+         {},
+         {},
+         {},
+         0,
+         {0},
+         true,
+         false,
+         found,
+         u"读取方式：只读|残留　残留　旧稿绝 密"_qs,
+         u"绝 密"_qs},
+        {"a row without hits cannot be judged",
+         {},
+         {},
+         {},
+         0,
+         {1},
+         true,
+         false,
+         found,
+         u"未能判断"_qs,
+         {}},
+        {"several rows selected show nothing", {}, {}, {}, 0, {0, 2}, true, false, found, {}, {}},
+        {"the menu hides the pane",
+         {},
+         {},
+         {ID_VIEW_EVIDENCE_PANE},
+         0,
+         {2},
+         false,
+         false,
+         found,
+         u"标志　正文　机密★10年|提及　脚注　保守公司商业秘密。"_qs,
+         u"机密秘密"_qs},
+        {"a hidden pane is restored hidden", false, {}, {}, 0, {}, false, false, found, {}, {}},
+        {"and the menu shows it again",
+         false,
+         {},
+         {ID_VIEW_EVIDENCE_PANE},
+         0,
+         {},
+         true,
+         false,
+         found,
+         {},
+         {}},
+        {"the menu shows the column; a click sorts strongest first",
+         {},
+         {},
+         {ID_VIEW_GRADE_COLUMN},
+         1,
+         {0},
+         true,
+         true,
+         u"marking,mention,residue,none"_qs,
+         u"读取方式：只读|残留　残留　旧稿绝 密"_qs,
+         u"绝 密"_qs},
+        {"a shown column is restored; a second click sorts weakest first",
+         {},
+         true,
+         {},
+         2,
+         {},
+         true,
+         true,
+         u"none,residue,mention,marking"_qs,
+         {},
+         {}},
+        {"a third click gives the order found back",
+         {},
+         true,
+         {},
+         3,
+         {},
+         true,
+         true,
+         found,
+         {},
+         {}},
+        {"the menu hides a shown column",
+         true,
+         true,
+         {ID_VIEW_GRADE_COLUMN},
+         0,
+         {},
+         true,
+         false,
+         found,
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            QSettings file = settings.File();
+            file.remove(u"View"_qs);
+            if (c.storedPane.has_value()) {
+                file.setValue(u"View/EvidencePane"_qs, *c.storedPane);
+            }
+            if (c.storedColumn.has_value()) {
+                file.setValue(u"View/GradeColumn"_qs, *c.storedColumn);
+            }
+        }
+        if (app) {
+            Restart();
+        } else {
+            ASSERT_TRUE(Start());
+        }
+        results::CkalvorView& view = *app->GetView();
+        for (const scan::ResultRow& row : rows) {
+            view.AddResultRow(row);
+        }
+        for (const unsigned id : c.chosen) {
+            Choose(id);
+        }
+        testing::SelectRows(view, c.selected);
+        QHeaderView& header = *view.horizontalHeader();
+        for (int click = 0; click < c.gradeClicks && !header.isSectionHidden(results::kGradeColumn);
+             ++click) {
+            view.scrollTo(view.model()->index(0, results::kGradeColumn));
+            QTest::mouseClick(
+                header.viewport(), Qt::LeftButton, {},
+                QPoint(header.sectionViewportPosition(results::kGradeColumn) + 10, 5));
+        }
+        QStringList order;
+        for (int row = 0; row < view.model()->rowCount(); ++row) {
+            order << QString::fromStdString(view.Results().RowAt(row).path.stem().string());
+        }
+        const auto* pane = qobject_cast<const QTextEdit*>(Frame().BelowView()->widget());
+        ASSERT_NE(pane, nullptr);
+        const PaneText shown = TextOf(*pane);
+        EXPECT_EQ(order.join(u',').toStdString(), c.order.toStdString());
+        EXPECT_EQ(testing::ColumnTexts(view.Results(), results::kNumberColumn),
+                  QStringList({u"1"_qs, u"2"_qs, u"3"_qs, u"4"_qs}))
+            << "numbered from the top";
+        EXPECT_EQ(shown.text.split(u'\n').join(u'|').toStdString(), c.paneText.toStdString());
+        EXPECT_EQ(shown.bold.toStdString(), c.paneBold.toStdString());
+
+        // A search empties the list before its rows come; a restart reads the settings.
+        const std::array<const char*, 3> stages{"as chosen", "after a search", "after a restart"};
+        for (const char* stage : stages) {
+            SCOPED_TRACE(stage);
+            if (stage == stages[1]) {
+                app->GetView()->SetFolderSearch(
+                    [](const fs::path&, scan::SearchSink&, const scan::SearchOptions&) {
+                        return scan::SearchProgress{};
+                    });
+                desktop.folderAnswers = {PathText(dir.Path())};
+                Choose(ID_FILE_OPEN);
+                EXPECT_EQ(app->GetView()->model()->rowCount(), 0);
+            } else if (stage == stages[2]) {
+                Restart();
+            }
+            EXPECT_EQ(Frame().BelowView()->isVisible(), c.paneShown);
+            EXPECT_EQ(Frame().Commands().Find(ID_VIEW_EVIDENCE_PANE)->isChecked(), c.paneShown);
+            EXPECT_EQ(!app->GetView()->horizontalHeader()->isSectionHidden(results::kGradeColumn),
+                      c.columnShown);
+            EXPECT_EQ(Frame().Commands().Find(ID_VIEW_GRADE_COLUMN)->isChecked(), c.columnShown);
+        }
     }
 }
 

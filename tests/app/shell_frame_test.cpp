@@ -136,8 +136,15 @@ TEST_F(FrameTest, HasTheFixedCaptionAndTheMainMenu) {
                                                  {u"-"_qs, true},
                                                  {u"退出(&X)"_qs, true},
                                              }));
-    EXPECT_EQ(EntriesOf(*popups[1]->menu()),
-              (std::vector<MenuEntry>{{u"工具栏(&T)"_qs, true}, {u"状态栏(&S)"_qs, true}}));
+    // Nothing on this route handles the evidence pane's and the grade column's items: in the
+    // window the application does.
+    EXPECT_EQ(EntriesOf(*popups[1]->menu()), (std::vector<MenuEntry>{
+                                                 {u"工具栏(&T)"_qs, true},
+                                                 {u"状态栏(&S)"_qs, true},
+                                                 {u"-"_qs, true},
+                                                 {u"判断依据(&E)"_qs, false},
+                                                 {u"判断列(&G)"_qs, false},
+                                             }));
     EXPECT_EQ(EntriesOf(*popups[2]->menu()),
               (std::vector<MenuEntry>{{u"关于 kalvor(&A)..."_qs, true}}));
 }

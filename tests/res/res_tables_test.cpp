@@ -114,7 +114,10 @@ TEST(MenuTest, MainMenuHasThreeDropDownsWithTheirItemsAndFlags) {
     };
     const std::vector<ExpectedItem> view{
         {ID_VIEW_TOOLBAR, u"工具栏(&T)"_qs, 0},
-        {ID_VIEW_STATUS_BAR, u"状态栏(&S)"_qs, kMenuEnd},
+        {ID_VIEW_STATUS_BAR, u"状态栏(&S)"_qs, 0},
+        {0, {}, 0},
+        {ID_VIEW_EVIDENCE_PANE, u"判断依据(&E)"_qs, 0},
+        {ID_VIEW_GRADE_COLUMN, u"判断列(&G)"_qs, kMenuEnd},
     };
     const std::vector<ExpectedItem> help{{ID_APP_ABOUT, u"关于 kalvor(&A)..."_qs, kMenuEnd}};
     EXPECT_EQ(ItemsOf(menu[0]), file);

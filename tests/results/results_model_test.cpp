@@ -8,6 +8,7 @@
 #include <array>
 #include <vector>
 
+#include "results/result_columns.h"
 #include "tests/results/results_test_support.h"
 
 namespace kalvor::results {
@@ -41,7 +42,7 @@ TEST_F(ResultsModelTest, HeadersKeepTheirSpacesAndAlignments) {
         {QStringLiteral(" 创建时间 "), Qt::AlignCenter},
         {QStringLiteral(" 修改时间 "), Qt::AlignCenter},
     }};
-    ASSERT_EQ(model.columnCount(), 5);
+    ASSERT_EQ(model.columnCount(), kColumnCount);
     AppendRows(1);
     for (int column = 0; column < 5; ++column) {
         SCOPED_TRACE(column);
@@ -53,7 +54,7 @@ TEST_F(ResultsModelTest, HeadersKeepTheirSpacesAndAlignments) {
         EXPECT_EQ(model.data(model.index(0, column), Qt::TextAlignmentRole).value<Qt::Alignment>(),
                   want.alignment);
     }
-    EXPECT_FALSE(model.headerData(5, Qt::Horizontal).isValid());
+    EXPECT_FALSE(model.headerData(kColumnCount, Qt::Horizontal).isValid());
 }
 
 TEST_F(ResultsModelTest, AppendedRowsAreNumberedFromOneAndShowTheirCells) {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QString>
 #include <QStringList>
@@ -159,7 +160,12 @@ inline QStringList ColumnTexts(const results::ResultsModel& model, int column) {
     return texts;
 }
 
-inline void SelectRows(QAbstractItemView& view, std::initializer_list<int> rows) {
+// The columns a list shows, hidden ones left out.
+inline int ShownColumns(const QHeaderView& header) {
+    return header.count() - header.hiddenSectionCount();
+}
+
+inline void SelectRows(QAbstractItemView& view, const std::vector<int>& rows) {
     for (const int row : rows) {
         view.selectionModel()->select(view.model()->index(row, 0),
                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
