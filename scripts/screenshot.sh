@@ -14,6 +14,10 @@ demo=/tmp/kalvor-demo
 rm -rf "$demo" && mkdir -p "$demo"
 trap 'rm -rf "$demo"' EXIT
 "$root/build/bench/kalvor-bench-corpus" "$demo/共享文件" 150 7
+# Two real documents at the top, listed first: a notice marked at its head, and a contract that
+# only mentions a secret.
+cp "$root/tests/data/marked-at-head-and-in-body.doc" "$demo/共享文件/关于年度工作安排的通知.doc"
+cp "$root/tests/data/marked-in-body-mention.doc" "$demo/共享文件/劳动合同.doc"
 
 cat >"$demo/drive.sh" <<DRIVE
 #!/usr/bin/env bash
@@ -23,17 +27,20 @@ sleep 1
 "$root/build/kalvor" &
 sleep 3
 wid=\$(xdotool search --name "在 .doc" | head -1)
-xdotool windowsize \$wid 1100 420
+xdotool windowsize \$wid 1100 560
 xdotool windowmove \$wid 10 30
 sleep 1
 xdotool windowactivate --sync \$wid key ctrl+o
 sleep 2
-xdotool type --delay 20 "$demo/共享文件"
+xdotool type --delay 80 "$demo/共享文件"
 xdotool key Return
 sleep 4
 xdotool key Return
 sleep 1
-import -window root -crop 1130x470+0+0 "$root/docs/kalvor-window.png"
+# The notice selected, so that the pane below the list shows why it was listed.
+xdotool key ctrl+End Up
+sleep 1
+import -window root -crop 1130x610+0+0 "$root/docs/kalvor-window.png"
 DRIVE
 chmod +x "$demo/drive.sh"
 timeout 120 xvfb-run -a -s "-screen 0 1280x720x24" "$demo/drive.sh"
