@@ -71,7 +71,9 @@ SearchProgress SearchTellingFailure(const std::filesystem::path& base, const Doc
     std::optional<Search> search;
     attempt([&] {
         search.emplace(watched, examiner, examiners);
-        WalkTree(base, types, *search, include);
+        // A search of one document after another starts no threads, for listing either.
+        WalkTree(base, types, *search, include,
+                 examiners.jobs > 1 ? FolderListing::AheadOnceWaited : FolderListing::OneAtATime);
     });
     SearchProgress progress;
     if (search.has_value()) {

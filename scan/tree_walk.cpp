@@ -1,6 +1,7 @@
 #include "scan/tree_walk.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -9,6 +10,8 @@
 #include <unordered_set>
 #include <utility>
 #include <vector>
+
+#include "scan/folders_listed_ahead.h"
 
 namespace kalvor::scan {
 
@@ -32,11 +35,19 @@ FolderNotListedReason ReasonOf(std::error_code error) {
     return FolderNotListedReason::Unreadable;
 }
 
+// A listing that takes this long was waited for (a share, a cold disk), not worked on: a listing
+// of thousands of names in memory takes less.
+constexpr std::chrono::milliseconds kListingWaited{2};
+
 class Walk {
   public:
     Walk(const fs::path& base, const DocumentTypes& types, TreeVisitor& visitor,
-         platform::IncludedAccess include)
-        : path_(base.native()), types_(types), visitor_(visitor), include_(include) {}
+         platform::IncludedAccess include, FolderListing listing)
+        : path_(base.native()),
+          types_(types),
+          visitor_(visitor),
+          include_(include),
+          listing_(listing) {}
 
     // Walks the folder at the current path, reached on a read-only mount or not, unless this
     // search has walked it already, by whatever name: that ends loops, and no arrangement of links
@@ -52,12 +63,12 @@ class Walk {
         const bool readOnly = readOnlyMount && !include_.readOnly;
         const auto walked = identity.has_value() ? walked_.find(*identity) : walked_.end();
         if (walked != walked_.end() && (walked->second == Mount::Writable || readOnly)) {
+            if (ahead_.has_value()) {
+                ahead_->Drop(path_);
+            }
             return;
         }
-        platform::DirectoryListing listing = platform::ListDirectory(
-            fs::path(path_),
-            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; },
-            platform::FileDetails::TypeOnly);
+        platform::DirectoryListing listing = ListCurrentFolder();
         if (listing.error) {
             if (!identity.has_value() || reported_.insert(*identity).second) {
                 visitor_.FolderNotListed(fs::path(path_), ReasonOf(listing.error));
@@ -93,10 +104,45 @@ class Walk {
 
     enum class Mount { ReadOnly, Writable };
 
+    platform::DirectoryListing ListFolder(const fs::path::string_type& folder) const {
+        return platform::ListDirectory(
+            fs::path(folder),
+            [this](platform::NativeName name) { return types_.FormatOfName(name) != nullptr; },
+            platform::FileDetails::TypeOnly);
+    }
+
+    // Once a listing has been waited for, the folders ahead are listed while the walk goes on.
+    platform::DirectoryListing ListCurrentFolder() {
+        if (ahead_.has_value()) {
+            return ahead_->Take(path_);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        platform::DirectoryListing listing = ListFolder(path_);
+        if (listing_ == FolderListing::AheadOnceWaited &&
+            std::chrono::steady_clock::now() - start >= kListingWaited) {
+            ahead_.emplace(
+                [this](const fs::path::string_type& folder) { return ListFolder(folder); });
+        }
+        return listing;
+    }
+
+    // Asks for the folders among `entries` that the walk will enter to be listed ahead.
+    void ListAhead(const std::vector<platform::DirectoryEntry>& entries) {
+        for (const platform::DirectoryEntry& entry : entries) {
+            if (entry.isDirectory && !entry.statusError && !walked_.contains(entry.identity)) {
+                const Descent descent(path_, entry.name);
+                ahead_->Ask(path_);
+            }
+        }
+    }
+
     // The entries of the folder `identity`, reached on a read-only mount or not.
     void WalkEntries(std::vector<platform::DirectoryEntry>& entries,
                      const std::optional<platform::FileIdentity>& identity, bool readOnly) {
         visitor_.FolderListed();
+        if (ahead_.has_value()) {
+            ListAhead(entries);
+        }
         for (platform::DirectoryEntry& entry : entries) {
             if (!stopped_) {
                 stopped_ = visitor_.StopRequested();
@@ -127,9 +173,12 @@ class Walk {
     const DocumentTypes& types_;
     TreeVisitor& visitor_;
     platform::IncludedAccess include_;
+    FolderListing listing_;
     std::unordered_map<platform::FileIdentity, Mount, platform::FileIdentityHash> walked_;
     std::unordered_set<platform::FileIdentity, platform::FileIdentityHash> reported_;
     bool stopped_ = false;
+    // Last, so that its threads are gone before what they use.
+    std::optional<FoldersListedAhead> ahead_;
 };
 
 }  // namespace
@@ -158,8 +207,8 @@ fs::path WalkBase(const fs::path& folder) {
 }
 
 void WalkTree(const fs::path& folder, const DocumentTypes& types, TreeVisitor& visitor,
-              platform::IncludedAccess include) {
-    Walk(folder, types, visitor, include)
+              platform::IncludedAccess include, FolderListing listing) {
+    Walk(folder, types, visitor, include, listing)
         .Enter(platform::IdentityOf(folder), platform::OnReadOnlyMount(folder));
 }
 

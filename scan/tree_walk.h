@@ -62,7 +62,12 @@ std::filesystem::path WalkBase(const std::filesystem::path& folder);
 // on a writable one, where its documents can be examined, unless read-only documents are
 // `include`d, which are then examined where they were found first. Reports every file whose name
 // ends in one of `types`, and every folder that cannot be listed or entered, which is skipped.
+// With `listing` AheadOnceWaited, once a listing has been waited for (a share, a cold disk), the
+// folders the walk is about to enter are listed ahead of it, several at once, on threads of their
+// own; what the walk reports, and in which order, stays the same.
+enum class FolderListing { OneAtATime, AheadOnceWaited };
 void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types, TreeVisitor& visitor,
-              platform::IncludedAccess include = {});
+              platform::IncludedAccess include = {},
+              FolderListing listing = FolderListing::OneAtATime);
 
 }  // namespace kalvor::scan

@@ -1,0 +1,121 @@
+#include "scan/folders_listed_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kalvor::scan {
+namespace {
+
+using Path = FoldersListedAhead::Path;
+
+// Lists a folder as one entry named after it, and notes which folders were listed on a thread
+// other than the walk's.
+class ListingRecord {
+  public:
+    platform::DirectoryListing List(const Path& folder) {
+        platform::DirectoryListing listing;
+        listing.entries.emplace_back().name = folder;
+        const std::lock_guard lock(mutex_);
+        if (std::this_thread::get_id() != walk_) {
+            ahead_.insert(folder);
+        }
+        changed_.notify_all();
+        return listing;
+    }
+
+    // Gives up after a while, so that a folder never listed ahead fails the test, not hangs it.
+    void WaitListedAhead(const std::vector<Path>& folders) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(20), [&] {
+            for (const Path& folder : folders) {
+                if (!ahead_.contains(folder)) {
+                    return false;
+                }
+            }
+            return true;
+        });
+    }
+
+    bool ListedAhead(const Path& folder) {
+        const std::lock_guard lock(mutex_);
+        return ahead_.contains(folder);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::set<Path> ahead_;
+    std::thread::id walk_ = std::this_thread::get_id();
+};
+
+std::vector<Path> Numbered(std::size_t count) {
+    std::vector<Path> folders;
+    for (std::size_t i = 0; i < count; ++i) {
+        folders.push_back("f" + std::to_string(i));
+    }
+    return folders;
+}
+
+// What the walk asks for, waits to see listed ahead, drops, then asks for again and takes; each
+// listing taken is its own folder's, listed ahead or by the walk as `ahead` says.
+struct AheadCase {
+    std::string name;
+    std::vector<Path> asked;
+    std::vector<Path> dropped;
+    std::vector<Path> askedAfter;
+    std::vector<Path> taken;
+    std::set<Path> ahead;
+};
+
+TEST(FoldersListedAhead, HandsEachFolderItsOwnListingFromWhicheverThreadListedIt) {
+    const std::vector<Path> window = Numbered(FoldersListedAhead::kWindow);
+    std::vector<Path> windowAndOneMore = window;
+    windowAndOneMore.push_back("late");
+    const std::vector<AheadCase> cases = {
+        {"asked, then taken", {"a", "b", "c"}, {}, {}, {"a", "b", "c"}, {"a", "b", "c"}},
+        {"taken out of order", {"a", "b", "c"}, {}, {}, {"c", "a", "b"}, {"a", "b", "c"}},
+        {"never asked", {}, {}, {}, {"x"}, {}},
+        // A full window asks for no more: the walk lists the folder behind it itself.
+        {"beyond the window", windowAndOneMore, {}, {}, {"late", "f0"}, {"f0"}},
+        // Dropped folders make room again.
+        {"room after dropping", window, window, {"late"}, {"late"}, {"late"}},
+    };
+    for (const AheadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ListingRecord record;
+        FoldersListedAhead ahead([&](const Path& folder) { return record.List(folder); });
+        for (const Path& folder : c.asked) {
+            ahead.Ask(folder);
+        }
+        std::vector<Path> waited;
+        for (const Path& folder : c.asked) {
+            if (c.ahead.contains(folder) || !c.dropped.empty()) {
+                waited.push_back(folder);
+            }
+        }
+        record.WaitListedAhead(waited);
+        for (const Path& folder : c.dropped) {
+            ahead.Drop(folder);
+        }
+        for (const Path& folder : c.askedAfter) {
+            ahead.Ask(folder);
+        }
+        record.WaitListedAhead(c.askedAfter);
+        for (const Path& folder : c.taken) {
+            const platform::DirectoryListing listing = ahead.Take(folder);
+            ASSERT_EQ(listing.entries.size(), 1u) << folder;
+            EXPECT_EQ(listing.entries[0].name.native(), folder);
+            EXPECT_EQ(record.ListedAhead(folder), c.ahead.contains(folder)) << folder;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kalvor::scan
