@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 namespace kalvor::scan {
 namespace {
 
+namespace fs = std::filesystem;
 using Path = FoldersListedAhead::Path;
 
 // Lists a folder as one entry named after it, and notes which folders were listed on a thread
@@ -31,11 +33,11 @@ class ListingRecord {
     }
 
     // Gives up after a while, so that a folder never listed ahead fails the test, not hangs it.
-    void WaitListedAhead(const std::vector<Path>& folders) {
+    void WaitListedAhead(const std::vector<fs::path>& folders) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, std::chrono::seconds(20), [&] {
-            for (const Path& folder : folders) {
-                if (!ahead_.contains(folder)) {
+            for (const fs::path& folder : folders) {
+                if (!ahead_.contains(folder.native())) {
                     return false;
                 }
             }
@@ -43,9 +45,9 @@ class ListingRecord {
         });
     }
 
-    bool ListedAhead(const Path& folder) {
+    bool ListedAhead(const fs::path& folder) {
         const std::lock_guard lock(mutex_);
-        return ahead_.contains(folder);
+        return ahead_.contains(folder.native());
     }
 
   private:
@@ -55,8 +57,8 @@ class ListingRecord {
     std::thread::id walk_ = std::this_thread::get_id();
 };
 
-std::vector<Path> Numbered(std::size_t count) {
-    std::vector<Path> folders;
+std::vector<fs::path> Numbered(std::size_t count) {
+    std::vector<fs::path> folders;
     for (std::size_t i = 0; i < count; ++i) {
         folders.push_back("f" + std::to_string(i));
     }
@@ -67,16 +69,16 @@ std::vector<Path> Numbered(std::size_t count) {
 // listing taken is its own folder's, listed ahead or by the walk as `ahead` says.
 struct AheadCase {
     std::string name;
-    std::vector<Path> asked;
-    std::vector<Path> dropped;
-    std::vector<Path> askedAfter;
-    std::vector<Path> taken;
-    std::set<Path> ahead;
+    std::vector<fs::path> asked;
+    std::vector<fs::path> dropped;
+    std::vector<fs::path> askedAfter;
+    std::vector<fs::path> taken;
+    std::set<fs::path> ahead;
 };
 
 TEST(FoldersListedAhead, HandsEachFolderItsOwnListingFromWhicheverThreadListedIt) {
-    const std::vector<Path> window = Numbered(FoldersListedAhead::kWindow);
-    std::vector<Path> windowAndOneMore = window;
+    const std::vector<fs::path> window = Numbered(FoldersListedAhead::kWindow);
+    std::vector<fs::path> windowAndOneMore = window;
     windowAndOneMore.push_back("late");
     const std::vector<AheadCase> cases = {
         {"asked, then taken", {"a", "b", "c"}, {}, {}, {"a", "b", "c"}, {"a", "b", "c"}},
@@ -91,27 +93,27 @@ TEST(FoldersListedAhead, HandsEachFolderItsOwnListingFromWhicheverThreadListedIt
         SCOPED_TRACE(c.name);
         ListingRecord record;
         FoldersListedAhead ahead([&](const Path& folder) { return record.List(folder); });
-        for (const Path& folder : c.asked) {
-            ahead.Ask(folder);
+        for (const fs::path& folder : c.asked) {
+            ahead.Ask(folder.native());
         }
-        std::vector<Path> waited;
-        for (const Path& folder : c.asked) {
+        std::vector<fs::path> waited;
+        for (const fs::path& folder : c.asked) {
             if (c.ahead.contains(folder) || !c.dropped.empty()) {
                 waited.push_back(folder);
             }
         }
         record.WaitListedAhead(waited);
-        for (const Path& folder : c.dropped) {
-            ahead.Drop(folder);
+        for (const fs::path& folder : c.dropped) {
+            ahead.Drop(folder.native());
         }
-        for (const Path& folder : c.askedAfter) {
-            ahead.Ask(folder);
+        for (const fs::path& folder : c.askedAfter) {
+            ahead.Ask(folder.native());
         }
         record.WaitListedAhead(c.askedAfter);
-        for (const Path& folder : c.taken) {
-            const platform::DirectoryListing listing = ahead.Take(folder);
+        for (const fs::path& folder : c.taken) {
+            const platform::DirectoryListing listing = ahead.Take(folder.native());
             ASSERT_EQ(listing.entries.size(), 1u) << folder;
-            EXPECT_EQ(listing.entries[0].name.native(), folder);
+            EXPECT_EQ(listing.entries[0].name, folder);
             EXPECT_EQ(record.ListedAhead(folder), c.ahead.contains(folder)) << folder;
         }
     }
