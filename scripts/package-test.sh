@@ -17,13 +17,16 @@ deb=$(ls "$build"/kalvor_*.deb)
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Depends
 # Qt's Chinese texts and a Simplified Chinese font come with the window.
+# Outputs are taken whole before they are searched: a reader that stops at its first match would
+# leave the writer a broken pipe, which pipefail counts as a failure.
+depends=$(dpkg-deb --field "$deb" Depends)
 for needed in qt6-translations-l10n fonts-wqy-microhei; do
-    dpkg-deb --field "$deb" Depends | grep -q "$needed" || { echo "FAIL: no dependency on $needed" >&2; exit 1; }
+    grep -q "$needed" <<<"$depends" || { echo "FAIL: no dependency on $needed" >&2; exit 1; }
 done
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-if dpkg-query -W -f='${Status}' kalvor 2>/dev/null | grep -q 'install ok installed'; then
+if [ "$(dpkg-query -W -f='${Status}' kalvor 2>/dev/null)" = 'install ok installed' ]; then
     echo "kalvor is installed already; not touching it" >&2
     exit 1
 fi
@@ -36,7 +39,8 @@ for file in /usr/bin/kalvor /usr/bin/kalvor-scan /usr/share/applications/kalvor.
 done
 desktop-file-validate /usr/share/applications/kalvor.desktop
 [ "$(command -v kalvor-scan)" = /usr/bin/kalvor-scan ]
-kalvor-scan --help | head -1 | grep -q '^Usage: kalvor-scan'
+help=$(kalvor-scan --help)
+grep -q '^Usage: kalvor-scan' <<<"${help%%$'\n'*}"
 version=$(dpkg-deb --field "$deb" Version)
 [ "$(kalvor-scan --version)" = "kalvor-scan $version" ]
 # The manual page renders without complaint and names the installed version.
