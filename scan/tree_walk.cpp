@@ -47,7 +47,11 @@ class Walk {
           types_(types),
           visitor_(visitor),
           include_(include),
-          listing_(listing) {}
+          listing_(listing) {
+        if (listing_ == FolderListing::Ahead) {
+            ListAheadFromNowOn();
+        }
+    }
 
     // Walks the folder at the current path, reached on a read-only mount or not, unless this
     // search has walked it already, by whatever name: that ends loops, and no arrangement of links
@@ -120,10 +124,13 @@ class Walk {
         platform::DirectoryListing listing = ListFolder(path_);
         if (listing_ == FolderListing::AheadOnceWaited &&
             std::chrono::steady_clock::now() - start >= kListingWaited) {
-            ahead_.emplace(
-                [this](const fs::path::string_type& folder) { return ListFolder(folder); });
+            ListAheadFromNowOn();
         }
         return listing;
+    }
+
+    void ListAheadFromNowOn() {
+        ahead_.emplace([this](const fs::path::string_type& folder) { return ListFolder(folder); });
     }
 
     // Asks for the folders among `entries` that the walk will enter to be listed ahead.

@@ -64,8 +64,8 @@ std::filesystem::path WalkBase(const std::filesystem::path& folder);
 // ends in one of `types`, and every folder that cannot be listed or entered, which is skipped.
 // With `listing` AheadOnceWaited, once a listing has been waited for (a share, a cold disk), the
 // folders the walk is about to enter are listed ahead of it, several at once, on threads of their
-// own; what the walk reports, and in which order, stays the same.
-enum class FolderListing { OneAtATime, AheadOnceWaited };
+// own (with Ahead, from the start); what the walk reports, and in which order, stays the same.
+enum class FolderListing { OneAtATime, AheadOnceWaited, Ahead };
 void WalkTree(const std::filesystem::path& folder, const DocumentTypes& types, TreeVisitor& visitor,
               platform::IncludedAccess include = {},
               FolderListing listing = FolderListing::OneAtATime);

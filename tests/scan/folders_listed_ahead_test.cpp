@@ -11,6 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include "scan/document_types.h"
+#include "scan/tree_walk.h"
+#include "tests/support/temp_dir.h"
+
 namespace kalvor::scan {
 namespace {
 
@@ -117,6 +121,45 @@ TEST(FoldersListedAhead, HandsEachFolderItsOwnListingFromWhicheverThreadListedIt
             EXPECT_EQ(record.ListedAhead(folder), c.ahead.contains(folder)) << folder;
         }
     }
+}
+
+// Everything a walk reports, in its order.
+class WalkRecord final : public TreeVisitor {
+  public:
+    void FolderListed() override { events.push_back("listed"); }
+    void FolderNotListed(const fs::path& folder, FolderNotListedReason reason) override {
+        events.push_back("not listed " + folder.string() + " " +
+                         std::to_string(static_cast<int>(reason)));
+    }
+    void DocumentFound(FoundDocument document) override {
+        events.push_back("found " + document.path.string());
+    }
+    bool StopRequested() override { return false; }
+
+    std::vector<std::string> events;
+};
+
+// Folders listed ahead, more than the window holds, through links that lead back up and across:
+// the walk reports what it reports when it lists each folder itself, in the same order.
+TEST(FoldersListedAhead, LeaveTheWalkAsItIs) {
+    const testing::TempDir dir;
+    for (int i = 0; i < 100; ++i) {
+        const fs::path folder = dir.MakeDir("wide/f" + std::to_string(i) + "/inner");
+        dir.Write(folder / "a.doc", std::vector<std::uint8_t>(8, 0));
+    }
+    dir.Write("deep/a/b/c/d.doc", std::vector<std::uint8_t>(8, 0));
+    fs::create_directory_symlink(dir.Path() / "deep", dir.Path() / "deep/a/b/up");
+    fs::create_directory_symlink(dir.Path() / "wide/f3", dir.Path() / "deep/across");
+    std::vector<std::vector<std::string>> walks;
+    for (const FolderListing listing : {FolderListing::OneAtATime, FolderListing::Ahead}) {
+        WalkRecord record;
+        WalkTree(WalkBase(dir.Path()), DocumentTypes(), record, {}, listing);
+        walks.push_back(record.events);
+    }
+    // Each wide folder, its inner folder and document; the base and "wide"; the four deep folders
+    // and the document; the links lead to folders walked already.
+    EXPECT_EQ(walks[0].size(), 100u * 3 + 2 + 5);
+    EXPECT_EQ(walks[1], walks[0]);
 }
 
 }  // namespace
