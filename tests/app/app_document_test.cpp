@@ -105,13 +105,14 @@ class AppTest : public ::testing::Test {
     std::unique_ptr<CkalvorApp> app;
 };
 
-// Presses Esc in the first menu that shows from now on, however it was opened; the menu of the
-// list runs its own event loop until then.
+// Presses Esc in the first menu that shows from now on, however it was opened, once the menu has
+// the keys as a person would see it; the menu of the list runs its own event loop until then.
 class EscapeFromNextMenu {
   public:
     EscapeFromNextMenu() {
         QObject::connect(&poll_, &QTimer::timeout, [this] {
-            if (QWidget* menu = QApplication::activePopupWidget()) {
+            QWidget* menu = QApplication::activePopupWidget();
+            if (menu != nullptr && QGuiApplication::focusWindow() == menu->windowHandle()) {
                 poll_.stop();
                 QTest::keyClick(menu, Qt::Key_Escape);
             }
