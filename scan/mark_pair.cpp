@@ -79,15 +79,26 @@ Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint3
     using Mask = decltype(maskAt(0));
     std::uint32_t i = 0;
     for (; i + 4 * kWidth <= end; i += 4 * kWidth) {
-        const Mask masks[4] = {maskAt(i), maskAt(i + kWidth), maskAt(i + 2 * kWidth),
-                               maskAt(i + 3 * kWidth)};
-        if ((masks[0] | masks[1] | masks[2] | masks[3]) == 0) {
+        // Four masks of their own rather than an array, which GCC packs into a vector register
+        // and back through the stack on every round.
+        const Mask first = maskAt(i);
+        const Mask second = maskAt(i + kWidth);
+        const Mask third = maskAt(i + 2 * kWidth);
+        const Mask fourth = maskAt(i + 3 * kWidth);
+        if ((first | second | third | fourth) == 0) {
             continue;
         }
-        for (std::uint32_t k = 0; k < 4; ++k) {
-            if (const Position found = FirstWanted<kWanted>(masks[k], i + k * kWidth, block)) {
-                return found;
-            }
+        if (const Position found = FirstWanted<kWanted>(first, i, block)) {
+            return found;
+        }
+        if (const Position found = FirstWanted<kWanted>(second, i + kWidth, block)) {
+            return found;
+        }
+        if (const Position found = FirstWanted<kWanted>(third, i + 2 * kWidth, block)) {
+            return found;
+        }
+        if (const Position found = FirstWanted<kWanted>(fourth, i + 3 * kWidth, block)) {
+            return found;
         }
     }
     for (; i + kWidth <= end; i += kWidth) {
