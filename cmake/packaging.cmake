@@ -46,5 +46,17 @@ else()
     # font with Simplified Chinese shapes (WenQuanYi Micro Hei, 5 MB, where Noto CJK is 91 MB).
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
+    if(KALVOR_WORD_PACKAGES)
+        # libzip and expat are loaded when a search meets a package, where dpkg-shlibdeps does
+        # not look: the packages that hold them, as this system names them.
+        foreach(soname IN ITEMS ${KALVOR_LIBZIP_SONAME} ${KALVOR_EXPAT_SONAME})
+            execute_process(COMMAND dpkg-query -S "*/${soname}" OUTPUT_VARIABLE owners
+                            RESULT_VARIABLE failed)
+            if(failed OR NOT owners MATCHES "^([^:, ]+)")
+                message(FATAL_ERROR "no installed package holds ${soname}")
+            endif()
+            string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
+        endforeach()
+    endif()
 endif()
 include(CPack)

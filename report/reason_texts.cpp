@@ -76,6 +76,9 @@ ReasonTexts TextsOf(scan::PackageRefusal reason) {
             return {"ZIP 包中没有 Word 文档的正文部分", "no-main-part"};
         case PackageRefusal::TooLarge:
             return {"解压后过大或压缩比异常（疑似压缩炸弹）", "package-too-large"};
+        case PackageRefusal::LibrariesMissing:
+            return {"无法加载读取此类文档所需的程序库（libzip、expat）",
+                    "package-libraries-missing"};
     }
     return {"", "unknown"};
 }

@@ -16,11 +16,12 @@ cmake --build "$build" -j "$(nproc)"
 deb=$(ls "$build"/kalvor_*.deb)
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Depends
-# Qt's Chinese texts and a Simplified Chinese font come with the window.
+# Qt's Chinese texts and a Simplified Chinese font come with the window; libzip and expat, which
+# are loaded only when a package is met, with the command.
 # Outputs are taken whole before they are searched: a reader that stops at its first match would
 # leave the writer a broken pipe, which pipefail counts as a failure.
 depends=$(dpkg-deb --field "$deb" Depends)
-for needed in qt6-translations-l10n fonts-wqy-microhei; do
+for needed in qt6-translations-l10n fonts-wqy-microhei libzip libexpat; do
     grep -q "$needed" <<<"$depends" || { echo "FAIL: no dependency on $needed" >&2; exit 1; }
 done
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/memory_budget.h"
+#include "scan/formats/package_libraries.h"
 
 namespace kalvor::scan {
 
@@ -167,7 +168,7 @@ XmlReader::~XmlReader() {
 
 void XmlReader::Create() {
     const ChargedTo charged(memory_);
-    parser_ = XML_ParserCreate_MM(nullptr, &kCountedMemory, &kNamespaceSeparator);
+    parser_ = PackageLibrary().XML_ParserCreate_MM(nullptr, &kCountedMemory, &kNamespaceSeparator);
     if (parser_ == nullptr) {
         throw std::bad_alloc();
     }
@@ -182,23 +183,23 @@ void XmlReader::Begin(XmlHandler& handler) {
         Create();
     } else {
         const ChargedTo charged(memory_);
-        XML_ParserReset(parser_, nullptr);
+        PackageLibrary().XML_ParserReset(parser_, nullptr);
     }
     handler_ = &handler;
     end_ = XmlEnd::Finished;
     memory_.unavailable = false;
     unreported_ = 0;
-    XML_SetUserData(parser_, this);
-    XML_SetElementHandler(parser_, &OnStart, &OnEnd);
-    XML_SetCharacterDataHandler(parser_, &OnText);
-    XML_SetStartDoctypeDeclHandler(parser_, &OnDoctype);
-    XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    PackageLibrary().XML_SetUserData(parser_, this);
+    PackageLibrary().XML_SetElementHandler(parser_, &OnStart, &OnEnd);
+    PackageLibrary().XML_SetCharacterDataHandler(parser_, &OnText);
+    PackageLibrary().XML_SetStartDoctypeDeclHandler(parser_, &OnDoctype);
+    PackageLibrary().XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
 }
 
 std::span<std::uint8_t> XmlReader::Room() {
     const ChargedTo charged(memory_);
     const std::size_t chunk = std::clamp(unreported_ / 4, kChunk, kLargestChunk);
-    void* room = XML_GetBuffer(parser_, static_cast<int>(chunk));
+    void* room = PackageLibrary().XML_GetBuffer(parser_, static_cast<int>(chunk));
     if (room == nullptr) {
         end_ = Failed();
         return {};
@@ -209,8 +210,8 @@ std::span<std::uint8_t> XmlReader::Room() {
 bool XmlReader::Take(std::size_t length, bool last) {
     const ChargedTo charged(memory_);
     unreported_ += length;
-    if (XML_ParseBuffer(parser_, static_cast<int>(length), last ? XML_TRUE : XML_FALSE) ==
-        XML_STATUS_ERROR) {
+    if (PackageLibrary().XML_ParseBuffer(parser_, static_cast<int>(length),
+                                         last ? XML_TRUE : XML_FALSE) == XML_STATUS_ERROR) {
         if (end_ == XmlEnd::Finished) {
             end_ = Failed();
         }
@@ -220,7 +221,7 @@ bool XmlReader::Take(std::size_t length, bool last) {
 }
 
 XmlEnd XmlReader::Failed() {
-    if (XML_GetErrorCode(parser_) != XML_ERROR_NO_MEMORY) {
+    if (PackageLibrary().XML_GetErrorCode(parser_) != XML_ERROR_NO_MEMORY) {
         return XmlEnd::Malformed;
     }
     if (memory_.unavailable) {
@@ -232,13 +233,13 @@ XmlEnd XmlReader::Failed() {
 
 void XmlReader::Finish(XmlEnd end) {
     end_ = end;
-    XML_StopParser(parser_, XML_FALSE);
+    PackageLibrary().XML_StopParser(parser_, XML_FALSE);
 }
 
 void XmlReader::ReleaseMemoryAbove(std::size_t bytes) {
     if (parser_ != nullptr && memory_.held > bytes) {
         const ChargedTo charged(memory_);
-        XML_ParserFree(parser_);
+        PackageLibrary().XML_ParserFree(parser_);
         parser_ = nullptr;
     }
 }

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "scan/formats/package_libraries.h"
 #include "scan/formats/zip_end_records.h"
 
 namespace kalvor::scan {
@@ -59,11 +60,11 @@ struct ZipPackage::Source {
     bool overLimit = false;
     zip_error_t error{};
 
-    explicit Source(cfb::ByteSource& f) : file(f) { zip_error_init(&error); }
-    ~Source() { zip_error_fini(&error); }
+    explicit Source(cfb::ByteSource& f) : file(f) { PackageLibrary().zip_error_init(&error); }
+    ~Source() { PackageLibrary().zip_error_fini(&error); }
 
     zip_int64_t Fail(int code) {
-        zip_error_set(&error, code, 0);
+        PackageLibrary().zip_error_set(&error, code, 0);
         return -1;
     }
 
@@ -97,16 +98,16 @@ struct ZipPackage::Source {
                 return 0;
             case ZIP_SOURCE_STAT: {
                 auto* stat = static_cast<zip_stat_t*>(data);
-                zip_stat_init(stat);
+                PackageLibrary().zip_stat_init(stat);
                 stat->size = file.Size();
                 stat->valid |= ZIP_STAT_SIZE;
                 return sizeof(zip_stat_t);
             }
             case ZIP_SOURCE_ERROR:
-                return zip_error_to_data(&error, data, length);
+                return PackageLibrary().zip_error_to_data(&error, data, length);
             case ZIP_SOURCE_SEEK: {
-                const zip_int64_t to =
-                    zip_source_seek_compute_offset(position, file.Size(), data, length, &error);
+                const zip_int64_t to = PackageLibrary().zip_source_seek_compute_offset(
+                    position, file.Size(), data, length, &error);
                 if (to < 0) {
                     return -1;
                 }
@@ -128,7 +129,12 @@ struct ZipPackage::Source {
     }
 };
 
-ZipPackage::ZipPackage(cfb::ByteSource& file) : source_(std::make_unique<Source>(file)) {
+ZipPackage::ZipPackage(cfb::ByteSource& file) {
+    if (LoadedPackageLibraries() == nullptr) {
+        openFailure_ = PackageRefusal::LibrariesMissing;
+        return;
+    }
+    source_ = std::make_unique<Source>(file);
     const EndRecords end = CheckEndRecords(file);
     openFailure_ = end.refusal;
     if (openFailure_.has_value()) {
@@ -136,23 +142,24 @@ ZipPackage::ZipPackage(cfb::ByteSource& file) : source_(std::make_unique<Source>
     }
     directoryCharge_.Add(static_cast<std::size_t>(kDirectoryMemoryPerByte * end.directoryBytes));
     zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_function_create(&Source::Callback, source_.get(), &error);
+    PackageLibrary().zip_error_init(&error);
+    zip_source_t* source =
+        PackageLibrary().zip_source_function_create(&Source::Callback, source_.get(), &error);
     if (source != nullptr) {
-        archive_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+        archive_ = PackageLibrary().zip_open_from_source(source, ZIP_RDONLY, &error);
         if (archive_ == nullptr) {
-            zip_source_free(source);
+            PackageLibrary().zip_source_free(source);
         }
     }
-    const int zipError = zip_error_code_zip(&error);
-    zip_error_fini(&error);
+    const int zipError = PackageLibrary().zip_error_code_zip(&error);
+    PackageLibrary().zip_error_fini(&error);
     openFailure_ = archive_ == nullptr ? ReasonFor(zipError) : ListParts();
     source_->limit = std::numeric_limits<std::uint64_t>::max();
 }
 
 ZipPackage::~ZipPackage() {
     if (archive_ != nullptr) {
-        zip_discard(archive_);
+        PackageLibrary().zip_discard(archive_);
     }
 }
 
@@ -176,12 +183,14 @@ NotExaminedReason ZipPackage::ReasonFor(int zipError) const {
 }
 
 std::optional<NotExaminedReason> ZipPackage::ListParts() {
-    const zip_int64_t count = zip_get_num_entries(archive_, 0);
+    const zip_int64_t count = PackageLibrary().zip_get_num_entries(archive_, 0);
     parts_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
     for (zip_int64_t entry = 0; entry < count; ++entry) {
-        const char* name = zip_get_name(archive_, static_cast<zip_uint64_t>(entry), 0);
+        const char* name =
+            PackageLibrary().zip_get_name(archive_, static_cast<zip_uint64_t>(entry), 0);
         if (name == nullptr) {
-            return ReasonFor(zip_error_code_zip(zip_get_error(archive_)));
+            return ReasonFor(
+                PackageLibrary().zip_error_code_zip(PackageLibrary().zip_get_error(archive_)));
         }
         parts_.emplace_back(PartKey(name), static_cast<std::uint64_t>(entry));
     }
@@ -208,10 +217,11 @@ std::optional<std::uint64_t> ZipPackage::Find(std::string_view name) const {
 }
 
 std::optional<NotExaminedReason> ZipPackage::Read(std::uint64_t entry, PartSink& sink) {
-    const std::unique_ptr<zip_file_t, decltype(&zip_fclose)> part(
-        zip_fopen_index(archive_, entry, 0), &zip_fclose);
+    const std::unique_ptr<zip_file_t, decltype(PackageLibraries::zip_fclose)> part(
+        PackageLibrary().zip_fopen_index(archive_, entry, 0), PackageLibrary().zip_fclose);
     if (part == nullptr) {
-        return ReasonFor(zip_error_code_zip(zip_get_error(archive_)));
+        return ReasonFor(
+            PackageLibrary().zip_error_code_zip(PackageLibrary().zip_get_error(archive_)));
     }
     const std::uint64_t deliveredBefore = source_->delivered;
     std::uint64_t inflatedHere = 0;
@@ -222,9 +232,10 @@ std::optional<NotExaminedReason> ZipPackage::Read(std::uint64_t entry, PartSink&
         if (room.empty()) {
             break;
         }
-        const zip_int64_t got = zip_fread(part.get(), room.data(), room.size());
+        const zip_int64_t got = PackageLibrary().zip_fread(part.get(), room.data(), room.size());
         if (got < 0) {
-            zipError = zip_error_code_zip(zip_file_get_error(part.get()));
+            zipError = PackageLibrary().zip_error_code_zip(
+                PackageLibrary().zip_file_get_error(part.get()));
             break;
         }
         const auto length = static_cast<std::uint64_t>(got);
