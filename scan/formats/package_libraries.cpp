@@ -1,8 +1,8 @@
 #include "scan/formats/package_libraries.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
+
+#include "platform/shared_library.h"
 
 namespace kalvor::scan {
 
@@ -11,7 +11,7 @@ namespace {
 // The function `name` of `library` into `function`; false when the library has none.
 template <typename Function>
 bool Resolve(void* library, const char* name, Function& function) {
-    void* const found = dlsym(library, name);
+    void* const found = platform::FindInSharedLibrary(library, name);
     static_assert(sizeof(found) == sizeof(function));
     std::memcpy(&function, &found, sizeof(function));
     return found != nullptr;
@@ -24,9 +24,8 @@ PackageLibraryNames BuiltWithPackageLibraries() {
 }
 
 std::optional<PackageLibraries> LoadPackageLibraries(PackageLibraryNames names) {
-    // Never closed: what they give stays in use until the program ends.
-    void* const zip = dlopen(names.zip, RTLD_NOW | RTLD_LOCAL);
-    void* const expat = dlopen(names.expat, RTLD_NOW | RTLD_LOCAL);
+    void* const zip = platform::LoadSharedLibrary(names.zip);
+    void* const expat = platform::LoadSharedLibrary(names.expat);
     if (zip == nullptr || expat == nullptr) {
         return std::nullopt;
     }
