@@ -1,5 +1,7 @@
 #include "scan/mark_pair.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -21,6 +23,30 @@ namespace {
 constexpr std::uint8_t kPairFirst = marking::kMarkFirstByte;
 constexpr std::uint8_t kPairSecond = marking::kMarkSecondByte;
 constexpr auto kFrontHighBytes = marking::kFrontHighBytes;
+
+// The front filter as one byte-shuffle lookup: entry n holds the front byte whose low nibble is
+// n, or else a byte whose low nibble is not n, so a byte x is a front byte exactly when entry
+// (x & 0x0F) equals it. The shuffle gives 0 for a byte with its top bit set, which then never
+// equals it, so no front byte may have that bit. It looks up within each 16 bytes of a vector, so
+// the table stands once for each 16 bytes of the widest vector.
+constexpr std::array<std::uint8_t, 64> kFrontByLowNibble = [] {
+    std::array<std::uint8_t, 64> table{};
+    for (std::size_t entry = 0; entry < table.size(); ++entry) {
+        table[entry] = static_cast<std::uint8_t>(0x80 | ((entry + 1) & 0x0F));
+        for (const std::uint8_t byte : kFrontHighBytes) {
+            if ((byte & 0x0F) == (entry & 0x0F)) {
+                table[entry] = byte;
+            }
+        }
+    }
+    return table;
+}();
+
+static_assert(std::all_of(kFrontHighBytes.begin(), kFrontHighBytes.end(),
+                          [](std::uint8_t byte) {
+                              return byte < 0x80 && kFrontByLowNibble[byte & 0x0F] == byte;
+                          }),
+              "each front byte has a low nibble of its own and its top bit clear");
 
 using Position = std::optional<std::uint32_t>;
 
@@ -174,10 +200,8 @@ struct Avx2Lanes {
     }
     KALVOR_AVX2 std::uint32_t Candidates(const std::uint8_t* at) const {
         const __m256i high = Load(at - 1);
-        __m256i front = _mm256_setzero_si256();
-        for (const std::uint8_t byte : kFrontHighBytes) {
-            front = _mm256_or_si256(front, _mm256_cmpeq_epi8(high, Splat(byte)));
-        }
+        const __m256i table = Load(kFrontByLowNibble.data());
+        const __m256i front = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, high), high);
         return Pairs(at) & Mask(front);
     }
 };
@@ -211,11 +235,8 @@ struct Avx512Lanes {
     }
     KALVOR_AVX512 std::uint64_t Candidates(const std::uint8_t* at) const {
         const __m512i high = Load(at - 1);
-        std::uint64_t front = 0;
-        for (const std::uint8_t byte : kFrontHighBytes) {
-            front |= _mm512_cmpeq_epi8_mask(high, Splat(byte));
-        }
-        return Pairs(at) & front;
+        const __m512i table = Load(kFrontByLowNibble.data());
+        return Pairs(at) & _mm512_cmpeq_epi8_mask(_mm512_shuffle_epi8(table, high), high);
     }
 };
 
