@@ -25,17 +25,28 @@ std::span<std::uint8_t> ByteBuffer::Take(std::size_t size) {
                   Release{alignment}};
         charge_ = std::move(charge);
         capacity_ = capacity;
-        // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead
-        // of one per 4 KiB, a noticeable part of a search of a few thousand documents.
-        if (capacity_ >= kHugePage) {
-            memory_->AdviseLargeBuffer(bytes_.get(), capacity_);
-        }
+        advised_ = 0;
         used_ = size;
     } else if (size > used_) {
         charge_.Add(size - used_);
         used_ = size;
     }
+    AdviseFilledHugePages(size);
     return {bytes_.get(), size};
+}
+
+void ByteBuffer::AdviseFilledHugePages(std::size_t size) {
+    // A buffer of megabytes in huge pages costs one fault per 2 MiB on first touch instead of one
+    // per 4 KiB, a noticeable part of a search of a few thousand documents. Only the huge pages
+    // the bytes asked for fill at least half: a huge page is cleared whole on first touch, and a
+    // fresh one costs far more where the system runs in a virtual machine that handed its free
+    // memory back to the host, which dozens of examiners on a file share would each meet.
+    // Within the buffer, which holds at least twice `size`.
+    const std::size_t filled = (size + kHugePage / 2) / kHugePage * kHugePage;
+    if (filled > advised_) {
+        memory_->AdviseLargeBuffer(bytes_.get() + advised_, filled - advised_);
+        advised_ = filled;
+    }
 }
 
 }  // namespace kalvor::cfb

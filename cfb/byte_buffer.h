@@ -25,6 +25,8 @@ class ByteBuffer {
     std::size_t Used() const { return used_; }
 
   private:
+    void AdviseFilledHugePages(std::size_t size);
+
     struct Release {
         std::align_val_t alignment;
         void operator()(std::uint8_t* bytes) const { ::operator delete[](bytes, alignment); }
@@ -33,6 +35,7 @@ class ByteBuffer {
     std::unique_ptr<std::uint8_t[], Release> bytes_{nullptr, Release{std::align_val_t{1}}};
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;
+    std::size_t advised_ = 0;  // bytes from the start asked to be backed by huge pages
     MemoryHook* memory_;
     MemoryCharge charge_;  // for used_
 };

@@ -16,7 +16,7 @@ class MemoryHook {
     // Gives back `bytes` that Charge charged to `payer` (never null).
     virtual void Give(void* payer, std::size_t bytes) noexcept = 0;
 
-    // A buffer just taken, at least a huge page long and aligned to one, not yet touched.
+    // Whole huge pages of a buffer, aligned to one, that are about to be filled.
     virtual void AdviseLargeBuffer(void* start, std::size_t bytes) = 0;
 
   protected:
