@@ -93,45 +93,37 @@ Position SearchBytewise(const std::uint8_t* block, std::uint32_t from, std::uint
 // one. That drops almost every pair of Chinese text (保密, 密码) without a branch, so the branch
 // taken once per round stays predictable however often 密 occurs.
 //
-// `Lanes` gives, for the `kWidth` positions from a pointer, the pairs (Pairs) and the pairs kept
-// for a closer look (Candidates, which also reads the byte in front), as lanes that a round joins
-// (Either) and asks about (Any) before it turns them into bit masks (Mask).
-#if defined(__GNUC__) && !defined(__clang__)
-// Only ever compiled inlined into a search flattened for the lanes' instruction set, so no vector
-// passes between functions built for different ones, which is what the warning is about.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
+// `Lanes` gives, for the `kWidth` positions from a pointer, a bit mask of the pairs (Pairs) and one
+// of the pairs kept for a closer look (Candidates, which also reads the byte in front).
 template <typename Lanes, Wanted kWanted>
 Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint32_t end) {
     constexpr std::uint32_t kWidth = Lanes::kWidth;
     const auto maskAt = [&](std::uint32_t at) {
-        return Lanes::Mask(lanes.template HitsAt<kWanted>(block, at));
+        return kWanted == Wanted::Marking && at >= 1 ? lanes.Candidates(block + at)
+                                                     : lanes.Pairs(block + at);
     };
+    using Mask = decltype(maskAt(0));
     std::uint32_t i = 0;
     for (; i + 4 * kWidth <= end; i += 4 * kWidth) {
-        // Four of their own rather than an array, which GCC sends through the stack on every
-        // round; a round without a hit, nearly every one, makes no bit mask at all.
-        const auto first = lanes.template HitsAt<kWanted>(block, i);
-        const auto second = lanes.template HitsAt<kWanted>(block, i + kWidth);
-        const auto third = lanes.template HitsAt<kWanted>(block, i + 2 * kWidth);
-        const auto fourth = lanes.template HitsAt<kWanted>(block, i + 3 * kWidth);
-        if (!Lanes::Any(
-                Lanes::Either(Lanes::Either(first, second), Lanes::Either(third, fourth)))) {
+        // Four masks of their own rather than an array, which GCC packs into a vector register
+        // and back through the stack on every round.
+        const Mask first = maskAt(i);
+        const Mask second = maskAt(i + kWidth);
+        const Mask third = maskAt(i + 2 * kWidth);
+        const Mask fourth = maskAt(i + 3 * kWidth);
+        if ((first | second | third | fourth) == 0) {
             continue;
         }
-        if (const Position found = FirstWanted<kWanted>(Lanes::Mask(first), i, block)) {
+        if (const Position found = FirstWanted<kWanted>(first, i, block)) {
             return found;
         }
-        if (const Position found = FirstWanted<kWanted>(Lanes::Mask(second), i + kWidth, block)) {
+        if (const Position found = FirstWanted<kWanted>(second, i + kWidth, block)) {
             return found;
         }
-        if (const Position found =
-                FirstWanted<kWanted>(Lanes::Mask(third), i + 2 * kWidth, block)) {
+        if (const Position found = FirstWanted<kWanted>(third, i + 2 * kWidth, block)) {
             return found;
         }
-        if (const Position found =
-                FirstWanted<kWanted>(Lanes::Mask(fourth), i + 3 * kWidth, block)) {
+        if (const Position found = FirstWanted<kWanted>(fourth, i + 3 * kWidth, block)) {
             return found;
         }
     }
@@ -148,9 +140,6 @@ Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint3
     }
     return SearchBytewise<kWanted>(block, i, end);
 }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #if defined(__SSE2__)
 
@@ -168,21 +157,17 @@ struct Sse2Lanes {
     static std::uint32_t Mask(__m128i lanes) {
         return static_cast<std::uint32_t>(_mm_movemask_epi8(lanes));
     }
-    static __m128i Either(__m128i one, __m128i other) { return _mm_or_si128(one, other); }
-    static bool Any(__m128i lanes) { return Mask(lanes) != 0; }
 
-    __m128i Pairs(const std::uint8_t* at) const { return Unit(Load(at), Load(at + 1), u'密'); }
-    template <Wanted kWanted>
-    __m128i HitsAt(const std::uint8_t* block, std::uint32_t at) const {
-        return kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
+    std::uint32_t Pairs(const std::uint8_t* at) const {
+        return Mask(Unit(Load(at), Load(at + 1), u'密'));
     }
-    __m128i Candidates(const std::uint8_t* at) const {
+    std::uint32_t Candidates(const std::uint8_t* at) const {
         const __m128i high = Load(at - 1);
         __m128i front = _mm_setzero_si128();
         for (const std::uint8_t byte : kFrontHighBytes) {
             front = _mm_or_si128(front, _mm_cmpeq_epi8(high, Splat(byte)));
         }
-        return _mm_and_si128(Pairs(at), front);
+        return Pairs(at) & Mask(front);
     }
 };
 
@@ -209,23 +194,15 @@ struct Avx2Lanes {
     KALVOR_AVX2 static std::uint32_t Mask(__m256i lanes) {
         return static_cast<std::uint32_t>(_mm256_movemask_epi8(lanes));
     }
-    KALVOR_AVX2 static __m256i Either(__m256i one, __m256i other) {
-        return _mm256_or_si256(one, other);
-    }
-    KALVOR_AVX2 static bool Any(__m256i lanes) { return _mm256_testz_si256(lanes, lanes) == 0; }
 
-    KALVOR_AVX2 __m256i Pairs(const std::uint8_t* at) const {
-        return Unit(Load(at), Load(at + 1), u'密');
+    KALVOR_AVX2 std::uint32_t Pairs(const std::uint8_t* at) const {
+        return Mask(Unit(Load(at), Load(at + 1), u'密'));
     }
-    template <Wanted kWanted>
-    KALVOR_AVX2 __m256i HitsAt(const std::uint8_t* block, std::uint32_t at) const {
-        return kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
-    }
-    KALVOR_AVX2 __m256i Candidates(const std::uint8_t* at) const {
+    KALVOR_AVX2 std::uint32_t Candidates(const std::uint8_t* at) const {
         const __m256i high = Load(at - 1);
         const __m256i table = Load(kFrontByLowNibble.data());
         const __m256i front = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, high), high);
-        return _mm256_and_si256(Pairs(at), front);
+        return Pairs(at) & Mask(front);
     }
 };
 
@@ -253,16 +230,8 @@ struct Avx512Lanes {
             Splat(static_cast<std::uint8_t>(unit >> 8)));
     }
 
-    static std::uint64_t Mask(std::uint64_t lanes) { return lanes; }
-    static std::uint64_t Either(std::uint64_t one, std::uint64_t other) { return one | other; }
-    static bool Any(std::uint64_t lanes) { return lanes != 0; }
-
     KALVOR_AVX512 std::uint64_t Pairs(const std::uint8_t* at) const {
         return Unit(Load(at), Load(at + 1), u'密');
-    }
-    template <Wanted kWanted>
-    KALVOR_AVX512 std::uint64_t HitsAt(const std::uint8_t* block, std::uint32_t at) const {
-        return kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
     }
     KALVOR_AVX512 std::uint64_t Candidates(const std::uint8_t* at) const {
         const __m512i high = Load(at - 1);
