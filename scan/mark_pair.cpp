@@ -93,37 +93,47 @@ Position SearchBytewise(const std::uint8_t* block, std::uint32_t from, std::uint
 // one. That drops almost every pair of Chinese text (保密, 密码) without a branch, so the branch
 // taken once per round stays predictable however often 密 occurs.
 //
-// `Lanes` gives, for the `kWidth` positions from a pointer, a bit mask of the pairs (Pairs) and one
-// of the pairs kept for a closer look (Candidates, which also reads the byte in front).
+// `Lanes` gives, for the `kWidth` positions from a pointer, its `Hits` (HitsAt): the pairs, or the
+// pairs kept for a closer look when a marking is wanted, which also reads the byte in front. A
+// round asks of four at once whether any holds one (AnyOf) before it turns them into bit masks
+// (MaskOf). Hits pass by reference only: between functions built for different instruction sets
+// a vector passed by value is not where the other side looks for it.
 template <typename Lanes, Wanted kWanted>
 Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint32_t end) {
     constexpr std::uint32_t kWidth = Lanes::kWidth;
+    using Hits = typename Lanes::Hits;
     const auto maskAt = [&](std::uint32_t at) {
-        return kWanted == Wanted::Marking && at >= 1 ? lanes.Candidates(block + at)
-                                                     : lanes.Pairs(block + at);
+        Hits hits;
+        lanes.template HitsAt<kWanted>(block, at, hits);
+        return Lanes::MaskOf(hits);
     };
-    using Mask = decltype(maskAt(0));
     std::uint32_t i = 0;
     for (; i + 4 * kWidth <= end; i += 4 * kWidth) {
-        // Four masks of their own rather than an array, which GCC packs into a vector register
-        // and back through the stack on every round.
-        const Mask first = maskAt(i);
-        const Mask second = maskAt(i + kWidth);
-        const Mask third = maskAt(i + 2 * kWidth);
-        const Mask fourth = maskAt(i + 3 * kWidth);
-        if ((first | second | third | fourth) == 0) {
+        // Four of their own rather than an array, which GCC sends through the stack on every
+        // round; a round without a hit, nearly every one, makes no bit mask at all.
+        Hits first;
+        Hits second;
+        Hits third;
+        Hits fourth;
+        lanes.template HitsAt<kWanted>(block, i, first);
+        lanes.template HitsAt<kWanted>(block, i + kWidth, second);
+        lanes.template HitsAt<kWanted>(block, i + 2 * kWidth, third);
+        lanes.template HitsAt<kWanted>(block, i + 3 * kWidth, fourth);
+        if (!Lanes::AnyOf(first, second, third, fourth)) {
             continue;
         }
-        if (const Position found = FirstWanted<kWanted>(first, i, block)) {
+        if (const Position found = FirstWanted<kWanted>(Lanes::MaskOf(first), i, block)) {
             return found;
         }
-        if (const Position found = FirstWanted<kWanted>(second, i + kWidth, block)) {
+        if (const Position found = FirstWanted<kWanted>(Lanes::MaskOf(second), i + kWidth, block)) {
             return found;
         }
-        if (const Position found = FirstWanted<kWanted>(third, i + 2 * kWidth, block)) {
+        if (const Position found =
+                FirstWanted<kWanted>(Lanes::MaskOf(third), i + 2 * kWidth, block)) {
             return found;
         }
-        if (const Position found = FirstWanted<kWanted>(fourth, i + 3 * kWidth, block)) {
+        if (const Position found =
+                FirstWanted<kWanted>(Lanes::MaskOf(fourth), i + 3 * kWidth, block)) {
             return found;
         }
     }
@@ -154,20 +164,28 @@ struct Sse2Lanes {
         return _mm_and_si128(_mm_cmpeq_epi8(low, Splat(static_cast<std::uint8_t>(unit & 0xFF))),
                              _mm_cmpeq_epi8(high, Splat(static_cast<std::uint8_t>(unit >> 8))));
     }
-    static std::uint32_t Mask(__m128i lanes) {
-        return static_cast<std::uint32_t>(_mm_movemask_epi8(lanes));
+    using Hits = __m128i;
+
+    static std::uint32_t MaskOf(const Hits& hits) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(hits));
+    }
+    static bool AnyOf(const Hits& first, const Hits& second, const Hits& third,
+                      const Hits& fourth) {
+        return MaskOf(_mm_or_si128(_mm_or_si128(first, second), _mm_or_si128(third, fourth))) != 0;
+    }
+    template <Wanted kWanted>
+    void HitsAt(const std::uint8_t* block, std::uint32_t at, Hits& hits) const {
+        hits = kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
     }
 
-    std::uint32_t Pairs(const std::uint8_t* at) const {
-        return Mask(Unit(Load(at), Load(at + 1), u'密'));
-    }
-    std::uint32_t Candidates(const std::uint8_t* at) const {
+    __m128i Pairs(const std::uint8_t* at) const { return Unit(Load(at), Load(at + 1), u'密'); }
+    __m128i Candidates(const std::uint8_t* at) const {
         const __m128i high = Load(at - 1);
         __m128i front = _mm_setzero_si128();
         for (const std::uint8_t byte : kFrontHighBytes) {
             front = _mm_or_si128(front, _mm_cmpeq_epi8(high, Splat(byte)));
         }
-        return Pairs(at) & Mask(front);
+        return _mm_and_si128(Pairs(at), front);
     }
 };
 
@@ -191,18 +209,30 @@ struct Avx2Lanes {
             _mm256_cmpeq_epi8(low, Splat(static_cast<std::uint8_t>(unit & 0xFF))),
             _mm256_cmpeq_epi8(high, Splat(static_cast<std::uint8_t>(unit >> 8))));
     }
-    KALVOR_AVX2 static std::uint32_t Mask(__m256i lanes) {
-        return static_cast<std::uint32_t>(_mm256_movemask_epi8(lanes));
+    using Hits = __m256i;
+
+    KALVOR_AVX2 static std::uint32_t MaskOf(const Hits& hits) {
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(hits));
+    }
+    KALVOR_AVX2 static bool AnyOf(const Hits& first, const Hits& second, const Hits& third,
+                                  const Hits& fourth) {
+        const __m256i any =
+            _mm256_or_si256(_mm256_or_si256(first, second), _mm256_or_si256(third, fourth));
+        return _mm256_testz_si256(any, any) == 0;
+    }
+    template <Wanted kWanted>
+    KALVOR_AVX2 void HitsAt(const std::uint8_t* block, std::uint32_t at, Hits& hits) const {
+        hits = kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
     }
 
-    KALVOR_AVX2 std::uint32_t Pairs(const std::uint8_t* at) const {
-        return Mask(Unit(Load(at), Load(at + 1), u'密'));
+    KALVOR_AVX2 __m256i Pairs(const std::uint8_t* at) const {
+        return Unit(Load(at), Load(at + 1), u'密');
     }
-    KALVOR_AVX2 std::uint32_t Candidates(const std::uint8_t* at) const {
+    KALVOR_AVX2 __m256i Candidates(const std::uint8_t* at) const {
         const __m256i high = Load(at - 1);
         const __m256i table = Load(kFrontByLowNibble.data());
         const __m256i front = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, high), high);
-        return Pairs(at) & Mask(front);
+        return _mm256_and_si256(Pairs(at), front);
     }
 };
 
@@ -228,6 +258,18 @@ struct Avx512Lanes {
         return _mm512_mask_cmpeq_epi8_mask(
             _mm512_cmpeq_epi8_mask(low, Splat(static_cast<std::uint8_t>(unit & 0xFF))), high,
             Splat(static_cast<std::uint8_t>(unit >> 8)));
+    }
+
+    using Hits = std::uint64_t;
+
+    static std::uint64_t MaskOf(const Hits& hits) { return hits; }
+    static bool AnyOf(const Hits& first, const Hits& second, const Hits& third,
+                      const Hits& fourth) {
+        return (first | second | third | fourth) != 0;
+    }
+    template <Wanted kWanted>
+    KALVOR_AVX512 void HitsAt(const std::uint8_t* block, std::uint32_t at, Hits& hits) const {
+        hits = kWanted == Wanted::Marking && at >= 1 ? Candidates(block + at) : Pairs(block + at);
     }
 
     KALVOR_AVX512 std::uint64_t Pairs(const std::uint8_t* at) const {
