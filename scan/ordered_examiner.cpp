@@ -124,7 +124,10 @@ void OrderedExaminer::Examine(std::uint64_t sequence, WorkerMemory& memory,
     } catch (...) {
         failure = std::current_exception();
     }
-    if (memory.diskReads.TakeReadWaited() && !AddExaminersWhileWaiting()) {
+    // Reads ahead open each document a second time: on a share, that is more round trips than
+    // the read they would spare.
+    if (memory.diskReads.TakeReadWaited() && !AddExaminersWhileWaiting() &&
+        memory.diskReads.AskWithoutWaiting()) {
         readAhead_.NoteCold(sequence);
     }
     lock.lock();

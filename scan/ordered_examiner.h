@@ -39,7 +39,8 @@ struct FinishedEvent {
 // memory for all its documents. All calls come from one thread. Once its examiners' reads have
 // had to wait for the disk or a share, it starts the examiners `whileWaiting` adds, which keep
 // that many more documents in progress; where it may add none, it asks for reads ahead of the
-// documents queued next instead.
+// documents queued next instead, on a file system that answers reads asked not to wait (a disk,
+// not a share, where the second open a read ahead needs costs more round trips than it spares).
 class OrderedExaminer {
   public:
     OrderedExaminer(ExaminerCount examiners, const DocumentExaminer& examiner);

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "scan/cold_read_ahead.h"
+#include "scan/document_format.h"
+#include "scan/folder_search.h"
+#include "tests/support/search_sink_recorder.h"
 #include "tests/support/temp_dir.h"
 
 namespace kalvor::scan {
@@ -131,6 +134,65 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadAheadCase{"NotWhatExaminersClaimed", 30, {}, 10, 10, Range(10, 30)},
                       ReadAheadCase{"NotWhatNamesNothing", 6, {1, 4}, 0, 0, {0, 2, 3, 5}}),
     [](const ::testing::TestParamInfo<ReadAheadCase>& info) { return info.param.name; });
+
+// Reads nothing: tells that each read had to wait, on a file system that answers reads asked not
+// to wait (a disk) or one that does not (a share), taking the time a read would take.
+class WaitingExaminer final : public DocumentExaminer {
+  public:
+    explicit WaitingExaminer(bool asksWithoutWaiting) : asksWithoutWaiting_(asksWithoutWaiting) {}
+
+    Examination Examine(const FoundDocument& /*document*/, WorkerMemory& memory) const override {
+        if (!asksWithoutWaiting_) {
+            memory.diskReads.NoteCannotAskWithoutWaiting();
+        }
+        memory.diskReads.NoteReadWaited();
+        std::this_thread::sleep_for(2ms);
+        return {.verdict = MarkingVerdict::NotMarked};
+    }
+
+  private:
+    bool asksWithoutWaiting_;
+};
+
+// Reads are asked ahead by opening each document a second time: that pays on a disk, but on a
+// share every open, flush and close is a round trip more than the read it would spare.
+TEST(ReadingAhead, AsksForDocumentsAheadOnlyWhereReadsCanBeAskedNotToWait) {
+    struct Case {
+        const char* name;
+        bool asksWithoutWaiting;
+        bool readsAhead;
+    };
+    for (const Case& c : {Case{"a disk", true, true}, Case{"a share", false, false}}) {
+        SCOPED_TRACE(c.name);
+        const testing::TempDir dir;
+        std::vector<fs::path> documents(40);
+        for (std::size_t i = 0; i < documents.size(); ++i) {
+            documents[i] = DocumentOnDisk(dir, std::to_string(i) + ".doc");
+            if (documents[i].empty()) {
+                GTEST_SKIP() << "the page cache keeps this file system's files";
+            }
+        }
+        const WaitingExaminer examiner(c.asksWithoutWaiting);
+        SearchSinkRecorder recorder;
+        SearchFolder(dir.Path(), recorder,
+                     {.jobs = 2, .examiner = &examiner, .examinersWhileWaiting = 0});
+
+        // What was asked for comes in the background: wait for some of it where it was.
+        const auto anyCached = [&] {
+            for (const fs::path& document : documents) {
+                if (FirstPageCached(document)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        const auto deadline = std::chrono::steady_clock::now() + (c.readsAhead ? 10s : 200ms);
+        while (!anyCached() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+        EXPECT_EQ(anyCached(), c.readsAhead);
+    }
+}
 
 }  // namespace
 }  // namespace kalvor::scan
