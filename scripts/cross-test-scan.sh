@@ -18,6 +18,8 @@ expect_equal() {
     local what=$1 seen=$2 wanted=$3
     if [ "$seen" != "$wanted" ]; then
         printf 'FAIL: %s\n--- seen\n%s\n--- wanted\n%s\n' "$what" "$seen" "$wanted" >&2
+        # What the last scan said besides, so that a failure seen once can be understood.
+        printf -- '--- last scan: exit status %s, standard error\n%s\n' "${status:-}" "${err:-}" >&2
         exit 1
     fi
     echo "ok: $what"
