@@ -41,8 +41,10 @@ void ByteBuffer::AdviseFilledHugePages(std::size_t size) {
     // the bytes asked for fill at least half: a huge page is cleared whole on first touch, and a
     // fresh one costs far more where the system runs in a virtual machine that handed its free
     // memory back to the host, which dozens of examiners on a file share would each meet.
-    // Within the buffer, which holds at least twice `size`.
-    const std::size_t filled = (size + kHugePage / 2) / kHugePage * kHugePage;
+    // Never past the whole huge pages the buffer holds: bytes taken later than its growth may
+    // fill it up to its end, and one smaller than a huge page is not aligned to one.
+    const std::size_t filled =
+        std::min(capacity_ / kHugePage * kHugePage, (size + kHugePage / 2) / kHugePage * kHugePage);
     if (filled > advised_) {
         memory_->AdviseLargeBuffer(bytes_.get() + advised_, filled - advised_);
         advised_ = filled;

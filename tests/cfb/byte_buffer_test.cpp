@@ -43,6 +43,7 @@ TEST(ByteBuffer, AsksForHugePagesOnlyWhereTheBytesTakenFillHalfOfOne) {
     };
     const std::vector<Case> cases = {
         {"small buffers never", {64 * 1024, 900 * 1024}, {}},
+        {"never past a small buffer's end", {512 * 1024, kMiB}, {}},
         {"one half-filled huge page", {kMiB}, {{0, 2 * kMiB}}},
         {"the last page rounds up from half", {3 * kMiB}, {{0, 4 * kMiB}}},
         {"the last page less than half filled", {5 * kMiB - 1}, {{0, 4 * kMiB}}},
