@@ -5,8 +5,8 @@
 namespace kalvor::platform {
 
 bool IsReadOnlyForUser(bool userMayWrite, bool anyWriteBit) {
-    // A file both may write is writable to anyone, so almost every document is answered without
-    // asking the system who we are.
+    // Writable whoever we are, the superuser too, when the system lets us write it and it has a
+    // write bit: almost every document is answered without asking who we are.
     if (userMayWrite && anyWriteBit) {
         return false;
     }
