@@ -182,6 +182,10 @@ NotExaminedReason ZipPackage::ReasonFor(int zipError) const {
     }
 }
 
+NotExaminedReason ZipPackage::ArchiveFailure() const {
+    return ReasonFor(PackageLibrary().zip_error_code_zip(PackageLibrary().zip_get_error(archive_)));
+}
+
 std::optional<NotExaminedReason> ZipPackage::ListParts() {
     const zip_int64_t count = PackageLibrary().zip_get_num_entries(archive_, 0);
     parts_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
@@ -189,8 +193,7 @@ std::optional<NotExaminedReason> ZipPackage::ListParts() {
         const char* name =
             PackageLibrary().zip_get_name(archive_, static_cast<zip_uint64_t>(entry), 0);
         if (name == nullptr) {
-            return ReasonFor(
-                PackageLibrary().zip_error_code_zip(PackageLibrary().zip_get_error(archive_)));
+            return ArchiveFailure();
         }
         parts_.emplace_back(PartKey(name), static_cast<std::uint64_t>(entry));
     }
@@ -220,8 +223,7 @@ std::optional<NotExaminedReason> ZipPackage::Read(std::uint64_t entry, PartSink&
     const std::unique_ptr<zip_file_t, decltype(PackageLibraries::zip_fclose)> part(
         PackageLibrary().zip_fopen_index(archive_, entry, 0), PackageLibrary().zip_fclose);
     if (part == nullptr) {
-        return ReasonFor(
-            PackageLibrary().zip_error_code_zip(PackageLibrary().zip_get_error(archive_)));
+        return ArchiveFailure();
     }
     const std::uint64_t deliveredBefore = source_->delivered;
     std::uint64_t inflatedHere = 0;

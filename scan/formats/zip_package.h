@@ -58,6 +58,8 @@ class ZipPackage {
     struct Source;
 
     NotExaminedReason ReasonFor(int zipError) const;
+    // Why the archive itself last failed.
+    NotExaminedReason ArchiveFailure() const;
     // Lists the part names of the entries; Damaged when two are the same.
     std::optional<NotExaminedReason> ListParts();
 
