@@ -7,16 +7,32 @@ namespace kalvor::cfb {
 
 namespace {
 
+// The reader of the compound file in `file` and the entry of its root stream `name`, or why
+// there is none.
+struct FoundStream {
+    OpenedReader opened;
+    std::uint32_t entry = 0;
+};
+
+FoundStream FindRootStream(ByteSource& file, std::u16string_view name, ReaderBuffers& buffers) {
+    FoundStream found{.opened = Reader::Open(file, buffers)};
+    if (found.opened.reader) {
+        const std::optional<std::uint32_t> entry = found.opened.reader->FindRootStream(name);
+        if (entry) {
+            found.entry = *entry;
+        } else {
+            found.opened = {.reader = {}, .status = {.result = StreamReadResult::StreamNotFound}};
+        }
+    }
+    return found;
+}
+
 StreamView ReadRootStreamWith(ByteSource& file, std::u16string_view name, ReaderBuffers& buffers) {
-    OpenedReader opened = Reader::Open(file, buffers);
-    if (!opened.reader) {
-        return {.status = opened.status};
+    FoundStream found = FindRootStream(file, name, buffers);
+    if (!found.opened.reader) {
+        return {.status = found.opened.status};
     }
-    const std::optional<std::uint32_t> entry = opened.reader->FindRootStream(name);
-    if (!entry) {
-        return {.status = {.result = StreamReadResult::StreamNotFound}};
-    }
-    return opened.reader->ReadStream(*entry);
+    return found.opened.reader->ReadStream(found.entry);
 }
 
 }  // namespace
@@ -60,10 +76,25 @@ StreamView RootStreamReader::Read(ByteSource& file, std::u16string_view name) {
     return ReadRootStreamWith(windowed, name, buffers_->reader);
 }
 
+ReadStatus RootStreamReader::ReadInChunks(ByteSource& file, std::u16string_view name,
+                                          const std::function<void(StreamChunks&)>& take,
+                                          std::size_t chunkBytes) {
+    WindowedFile windowed(file, buffers_->windows);
+    FoundStream found = FindRootStream(windowed, name, buffers_->reader);
+    if (!found.opened.reader) {
+        return found.opened.status;
+    }
+    StreamRead<StreamChunks> read =
+        found.opened.reader->ReadStreamInChunks(found.entry, chunkBytes);
+    if (read.status.Ok()) {
+        take(read.image);
+    }
+    return read.status;
+}
+
 bool RootStreamReader::Holds(ByteSource& file, std::u16string_view name) {
     WindowedFile windowed(file, buffers_->windows);
-    OpenedReader opened = Reader::Open(windowed, buffers_->reader);
-    return opened.reader && opened.reader->FindRootStream(name).has_value();
+    return FindRootStream(windowed, name, buffers_->reader).opened.reader.has_value();
 }
 
 void RootStreamReader::ReleaseMemoryAbove(std::size_t bytes) {

@@ -8,6 +8,7 @@
 
 #include "cfb/byte_source.h"
 #include "cfb/memory_hook.h"
+#include "cfb/stream_chunks.h"
 #include "cfb/stream_read.h"
 
 namespace kalvor::cfb {
@@ -34,6 +35,12 @@ class RootStreamReader {
 
     // As ReadRootStream; the image lives until the next call.
     StreamView Read(ByteSource& file, std::u16string_view name);
+
+    // As Read, a chunk at a time: `take` is handed the chunks (StreamChunks) of `chunkBytes`
+    // when the stream can be read, and the status says why not otherwise.
+    ReadStatus ReadInChunks(ByteSource& file, std::u16string_view name,
+                            const std::function<void(StreamChunks&)>& take,
+                            std::size_t chunkBytes = StreamChunks::kChunkBytes);
 
     // Whether the root storage of the compound file in `file` holds a stream `name`; reads its
     // directory, never the stream.

@@ -25,7 +25,8 @@ std::size_t CapacityOf(const ChargedVector<T>& items) {
 std::size_t ReaderBuffers::MemoryHeld() const {
     return CapacityOf(fatSectors) + CapacityOf(fat) + CapacityOf(difatSector) +
            CapacityOf(directory) + CapacityOf(miniFat) + CapacityOf(miniStreamSectors) +
-           CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used();
+           CapacityOf(chain) + CapacityOf(pending) + seen.capacity() / 8 + image.Used() +
+           chunks.Used();
 }
 
 OpenedReader Reader::Open(ByteSource& file, ReaderBuffers& buffers) {
@@ -188,13 +189,17 @@ StreamReadResult Reader::LoadMiniStream() {
     return *miniStreamLoaded_;
 }
 
-std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors,
-                                std::span<std::uint8_t> out) {
+std::size_t Reader::ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out,
+                                std::uint64_t offset) {
     RunReader reader(*file_, out);
-    for (std::uint32_t sector : sectors) {
-        if (!reader.Append(SectorOffset(sector), header_.sectorSize)) {
+    const std::uint32_t size = header_.sectorSize;
+    std::uint64_t within = offset % size;
+    for (std::uint64_t index = offset / size, asked = 0;
+         index < sectors.size() && asked < out.size(); ++index, within = 0) {
+        if (!reader.Append(SectorOffset(sectors[index]) + within, size - within)) {
             break;
         }
+        asked += size - within;
     }
     return reader.Finish();
 }
@@ -252,21 +257,34 @@ std::span<const std::uint8_t> Reader::HeldStream(std::uint64_t size) const {
     return file_->Held(SectorOffset(chain.front()), static_cast<std::size_t>(size));
 }
 
+bool Reader::MayHoldStream(std::uint64_t size) const {
+    return size <= kLargestStream && size <= file_->Size() - header_.sectorSize;
+}
+
+bool Reader::ChainRegularStream(std::uint32_t start, std::uint64_t size) {
+    ChargedVector<std::uint32_t>& chain = buffers_->chain;
+    FollowChain(buffers_->fat, start, sectorCount_, DivideUp(size, header_.sectorSize), chain);
+    return Backs(size, chain.size() * std::uint64_t{header_.sectorSize});
+}
+
+namespace {
+
+constexpr ReadStatus kTooLarge{.result = StreamReadResult::StreamTooLarge};
+
+}  // namespace
+
 StreamView Reader::ReadStream(std::uint32_t entryId) {
-    constexpr StreamView kTooLarge{.status = {.result = StreamReadResult::StreamTooLarge}};
     const Entry entry = directory_.At(entryId);
     const std::uint64_t size = header_.EntrySize(entry.recordedSize);
-    if (size > kLargestStream || size > file_->Size() - header_.sectorSize) {
-        return kTooLarge;
+    if (!MayHoldStream(size)) {
+        return {.status = kTooLarge};
     }
     ChargedVector<std::uint32_t>& chain = buffers_->chain;
     std::span<std::uint8_t> out;
     std::size_t filled = 0;
     if (size >= kMiniStreamCutoff) {
-        FollowChain(buffers_->fat, entry.startSector, sectorCount_,
-                    DivideUp(size, header_.sectorSize), chain);
-        if (!Backs(size, chain.size() * std::uint64_t{header_.sectorSize})) {
-            return kTooLarge;
+        if (!ChainRegularStream(entry.startSector, size)) {
+            return {.status = kTooLarge};
         }
         if (const std::span<const std::uint8_t> held = HeldStream(size); !held.empty()) {
             return {.status = {}, .image = held};
@@ -284,6 +302,23 @@ StreamView Reader::ReadStream(std::uint32_t entryId) {
     }
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(filled), out.end(), 0);
     return {.status = {}, .image = out};
+}
+
+StreamRead<StreamChunks> Reader::ReadStreamInChunks(std::uint32_t entryId, std::size_t chunkBytes) {
+    const Entry entry = directory_.At(entryId);
+    const std::uint64_t size = header_.EntrySize(entry.recordedSize);
+    if (size < kMiniStreamCutoff) {
+        const StreamView whole = ReadStream(entryId);
+        return {.status = whole.status, .image = StreamChunks(whole.image)};
+    }
+    if (!MayHoldStream(size) || !ChainRegularStream(entry.startSector, size)) {
+        return {.status = kTooLarge};
+    }
+    if (const std::span<const std::uint8_t> held = HeldStream(size); !held.empty()) {
+        return {.status = {}, .image = StreamChunks(held)};
+    }
+    return {.status = {},
+            .image = StreamChunks(*this, size, buffers_->chunks, *buffers_->memory, chunkBytes)};
 }
 
 void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit) {

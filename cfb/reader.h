@@ -14,6 +14,7 @@
 #include "cfb/header.h"
 #include "cfb/layout.h"
 #include "cfb/memory_hook.h"
+#include "cfb/stream_chunks.h"
 #include "cfb/stream_read.h"
 
 namespace kalvor::cfb {
@@ -22,7 +23,8 @@ namespace kalvor::cfb {
 // met, reading another allocates nothing. All of it is charged through `memory`.
 struct ReaderBuffers {
     explicit ReaderBuffers(MemoryHook& memory)
-        : fatSectors(memory),
+        : memory(&memory),
+          fatSectors(memory),
           fat(memory),
           difatSector(memory),
           directory(memory),
@@ -31,8 +33,10 @@ struct ReaderBuffers {
           chain(memory),
           pending(memory),
           seen(memory),
-          image(memory) {}
+          image(memory),
+          chunks(memory) {}
 
+    MemoryHook* memory;
     ChargedVector<std::uint32_t> fatSectors;
     ChargedVector<std::uint32_t> fat;
     ChargedVector<ulittle32_t> difatSector;
@@ -43,6 +47,7 @@ struct ReaderBuffers {
     ChargedVector<std::uint32_t> pending;
     ChargedVector<bool> seen;
     ByteBuffer image;
+    ByteBuffer chunks;
 
     std::size_t MemoryHeld() const;
 };
@@ -64,9 +69,17 @@ class Reader {
     // stream's bytes in memory, those; otherwise the buffers' image.
     StreamView ReadStream(std::uint32_t entry);
 
+    // The stream a chunk at a time (StreamChunks) of `chunkBytes`, into the buffers' memory for
+    // chunks; a stream the file already holds in memory, or one in the mini stream, as one chunk.
+    // Refused as ReadStream refuses it. The chunks last until the next read.
+    StreamRead<StreamChunks> ReadStreamInChunks(std::uint32_t entry,
+                                                std::size_t chunkBytes = StreamChunks::kChunkBytes);
+
     void ForEachStream(const std::function<void(const StoredStream&)>& visit);
 
   private:
+    friend class StreamChunks;
+
     Reader(ByteSource& file, ReaderBuffers& buffers, const Header& header);
 
     // Each gives Read when loaded, or why not.
@@ -83,7 +96,19 @@ class Reader {
     std::uint64_t SectorOffset(std::uint32_t sector) const;
     void FollowChain(std::span<const std::uint32_t> table, std::uint32_t start, std::uint32_t bound,
                      std::uint64_t limit, ChargedVector<std::uint32_t>& chain);
-    std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out);
+    // Reads what `sectors` hold one after another, from `offset` on, into `out`; how many bytes
+    // came before the sectors ran out or a read came up short.
+    std::size_t ReadSectors(std::span<const std::uint32_t> sectors, std::span<std::uint8_t> out,
+                            std::uint64_t offset = 0);
+    // The bytes from `offset` on of the stream in regular sectors last chained, as ReadSectors.
+    std::size_t ReadStreamBytes(std::uint64_t offset, std::span<std::uint8_t> out) {
+        return ReadSectors(buffers_->chain, out, offset);
+    }
+    // Whether a stream may claim `size` bytes: never more than the file could hold.
+    bool MayHoldStream(std::uint64_t size) const;
+    // Whether a stream of `size` bytes in regular sectors from `start` may be read: it is then
+    // chained in buffers_->chain.
+    bool ChainRegularStream(std::uint32_t start, std::uint64_t size);
     void ReadIdTable(std::span<const std::uint32_t> sectors, ChargedVector<std::uint32_t>& ids);
     std::size_t ReadMiniSectors(std::span<const std::uint32_t> miniSectors,
                                 std::span<std::uint8_t> out);

@@ -99,6 +99,14 @@ inline std::optional<std::string> CheckCompoundFile(std::span<const std::uint8_t
                 plain, scan::ExamineWordDocumentStream(source, reader, rule, &evidence))) {
             return problem;
         }
+        // Chunks far smaller than a search's, so that they end everywhere in a small input.
+        for (const std::size_t chunkBytes : {std::size_t{64}, std::size_t{1000}}) {
+            const scan::Examination chunked =
+                scan::ExamineWordDocumentStream(source, reader, rule, nullptr, chunkBytes);
+            if (chunked.verdict != plain.verdict || chunked.reason != plain.reason) {
+                return "the size of the chunks a stream is searched in changed the verdict";
+            }
+        }
     }
     return std::nullopt;
 }

@@ -38,17 +38,6 @@ OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedA
     return {.file = std::move(opened.file)};
 }
 
-void OpenedDocument::LetGo() {
-    if (file != nullptr) {
-        changedWhileRead = file->ChangedWhileRead();
-        file.reset();
-    }
-}
-
-bool OpenedDocument::ChangedWhileRead() const {
-    return file != nullptr ? file->ChangedWhileRead() : changedWhileRead;
-}
-
 Examination AsRead(Examination examination, bool changedWhileRead, platform::FileAccess access) {
     if (changedWhileRead && examination.verdict != MarkingVerdict::Marked) {
         examination = NotExamined(FileRefusal::ChangedWhileRead);

@@ -18,12 +18,6 @@ namespace kalvor::scan {
 struct OpenedDocument {
     std::unique_ptr<platform::ExclusiveFile> file;
     FileRefusal refusal = FileRefusal::Unreadable;  // why there is no `file`
-    bool changedWhileRead = false;                  // as the file told when it was let go
-
-    // Closes the file, which others may then have again, keeping what it saw of changes.
-    void LetGo();
-    // Whether the file changed while it was read, up to now or until it was let go.
-    bool ChangedWhileRead() const;
 };
 
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
@@ -58,7 +52,7 @@ Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::L
     const platform::FileAccess access = opened.file->Access();
     // Examined before it is asked whether it changed: the question is about the reads.
     Examination examined = examine(opened);
-    Examination examination = AsRead(std::move(examined), opened.ChangedWhileRead(), access);
+    Examination examination = AsRead(std::move(examined), opened.file->ChangedWhileRead(), access);
     examination.fileIdentity = identity;
     examination.fileDescription = description;
     return examination;

@@ -73,8 +73,9 @@ Position FirstWanted(Mask mask, std::uint32_t base, const std::uint8_t* block) {
     return std::nullopt;
 }
 
-// Every search below looks at the positions up to `end` (excluded) of `block` and may read the
-// byte at `end`, the second byte of the last position.
+// Every search below looks at the positions from `from` up to `end` (excluded) of `block` and may
+// read the byte at `end`, the second byte of the last position, and, to weigh a pair, the bytes in
+// front of it down to the start of the block.
 
 template <Wanted kWanted>
 Position SearchBytewise(const std::uint8_t* block, std::uint32_t from, std::uint32_t end) {
@@ -99,7 +100,8 @@ Position SearchBytewise(const std::uint8_t* block, std::uint32_t from, std::uint
 // (MaskOf). Hits pass by reference only: between functions built for different instruction sets
 // a vector passed by value is not where the other side looks for it.
 template <typename Lanes, Wanted kWanted>
-Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint32_t end) {
+Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint32_t from,
+                       std::uint32_t end) {
     constexpr std::uint32_t kWidth = Lanes::kWidth;
     using Hits = typename Lanes::Hits;
     const auto maskAt = [&](std::uint32_t at) {
@@ -107,7 +109,7 @@ Position SearchVectors(const Lanes& lanes, const std::uint8_t* block, std::uint3
         lanes.template HitsAt<kWanted>(block, at, hits);
         return Lanes::MaskOf(hits);
     };
-    std::uint32_t i = 0;
+    std::uint32_t i = from;
     for (; i + 4 * kWidth <= end; i += 4 * kWidth) {
         // Four of their own rather than an array, which GCC sends through the stack on every
         // round; a round without a hit, nearly every one, makes no bit mask at all.
@@ -240,8 +242,8 @@ struct Avx2Lanes {
 // AVX2.
 template <Wanted kWanted>
 KALVOR_AVX2 __attribute__((flatten)) Position SearchAvx2(const std::uint8_t* block,
-                                                         std::uint32_t end) {
-    return SearchVectors<Avx2Lanes, kWanted>(Avx2Lanes(), block, end);
+                                                         std::uint32_t from, std::uint32_t end) {
+    return SearchVectors<Avx2Lanes, kWanted>(Avx2Lanes(), block, from, end);
 }
 
 #define KALVOR_AVX512 __attribute__((target("avx512f,avx512bw")))
@@ -284,16 +286,16 @@ struct Avx512Lanes {
 
 template <Wanted kWanted>
 KALVOR_AVX512 __attribute__((flatten)) Position SearchAvx512(const std::uint8_t* block,
+                                                             std::uint32_t from,
                                                              std::uint32_t end) {
-    return SearchVectors<Avx512Lanes, kWanted>(Avx512Lanes(), block, end);
+    return SearchVectors<Avx512Lanes, kWanted>(Avx512Lanes(), block, from, end);
 }
 
 #endif
 
 // One memchr per occurrence of the pair's first byte: the search where no vector search is built.
 template <Wanted kWanted>
-Position SearchPortable(const std::uint8_t* block, std::uint32_t end) {
-    std::uint32_t from = 0;
+Position SearchPortable(const std::uint8_t* block, std::uint32_t from, std::uint32_t end) {
     while (from < end) {
         const auto* hit =
             static_cast<const std::uint8_t*>(std::memchr(block + from, kPairFirst, end - from));
@@ -335,47 +337,48 @@ bool Runs(SearchKernel kernel) {
 
 // The widest search the processor runs that the block fills a round of: a shorter block is
 // searched as well with narrower vectors, which need fewer positions to start.
-SearchKernel KernelFor(std::uint32_t end) {
+SearchKernel KernelFor(std::uint32_t positions) {
     static const bool avx512 = Runs(SearchKernel::Avx512);
     static const bool avx2 = Runs(SearchKernel::Avx2);
     static const bool sse2 = Runs(SearchKernel::Sse2);
-    if (avx512 && end >= 4 * 64) {
+    if (avx512 && positions >= 4 * 64) {
         return SearchKernel::Avx512;
     }
-    if (avx2 && end >= 4 * 32) {
+    if (avx2 && positions >= 4 * 32) {
         return SearchKernel::Avx2;
     }
     return sse2 ? SearchKernel::Sse2 : SearchKernel::Memchr;
 }
 
 template <Wanted kWanted>
-Position SearchWith(SearchKernel kernel, const std::uint8_t* block, std::uint32_t end) {
+Position SearchWith(SearchKernel kernel, const std::uint8_t* block, std::uint32_t from,
+                    std::uint32_t end) {
     switch (kernel) {
 #if defined(KALVOR_HAVE_X86_KERNELS)
         case SearchKernel::Avx512:
-            return SearchAvx512<kWanted>(block, end);
+            return SearchAvx512<kWanted>(block, from, end);
         case SearchKernel::Avx2:
-            return SearchAvx2<kWanted>(block, end);
+            return SearchAvx2<kWanted>(block, from, end);
 #endif
 #if defined(__SSE2__)
         case SearchKernel::Sse2:
-            return SearchVectors<Sse2Lanes, kWanted>(Sse2Lanes(), block, end);
+            return SearchVectors<Sse2Lanes, kWanted>(Sse2Lanes(), block, from, end);
 #endif
         default:
-            return SearchPortable<kWanted>(block, end);
+            return SearchPortable<kWanted>(block, from, end);
     }
 }
 
-// Searches positions 0 to length - 3 with `kernel`, or with the best one for the block.
+// Searches positions `from` to length - 3 with `kernel`, or with the best one for them.
 template <Wanted kWanted>
-Position Search(const std::uint8_t* block, std::uint32_t length,
+Position Search(const std::uint8_t* block, std::uint32_t length, std::uint32_t from,
                 std::optional<SearchKernel> kernel) {
     const auto positions = static_cast<std::int32_t>(length - 2);
-    if (positions <= 0) {
+    if (positions <= 0 || from >= static_cast<std::uint32_t>(positions)) {
         return std::nullopt;
     }
     const auto end = static_cast<std::uint32_t>(positions);
-    return SearchWith<kWanted>(kernel.value_or(KernelFor(end)), block, end);
+    return SearchWith<kWanted>(kernel.value_or(KernelFor(end - from)), block, from, end);
 }
 
 }  // namespace
@@ -397,23 +400,23 @@ std::optional<std::uint32_t> MarkingLeadAt(const std::uint8_t* block, std::uint3
 }
 
 std::optional<std::uint32_t> FindMarkPair(const std::uint8_t* block, std::uint32_t length) {
-    return Search<Wanted::AnyPair>(block, length, std::nullopt);
+    return Search<Wanted::AnyPair>(block, length, 0, std::nullopt);
 }
 
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length) {
-    return Search<Wanted::Marking>(block, length, std::nullopt);
+    return Search<Wanted::Marking>(block, length, 0, std::nullopt);
 }
 
 std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_t length,
                                          marking::MatchRule rule) {
-    if (rule == marking::MatchRule::Default) {
-        return FindMarking(block, length);
-    }
     return FindMarkingFrom(block, length, 0, rule);
 }
 
 std::optional<std::uint32_t> FindMarkingFrom(const std::uint8_t* block, std::uint32_t length,
                                              std::uint32_t from, marking::MatchRule rule) {
+    if (rule == marking::MatchRule::Default) {
+        return Search<Wanted::Marking>(block, length, from, std::nullopt);
+    }
     while (length >= 3 && from <= length - 3) {
         const std::optional<std::uint32_t> pair = FindMarkPair(block + from, length - from);
         if (!pair.has_value()) {
@@ -426,6 +429,22 @@ std::optional<std::uint32_t> FindMarkingFrom(const std::uint8_t* block, std::uin
         from = hit + 2;
     }
     return std::nullopt;
+}
+
+std::uint32_t LookBackStart(const std::uint8_t* block, std::uint32_t length,
+                            marking::MatchRule rule) {
+    // A pair at length - 2 looks back from the unit at length - 4, one at length - 1 from the
+    // unit at length - 3, and every later one, through fillers, comes to one of those two or
+    // stops before them.
+    std::int64_t start = std::int64_t{length} - 2;
+    for (std::int64_t unit = start - 2; unit < std::int64_t{length} - 2; ++unit) {
+        std::int64_t q = unit;
+        while (q >= 0 && marking::IsFiller(UnitAt(block, q), rule)) {
+            q -= 2;
+        }
+        start = std::min(start, q);
+    }
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(start, 0));
 }
 
 std::vector<SearchKernel> RunnableKernels() {
@@ -455,12 +474,12 @@ std::string_view KernelName(SearchKernel kernel) {
 
 std::optional<std::uint32_t> FindMarkPairWith(SearchKernel kernel, const std::uint8_t* block,
                                               std::uint32_t length) {
-    return Search<Wanted::AnyPair>(block, length, kernel);
+    return Search<Wanted::AnyPair>(block, length, 0, kernel);
 }
 
 std::optional<std::uint32_t> FindMarkingWith(SearchKernel kernel, const std::uint8_t* block,
-                                             std::uint32_t length) {
-    return Search<Wanted::Marking>(block, length, kernel);
+                                             std::uint32_t length, std::uint32_t from) {
+    return Search<Wanted::Marking>(block, length, from, kernel);
 }
 
 }  // namespace kalvor::scan

@@ -37,4 +37,11 @@ std::optional<std::uint32_t> FindMarking(const std::uint8_t* block, std::uint32_
 std::optional<std::uint32_t> FindMarkingFrom(const std::uint8_t* block, std::uint32_t length,
                                              std::uint32_t from, marking::MatchRule rule);
 
+// Where the bytes begin that a search of what follows `block` still needs of it: the unit in
+// front of the last run of fillers `rule` accepts at each alignment, where a marking whose 密
+// comes later would find its lead, and the last two bytes, a pair not yet searched. 0 when such a
+// run reaches the start of the block.
+std::uint32_t LookBackStart(const std::uint8_t* block, std::uint32_t length,
+                            marking::MatchRule rule);
+
 }  // namespace kalvor::scan

@@ -17,10 +17,11 @@ std::vector<SearchKernel> RunnableKernels();
 
 std::string_view KernelName(SearchKernel kernel);
 
-// As FindMarkPair and FindMarking, with `kernel`, which must be runnable.
+// As FindMarkPair and FindMarkingFrom (under the default rule), with `kernel`, which must be
+// runnable.
 std::optional<std::uint32_t> FindMarkPairWith(SearchKernel kernel, const std::uint8_t* block,
                                               std::uint32_t length);
 std::optional<std::uint32_t> FindMarkingWith(SearchKernel kernel, const std::uint8_t* block,
-                                             std::uint32_t length);
+                                             std::uint32_t length, std::uint32_t from = 0);
 
 }  // namespace kalvor::scan

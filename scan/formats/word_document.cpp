@@ -3,12 +3,15 @@
 #include "scan/document_bytes.h"
 #include "scan/document_open.h"
 #include "scan/formats/word_fib.h"
+#include "scan/formats/word_stream_chunks.h"
 #include "scan/mark_pair.h"
 #include "scan/worker_memory.h"
 
 namespace kalvor::scan {
 
 namespace {
+
+constexpr std::u16string_view kWordStreamName = u"WordDocument";
 
 Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::MatchRule rule) {
     if (!read.status.Ok()) {
@@ -48,8 +51,22 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 }
 
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
-                                      marking::MatchRule rule, WordEvidenceReader* evidence) {
-    const cfb::StreamView read = reader.Read(file, u"WordDocument");
+                                      marking::MatchRule rule, WordEvidenceReader* evidence,
+                                      std::size_t chunkBytes) {
+    if (evidence == nullptr) {
+        std::optional<Examination> examination;
+        const cfb::ReadStatus status = reader.ReadInChunks(
+            file, kWordStreamName,
+            [&](cfb::StreamChunks& chunks) { examination = CheckStreamChunks(chunks, rule); },
+            chunkBytes);
+        if (!status.Ok()) {
+            return NotExamined(status.result);
+        }
+        if (examination.has_value()) {
+            return *examination;
+        }
+    }
+    const cfb::StreamView read = reader.Read(file, kWordStreamName);
     Examination examination = VerdictOnWordDocumentStream(read, rule);
     if (evidence != nullptr) {
         AddEvidence(examination, file, read.image, rule, *evidence);
@@ -62,19 +79,10 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             platform::DiskReadSigns* signs, WordEvidenceReader* evidence,
                             platform::IncludedAccess include) {
     const Examination examination = ExaminedWithinMemory([&] {
+        // The file is held, exclusively and locked, only while it is read: its evidence too.
         return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
             DocumentBytes bytes(*opened.file);
-            const cfb::StreamView read = reader.Read(bytes, u"WordDocument");
-            // The file is held, exclusively and locked, only while it is read: its evidence
-            // too.
-            if (evidence == nullptr) {
-                opened.LetGo();
-            }
-            Examination examined = VerdictOnWordDocumentStream(read, rule);
-            if (evidence != nullptr) {
-                AddEvidence(examined, bytes, read.image, rule, *evidence);
-            }
-            return examined;
+            return ExamineWordDocumentStream(bytes, reader, rule, evidence);
         });
     });
     ReleaseMemoryAfter(examination, reader);

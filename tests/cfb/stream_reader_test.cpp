@@ -112,8 +112,28 @@ std::vector<StreamCase> StreamCases() {
     };
 }
 
+// The stream as the chunks of `chunkBytes` give it, `keep` bytes of each kept in front of the
+// next, without those kept twice.
+std::vector<std::uint8_t> Chunked(RootStreamReader& reader, ByteSource& file,
+                                  std::size_t chunkBytes, std::size_t keep) {
+    std::vector<std::uint8_t> stream;
+    reader.ReadInChunks(
+        file, u"WordDocument",
+        [&](StreamChunks& chunks) {
+            std::span<const std::uint8_t> chunk = chunks.Next(0);
+            stream.assign(chunk.begin(), chunk.end());
+            while (!(chunk = chunks.Next(keep)).empty()) {
+                stream.insert(stream.end(), chunk.begin() + static_cast<std::ptrdiff_t>(keep),
+                              chunk.end());
+            }
+        },
+        chunkBytes);
+    return stream;
+}
+
 // One reader for all the files, as a worker keeps it: what it returns for each file is what the
-// plain reader returns, bytes and zero-filled tail alike, whatever the files before it held.
+// plain reader returns, bytes and zero-filled tail alike, whatever the files before it held, and
+// read in chunks too.
 TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
     RootStreamReader reader(UnchargedMemory());
     for (const StreamCase& c : StreamCases()) {
@@ -141,7 +161,47 @@ TEST(RootStreamReader, ReadsWhatThePlainReaderReadsFileAfterFile) {
         if (built.bytes.size() <= cfb::WindowedFile::kFirstWindow) {
             EXPECT_EQ(file.reads, 1);
         }
+        for (const std::size_t chunkBytes : {std::size_t{1000}, std::size_t{4099}}) {
+            for (const std::size_t keep : {std::size_t{0}, std::size_t{9}}) {
+                EXPECT_EQ(Chunked(reader, file, chunkBytes, keep), expected)
+                    << chunkBytes << " bytes a chunk, keeping " << keep;
+            }
+        }
     }
+}
+
+// A file whose bytes from `from` to `to` cannot be read, as a bad sector fails every read that
+// reaches it, while bytes past them can.
+class UnreadableBetween final : public ByteSource {
+  public:
+    UnreadableBetween(std::span<const std::uint8_t> bytes, std::uint64_t from, std::uint64_t to)
+        : memory_(bytes), from_(from), to_(to) {}
+
+    std::uint64_t Size() const override { return memory_.Size(); }
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (offset >= to_ || offset + out.size() <= from_) {
+            return memory_.ReadAt(offset, out);
+        }
+        return offset < from_ ? memory_.ReadAt(offset, out.first(from_ - offset)) : 0;
+    }
+
+  private:
+    MemoryByteSource memory_;
+    std::uint64_t from_;
+    std::uint64_t to_;
+};
+
+// As in a whole read, a read that failed leaves the rest of the stream zero, though the bytes
+// after the failure could be read.
+TEST(RootStreamReader, ReadsNothingPastAFailedReadInChunksEither) {
+    const auto built =
+        BuildCompoundFileWithLayout({.rootStreams = {{u"WordDocument", Pattern(700'000, 5)}}});
+    UnreadableBetween file(built.bytes, 400'000, 400'100);
+    const StreamCopy whole = ReadRootStream(file, u"WordDocument", UnchargedMemory());
+    ASSERT_EQ(whole.status.result, StreamReadResult::Read);
+    ASSERT_EQ(whole.image.back(), 0);
+    RootStreamReader reader(UnchargedMemory());
+    EXPECT_EQ(Chunked(reader, file, 4099, 0), whole.image);
 }
 
 TEST(RootStreamReader, ReportsWhatIsNotThereAsThePlainReaderDoes) {

@@ -64,11 +64,19 @@ void ExpectSameAsByteByByte(const std::vector<std::uint8_t>& block) {
     ASSERT_EQ(FindMarking(exact.data(), length, marking::MatchRule::Wide),
               MarkingByteByByte(exact, marking::MatchRule::Wide))
         << "wide, length " << length;
+    // From a third of the way in, with leads looked for in front of it.
+    const std::uint32_t from = length / 3;
+    Position markingFrom = PairByteByByte(exact, from);
+    while (markingFrom.has_value() && !IsMarkingAt(exact.data(), *markingFrom)) {
+        markingFrom = PairByteByByte(exact, *markingFrom + 2);
+    }
     for (const SearchKernel kernel : RunnableKernels()) {
         ASSERT_EQ(FindMarkPairWith(kernel, exact.data(), length), pair)
             << KernelName(kernel) << ", length " << length;
         ASSERT_EQ(FindMarkingWith(kernel, exact.data(), length), marking)
             << KernelName(kernel) << ", length " << length;
+        ASSERT_EQ(FindMarkingWith(kernel, exact.data(), length, from), markingFrom)
+            << KernelName(kernel) << ", length " << length << ", from " << from;
     }
 }
 

@@ -7,8 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "cfb/byte_source.h"
+#include "cfb/compound_file.h"
+#include "cfb/memory_hook.h"
 #include "reference/marking_by_byte_loop.h"
 #include "scan/formats/word_document.h"
+#include "tests/support/compound_file_builder.h"
 #include "tests/support/word_stream.h"
 
 namespace kalvor::scan {
@@ -171,6 +175,94 @@ TEST(CheckStreamImage, GivesTheVerdictOfTheSearchAsFirstWritten) {
         const Examination got = CheckStreamImage(stream.data(), stream.size());
         ASSERT_EQ(got.verdict, expected.verdict) << "round " << round;
         ASSERT_EQ(got.reason, expected.reason) << "round " << round;
+    }
+}
+
+// The verdict on `stream` searched in chunks of `chunkBytes` as they are read, which must be the
+// verdict on the whole stream.
+Examination InChunks(const std::vector<std::uint8_t>& stream, std::size_t chunkBytes,
+                     marking::MatchRule rule = marking::MatchRule::Default) {
+    const std::vector<std::uint8_t> file = testing::BuildWordDocument(stream);
+    cfb::MemoryByteSource source(file);
+    cfb::RootStreamReader reader(cfb::UnchargedMemory());
+    return ExamineWordDocumentStream(source, reader, rule, nullptr, chunkBytes);
+}
+
+TEST(CheckStreamImage, ComesToTheSameVerdictInChunksWhereverTheyEnd) {
+    // Past the first window a file is read through, so read in chunks, not used where it lies.
+    constexpr std::size_t kLength = 300'000;
+    const std::vector<std::uint8_t> leadAndFillers = Utf16Le(u"秘   \t  ");
+    std::vector<ImageCase> cases = {
+        {"unmarked", WordStream(kLength, {{700, Utf16Le(u"保密 密码")}}), kNotMarked},
+        {"fillers from a lead to past a chunk's keeping",
+         WordStream(kLength, {{90, Utf16Le(u"机" + std::u16string(70, u' ') + u"密")}}), kMarked},
+        {"fillers past a chunk's keeping after another unit",
+         WordStream(kLength, {{90, Utf16Le(u"保" + std::u16string(70, u'\t') + u"密")}}),
+         kNotMarked},
+        {"marking in the last two bytes", WordStream(kLength, {{kLength - 4, kSecretBytes}}),
+         kNotMarked},
+        {"marking ending one byte before the end",
+         WordStream(kLength, {{kLength - 5, kSecretBytes}}), kMarked},
+        {"encrypted, marked far in",
+         WordStream(kLength, {{11, {0x01}}, {kLength - 100, kSecretBytes}}), kMarked},
+        {"encrypted, unmarked",
+         WordStream(kLength, {{11, {0x01}}}),
+         {MarkingVerdict::NotExamined, WordStreamRefusal::Encrypted}},
+        {"another version, marked far in",
+         WordStream(kLength, {{kLength - 100, kSecretBytes}}, 0xC1), kUnsupported},
+    };
+    // A lead, fillers and 密 laid over every offset around the ends of chunks of 64 and of 100.
+    for (std::size_t at = 110; at < 136; ++at) {
+        std::vector<std::uint8_t> marking = leadAndFillers;
+        marking.insert(marking.end(), kSecretBytes.begin() + 2, kSecretBytes.end());
+        cases.push_back({"marking", WordStream(kLength, {{at, marking}}), kMarked});
+        cases.push_back({"lead, fillers, 保密",
+                         WordStream(kLength, {{at, leadAndFillers},
+                                              {at + leadAndFillers.size(), Utf16Le(u"保密")}}),
+                         kNotMarked});
+    }
+    for (const std::size_t chunkBytes : {64, 100, 4096}) {
+        for (const ImageCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", chunks of " + std::to_string(chunkBytes));
+            const Examination got = InChunks(c.stream, chunkBytes);
+            EXPECT_EQ(got.verdict, c.expected.verdict);
+            EXPECT_EQ(got.reason, c.expected.reason);
+        }
+    }
+}
+
+// A stream past the first window of text without leads, full of fillers of either rule and 密,
+// and one lead or another unit, runs of fillers and 密 at a random offset: where a chunk ends
+// decides nothing.
+std::vector<std::uint8_t> FillerHeavyStream(std::mt19937& random) {
+    static constexpr char16_t kBackground[] = {u'保', u'码', u'密', u' ', u' ', u'\t', u'\u3000'};
+    static constexpr char16_t kFront[] = {u'秘', u'机', u'保', u'\u00A0'};
+    std::u16string text;
+    for (std::size_t i = 140'000 + random() % 300; i > 0; --i) {
+        text += kBackground[random() % std::size(kBackground)];
+    }
+    std::u16string marking(1, kFront[random() % std::size(kFront)]);
+    marking.append(random() % 40, random() % 2 == 0 ? u' ' : u'\u3000');
+    marking += u'密';
+    text.replace(random() % (text.size() - marking.size()), marking.size(), marking);
+    std::vector<std::uint8_t> stream = WordStream(random() % 2 == 0 ? 6 : 7, {});
+    const std::vector<std::uint8_t> units = Utf16Le(text);
+    stream.insert(stream.end(), units.begin(), units.end());
+    return stream;
+}
+
+TEST(CheckStreamImage, ComesToTheSameVerdictInChunksOnRandomStreams) {
+    std::mt19937 random(4);
+    for (int round = 0; round < 100; ++round) {
+        const std::vector<std::uint8_t> stream = FillerHeavyStream(random);
+        const std::size_t chunkBytes = 64 + random() % 300;
+        for (const marking::MatchRule rule :
+             {marking::MatchRule::Default, marking::MatchRule::Wide}) {
+            const Examination whole = CheckStreamImage(stream.data(), stream.size(), rule);
+            const Examination got = InChunks(stream, chunkBytes, rule);
+            ASSERT_EQ(got.verdict, whole.verdict) << "round " << round;
+            ASSERT_EQ(got.reason, whole.reason) << "round " << round;
+        }
     }
 }
 

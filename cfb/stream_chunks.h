@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "cfb/byte_buffer.h"
+#include "cfb/charged_memory.h"
+
+namespace kalvor::cfb {
+
+class Reader;
+
+// A stream given in order a chunk at a time, for a caller that needs little of a chunk once it
+// has the next: a search, which then looks at each chunk while the processor's caches still hold
+// it, in memory that stays the same few hundred kilobytes however large the stream. The bytes are
+// those a whole read gives, zero where the sector chain falls short or a read came up short.
+class StreamChunks {
+  public:
+    static constexpr std::size_t kChunkBytes = 256 << 10;
+
+    // No stream.
+    StreamChunks() = default;
+    // A stream already in memory, given as one chunk.
+    explicit StreamChunks(std::span<const std::uint8_t> whole)
+        : whole_(whole), size_(whole.size()) {}
+    // The stream of `size` bytes whose sectors `reader` last chained, read into `room`, which
+    // is charged through `memory` for the whole stream all the same: whether a document can be
+    // examined must not depend on how its stream is read, and a search asked for evidence reads
+    // it whole.
+    StreamChunks(Reader& reader, std::uint64_t size, ByteBuffer& room, MemoryHook& memory,
+                 std::size_t chunkBytes = kChunkBytes);
+
+    std::uint64_t Size() const { return size_; }
+
+    // The most bytes of a chunk Next keeps in front of the next one.
+    std::size_t MostKept() const { return chunkBytes_ / 4; }
+
+    // The next chunk, behind the last `keep` bytes of the chunk before it (at most MostKept());
+    // empty once the whole stream was given.
+    std::span<const std::uint8_t> Next(std::size_t keep);
+
+    // Whether the whole stream was given.
+    bool Done() const { return given_ == size_; }
+
+  private:
+    std::span<const std::uint8_t> whole_;
+    Reader* reader_ = nullptr;
+    std::uint64_t size_ = 0;
+    std::uint64_t given_ = 0;
+    std::size_t chunkBytes_ = kChunkBytes;
+    std::span<std::uint8_t> room_;
+    std::size_t last_ = 0;  // bytes of the chunk given last
+    bool ended_ = false;    // the chain ended or a read came up short: the rest is zero
+    MemoryCharge charge_{UnchargedMemory()};
+};
+
+}  // namespace kalvor::cfb
