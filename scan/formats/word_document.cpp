@@ -13,6 +13,15 @@ namespace {
 
 constexpr std::u16string_view kWordStreamName = u"WordDocument";
 
+// Where the system cannot be asked for a read that does not wait (a network share), every read of
+// a chunk, and the question after it whether the file is still the version opened, is a round
+// trip: there a large stream is read in a few chunks of megabytes, not in dozens.
+std::size_t ChunkBytesFor(const platform::DiskReadSigns* signs) {
+    constexpr std::size_t kChunkBytesWhereReadsWait = 1 << 20;
+    return signs != nullptr && !signs->AskWithoutWaiting() ? kChunkBytesWhereReadsWait
+                                                           : cfb::StreamChunks::kChunkBytes;
+}
+
 Examination VerdictOnWordDocumentStream(const cfb::StreamView& read, marking::MatchRule rule) {
     if (!read.status.Ok()) {
         return NotExamined(read.status.result);
@@ -82,7 +91,7 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
         // The file is held, exclusively and locked, only while it is read: its evidence too.
         return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
             DocumentBytes bytes(*opened.file);
-            return ExamineWordDocumentStream(bytes, reader, rule, evidence);
+            return ExamineWordDocumentStream(bytes, reader, rule, evidence, ChunkBytesFor(signs));
         });
     });
     ReleaseMemoryAfter(examination, reader);
