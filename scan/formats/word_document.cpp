@@ -62,19 +62,19 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
                                       marking::MatchRule rule, WordEvidenceReader* evidence,
                                       std::size_t chunkBytes) {
-    if (evidence == nullptr) {
-        std::optional<Examination> examination;
-        const cfb::ReadStatus status = reader.ReadInChunks(
-            file, kWordStreamName,
-            [&](cfb::StreamChunks& chunks) { examination = CheckStreamChunks(chunks, rule); },
-            chunkBytes);
-        if (!status.Ok()) {
-            return NotExamined(status.result);
-        }
-        if (examination.has_value()) {
-            return *examination;
-        }
+    std::optional<Examination> chunked;
+    const cfb::ReadStatus status = reader.ReadInChunks(
+        file, kWordStreamName,
+        [&](cfb::StreamChunks& chunks) { chunked = CheckStreamChunks(chunks, rule); }, chunkBytes);
+    if (!status.Ok()) {
+        return NotExamined(status.result);
     }
+    const bool hitsAsked =
+        evidence != nullptr && chunked.has_value() && chunked->verdict == MarkingVerdict::Marked;
+    if (chunked.has_value() && !hitsAsked) {
+        return *chunked;
+    }
+    // Read whole where the chunks could not tell, and for the hits of a listed document.
     const cfb::StreamView read = reader.Read(file, kWordStreamName);
     Examination examination = VerdictOnWordDocumentStream(read, rule);
     if (evidence != nullptr) {

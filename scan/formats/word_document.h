@@ -26,8 +26,9 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 
 // The verdict on the "WordDocument" stream of the compound file in `file`, read with `reader`, as
 // long as the stream's recorded size, under `rule`; with `evidence` given, a Marked document's
-// hits too, read from the same file before it goes. Without evidence the stream is searched in
-// chunks of `chunkBytes` as they are read, and read whole only where the chunks cannot tell.
+// hits too, read from the same file before it goes. The stream is searched in chunks of
+// `chunkBytes` as they are read, and read whole only where the chunks cannot tell, or for the
+// hits of a Marked document.
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
                                       marking::MatchRule rule,
                                       WordEvidenceReader* evidence = nullptr,
