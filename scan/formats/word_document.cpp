@@ -74,9 +74,11 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
     if (chunked.has_value() && !hitsAsked) {
         return *chunked;
     }
-    // Read whole where the chunks could not tell, and for the hits of a listed document.
+    // Read whole where the chunks could not tell, and for the hits of a listed document, whose
+    // verdict the chunks already gave.
     const cfb::StreamView read = reader.Read(file, kWordStreamName);
-    Examination examination = VerdictOnWordDocumentStream(read, rule);
+    Examination examination =
+        hitsAsked && read.status.Ok() ? *chunked : VerdictOnWordDocumentStream(read, rule);
     if (evidence != nullptr) {
         AddEvidence(examination, file, read.image, rule, *evidence);
     }
