@@ -26,7 +26,7 @@ class StreamChunks {
         : whole_(whole), size_(whole.size()) {}
     // The stream of `size` bytes whose sectors `reader` last chained, read into `room`, which
     // is charged through `memory` for the whole stream all the same: whether a document can be
-    // examined must not depend on how its stream is read, and a search asked for evidence reads
+    // examined must not depend on how its stream is read, and a listed document's evidence needs
     // it whole.
     StreamChunks(Reader& reader, std::uint64_t size, ByteBuffer& room, MemoryHook& memory,
                  std::size_t chunkBytes = kChunkBytes);
