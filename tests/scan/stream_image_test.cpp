@@ -180,12 +180,12 @@ TEST(CheckStreamImage, GivesTheVerdictOfTheSearchAsFirstWritten) {
 
 // The verdict on `stream` searched in chunks of `chunkBytes` as they are read, which must be the
 // verdict on the whole stream.
-Examination InChunks(const std::vector<std::uint8_t>& stream, std::size_t chunkBytes,
-                     marking::MatchRule rule = marking::MatchRule::Default) {
+Examination InChunks(const std::vector<std::uint8_t>& stream, std::size_t chunkBytes) {
     const std::vector<std::uint8_t> file = testing::BuildWordDocument(stream);
     cfb::MemoryByteSource source(file);
     cfb::RootStreamReader reader(cfb::UnchargedMemory());
-    return ExamineWordDocumentStream(source, reader, rule, nullptr, chunkBytes);
+    return ExamineWordDocumentStream(source, reader, marking::MatchRule::Default, nullptr,
+                                     chunkBytes);
 }
 
 TEST(CheckStreamImage, ComesToTheSameVerdictInChunksWhereverTheyEnd) {
@@ -227,41 +227,6 @@ TEST(CheckStreamImage, ComesToTheSameVerdictInChunksWhereverTheyEnd) {
             const Examination got = InChunks(c.stream, chunkBytes);
             EXPECT_EQ(got.verdict, c.expected.verdict);
             EXPECT_EQ(got.reason, c.expected.reason);
-        }
-    }
-}
-
-// A stream past the first window of text without leads, full of fillers of either rule and 密,
-// and one lead or another unit, runs of fillers and 密 at a random offset: where a chunk ends
-// decides nothing.
-std::vector<std::uint8_t> FillerHeavyStream(std::mt19937& random) {
-    static constexpr char16_t kBackground[] = {u'保', u'码', u'密', u' ', u' ', u'\t', u'\u3000'};
-    static constexpr char16_t kFront[] = {u'秘', u'机', u'保', u'\u00A0'};
-    std::u16string text;
-    for (std::size_t i = 140'000 + random() % 300; i > 0; --i) {
-        text += kBackground[random() % std::size(kBackground)];
-    }
-    std::u16string marking(1, kFront[random() % std::size(kFront)]);
-    marking.append(random() % 40, random() % 2 == 0 ? u' ' : u'\u3000');
-    marking += u'密';
-    text.replace(random() % (text.size() - marking.size()), marking.size(), marking);
-    std::vector<std::uint8_t> stream = WordStream(random() % 2 == 0 ? 6 : 7, {});
-    const std::vector<std::uint8_t> units = Utf16Le(text);
-    stream.insert(stream.end(), units.begin(), units.end());
-    return stream;
-}
-
-TEST(CheckStreamImage, ComesToTheSameVerdictInChunksOnRandomStreams) {
-    std::mt19937 random(4);
-    for (int round = 0; round < 100; ++round) {
-        const std::vector<std::uint8_t> stream = FillerHeavyStream(random);
-        const std::size_t chunkBytes = 64 + random() % 300;
-        for (const marking::MatchRule rule :
-             {marking::MatchRule::Default, marking::MatchRule::Wide}) {
-            const Examination whole = CheckStreamImage(stream.data(), stream.size(), rule);
-            const Examination got = InChunks(stream, chunkBytes, rule);
-            ASSERT_EQ(got.verdict, whole.verdict) << "round " << round;
-            ASSERT_EQ(got.reason, whole.reason) << "round " << round;
         }
     }
 }
