@@ -12,6 +12,7 @@
 #include "platform/disk_read_signs.h"
 #include "platform/file_access.h"
 #include "platform/file_description.h"
+#include "platform/opened_folders.h"
 #include "platform/own_open_files.h"
 
 namespace kalvor::platform {
@@ -66,9 +67,12 @@ class ExclusiveFile final {
     // since, the opened file is checked and refused, and a link in its place is never followed
     // that way. Any other name is looked at before it is opened. Its reads tell `signs` what they
     // meet on the disk; without them, the file keeps what it learns to itself. A file of a kind
-    // `include` names is opened rather than refused, and says so in Access().
+    // `include` names is opened rather than refused, and says so in Access(). Given `folder`, the
+    // folder `path` lies in held open, a file listed as a plain file is opened by its name within
+    // it.
     static OpenedFile Open(const std::filesystem::path& path, ListedAs listed = ListedAs::Unknown,
-                           DiskReadSigns* signs = nullptr, IncludedAccess include = {});
+                           DiskReadSigns* signs = nullptr, IncludedAccess include = {},
+                           const OpenedFolder* folder = nullptr);
     ~ExclusiveFile();
 
     ExclusiveFile(const ExclusiveFile&) = delete;

@@ -27,11 +27,13 @@ FileRefusal RefusalOf(platform::OpenOutcome outcome, const std::filesystem::path
 }  // namespace
 
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs, platform::IncludedAccess include) {
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include,
+                            const platform::OpenedFolder* folder) {
     if (listed == platform::ListedAs::StatusUnknown) {
         return {.file = nullptr, .refusal = FileRefusal::Unreadable};
     }
-    platform::OpenedFile opened = platform::ExclusiveFile::Open(path, listed, signs, include);
+    platform::OpenedFile opened =
+        platform::ExclusiveFile::Open(path, listed, signs, include, folder);
     if (opened.file == nullptr) {
         return {.file = nullptr, .refusal = RefusalOf(opened.outcome, path)};
     }

@@ -23,9 +23,10 @@ struct OpenedDocument {
 // Opens a document the way every format opens it: exclusively and locked, refused with the same
 // reasons whatever the format. A name the listing could not tell about is never opened. Its reads
 // tell `signs` what they meet on the disk, when given. Documents of the kinds `include` names are
-// read though they cannot be held.
+// read though they cannot be held. Given the folder it lies in held open, it is opened in there.
 OpenedDocument OpenDocument(const std::filesystem::path& path, platform::ListedAs listed,
-                            platform::DiskReadSigns* signs, platform::IncludedAccess include);
+                            platform::DiskReadSigns* signs, platform::IncludedAccess include,
+                            const platform::OpenedFolder* folder = nullptr);
 
 inline Examination NotExamined(NotExaminedReason reason) {
     return {MarkingVerdict::NotExamined, reason};
@@ -42,8 +43,8 @@ Examination AsRead(Examination examination, bool changedWhileRead, platform::Fil
 template <typename Examine>
 Examination ExamineOpenedDocument(const std::filesystem::path& path, platform::ListedAs listed,
                                   platform::DiskReadSigns* signs, platform::IncludedAccess include,
-                                  Examine&& examine) {
-    OpenedDocument opened = OpenDocument(path, listed, signs, include);
+                                  const platform::OpenedFolder* folder, Examine&& examine) {
+    OpenedDocument opened = OpenDocument(path, listed, signs, include, folder);
     if (opened.file == nullptr) {
         return NotExamined(opened.refusal);
     }

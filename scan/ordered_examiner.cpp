@@ -31,6 +31,7 @@ OrderedExaminer::OrderedExaminer(ExaminerCount examiners, const DocumentExaminer
       examinersWhileWaiting_(
           std::min<std::size_t>(examiners.whileWaiting, slots_.size() - examiners.jobs)),
       readAhead_(slots_.size()) {
+    ownMemory_.folders = &folders_;
     // Room for every thread is made here, so that adding examiners later, on an examiner's
     // thread, can fail only for want of threads and never throws out of it.
     workers_.reserve(examiners.jobs + examinersWhileWaiting_);
@@ -152,6 +153,7 @@ void OrderedExaminer::Work() {
     std::optional<WorkerMemory> memory;
     try {
         memory.emplace();
+        memory->folders = &folders_;
     } catch (const std::bad_alloc&) {
         // Without memory of its own this examiner leaves the work to the others,
         // the calling thread among them.

@@ -87,6 +87,8 @@ class OrderedExaminer {
     bool stopping_ = false;
     unsigned examinersWhileWaiting_;
     bool waitingExaminersStarted_ = false;
+    // Shared by every examiner's memory.
+    platform::OpenedFolders folders_;
     WorkerMemory ownMemory_;
     // Reads the names queued in `slots_`, so it is stopped before they go.
     ColdReadAhead readAhead_;

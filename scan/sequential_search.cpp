@@ -13,7 +13,9 @@ namespace {
 class SequentialSearch final : public TreeVisitor {
   public:
     SequentialSearch(SearchSink& sink, const DocumentExaminer& examiner, ExaminerCount /*one*/)
-        : sink_(sink), examiner_(examiner) {}
+        : sink_(sink), examiner_(examiner) {
+        memory_.folders = &folders_;
+    }
 
     void FolderListed() override {
         ++progress_.foldersListed;
@@ -45,6 +47,7 @@ class SequentialSearch final : public TreeVisitor {
     SearchSink& sink_;
     const DocumentExaminer& examiner_;
     SearchProgress progress_;
+    platform::OpenedFolders folders_;
     WorkerMemory memory_;
     std::exception_ptr failure_;
 };

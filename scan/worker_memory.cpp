@@ -1,5 +1,7 @@
 #include "scan/worker_memory.h"
 
+#include "scan/tree_walk.h"
+
 namespace kalvor::scan {
 
 namespace {
@@ -9,6 +11,12 @@ namespace {
 constexpr std::size_t kMemoryKeptBetweenDocuments = 64 * 1024 * 1024;
 
 }  // namespace
+
+std::shared_ptr<const platform::OpenedFolder> WorkerMemory::FolderOf(
+    const FoundDocument& document) const {
+    return folders != nullptr ? folders->Get(document.path.parent_path(), document.folderIdentity)
+                              : nullptr;
+}
 
 bool KeepsNoMemoryAfter(const Examination& examination) {
     return examination.reason == ExaminationLimit::OutOfMemory || platform::MemoryBudget::Tight();

@@ -8,10 +8,13 @@
 #include "cfb/compound_file.h"
 #include "platform/disk_read_signs.h"
 #include "platform/memory_budget.h"
+#include "platform/opened_folders.h"
 #include "scan/examination_memory.h"
 #include "scan/marking_verdict.h"
 
 namespace kalvor::scan {
+
+struct FoundDocument;
 
 // What a format keeps from one document to the next besides the compound-file reader: each format
 // that keeps something has a kind of its own, and the formats that share one kind share it.
@@ -30,6 +33,12 @@ struct WorkerMemory {
     platform::DiskReadSigns diskReads;
     // For every format that meets a compound file.
     cfb::RootStreamReader compound{ExaminationMemory()};
+    // The folders its search holds open for the documents in them, when it holds any.
+    platform::OpenedFolders* folders = nullptr;
+
+    // The folder `document` was found in, held open, where its search holds folders and that
+    // folder is still the one the walk listed.
+    std::shared_ptr<const platform::OpenedFolder> FolderOf(const FoundDocument& document) const;
 
     // What this worker keeps of the kind `Memory`, made from `args` the first time it is asked
     // for, so that a search never pays for the formats it does not meet.

@@ -12,6 +12,7 @@
 
 #include "platform/posix/foreign_holds.h"
 #include "platform/posix/open_keeping_access_time.h"
+#include "platform/posix/opened_folder.h"
 #include "platform/posix/statx_description.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/write_permission.h"
@@ -274,9 +275,11 @@ UniqueFd OpenAfterLooking(const std::filesystem::path& path, struct statx& statu
 // link: a link put in its place is looked at first instead. Only a FIFO or a device renamed into
 // the folder in that moment could be opened, and it is refused before anything is read; opening
 // one neither blocks (O_NONBLOCK) nor makes it the controlling terminal.
-UniqueFd OpenListedPlainFile(const std::filesystem::path& path, struct statx& status,
-                             OpenOutcome& outcome, Admission& admission) {
-    UniqueFd file(OpenKeepingAccessTime(path.c_str(), kReadFlags | O_NOFOLLOW));
+UniqueFd OpenListedPlainFile(const std::filesystem::path& path, const OpenedFolder* folder,
+                             struct statx& status, OpenOutcome& outcome, Admission& admission) {
+    UniqueFd file(folder != nullptr ? OpenKeepingAccessTime(path.filename().c_str(),
+                                                            kReadFlags | O_NOFOLLOW, folder->Fd())
+                                    : OpenKeepingAccessTime(path.c_str(), kReadFlags | O_NOFOLLOW));
     if (!file.Valid()) {
         const int error = errno;
         if (error == ELOOP) {
@@ -339,12 +342,13 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 }
 
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs listed,
-                               DiskReadSigns* signs, IncludedAccess include) {
+                               DiskReadSigns* signs, IncludedAccess include,
+                               const OpenedFolder* folder) {
     OpenOutcome outcome = OpenOutcome::Unreadable;
     struct statx status {};
     Admission admission(include);
     UniqueFd file = listed == ListedAs::PlainFile && !admission.LooksBeforeOpening()
-                        ? OpenListedPlainFile(path, status, outcome, admission)
+                        ? OpenListedPlainFile(path, folder, status, outcome, admission)
                         : OpenAfterLooking(path, status, outcome, admission);
     if (!file.Valid()) {
         return {.file = nullptr, .outcome = admission.Refused(outcome)};

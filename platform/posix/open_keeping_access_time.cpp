@@ -6,12 +6,12 @@
 
 namespace kalvor::platform {
 
-int OpenKeepingAccessTime(const char* path, int flags) {
-    const int fd = open(path, flags | O_NOATIME);
+int OpenKeepingAccessTime(const char* path, int flags, int folder) {
+    const int fd = openat(folder, path, flags | O_NOATIME);
     if (fd >= 0 || errno != EPERM) {
         return fd;
     }
-    return open(path, flags);
+    return openat(folder, path, flags);
 }
 
 }  // namespace kalvor::platform

@@ -202,7 +202,8 @@ bool IsPathTooLong(const std::filesystem::path& path) {
 // write) is then tried once more that way. A document in use cannot be told from any other
 // without an open that could itself refuse its owner, so it is read as an ordinary one.
 OpenedFile ExclusiveFile::Open(const std::filesystem::path& path, ListedAs /*listed*/,
-                               DiskReadSigns* signs, IncludedAccess include) {
+                               DiskReadSigns* signs, IncludedAccess include,
+                               const OpenedFolder* /*folder*/) {
     if (IsPathTooLong(path)) {
         return {.file = nullptr, .outcome = OpenOutcome::Missing};
     }

@@ -88,13 +88,16 @@ Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamRead
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
                             platform::ListedAs listed, marking::MatchRule rule,
                             platform::DiskReadSigns* signs, WordEvidenceReader* evidence,
-                            platform::IncludedAccess include) {
+                            platform::IncludedAccess include,
+                            const platform::OpenedFolder* folder) {
     const Examination examination = ExaminedWithinMemory([&] {
         // The file is held, exclusively and locked, only while it is read: its evidence too.
-        return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
-            DocumentBytes bytes(*opened.file);
-            return ExamineWordDocumentStream(bytes, reader, rule, evidence, ChunkBytesFor(signs));
-        });
+        return ExamineOpenedDocument(path, listed, signs, include, folder,
+                                     [&](OpenedDocument& opened) {
+                                         DocumentBytes bytes(*opened.file);
+                                         return ExamineWordDocumentStream(
+                                             bytes, reader, rule, evidence, ChunkBytesFor(signs));
+                                     });
     });
     ReleaseMemoryAfter(examination, reader);
     if (evidence != nullptr) {
@@ -108,7 +111,8 @@ Examination WordDocumentFormat::Examine(const FoundDocument& document, WorkerMem
     WordEvidenceReader* evidence = request.evidence ? &memory.Kept<WordEvidenceReader>() : nullptr;
     Examination examination = ExaminedWithinBudget(*memory.budget, [&] {
         return ExamineDocument(document.path, memory.compound, document.Listed(), request.rule,
-                               &memory.diskReads, evidence, document.include);
+                               &memory.diskReads, evidence, document.include,
+                               memory.FolderOf(document).get());
     });
     if (examination.reason == cfb::StreamReadResult::StreamNotFound) {
         examination.reason = withoutStream_;

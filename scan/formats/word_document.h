@@ -44,7 +44,8 @@ Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamRe
                             marking::MatchRule rule = marking::MatchRule::Default,
                             platform::DiskReadSigns* signs = nullptr,
                             WordEvidenceReader* evidence = nullptr,
-                            platform::IncludedAccess include = {});
+                            platform::IncludedAccess include = {},
+                            const platform::OpenedFolder* folder = nullptr);
 
 // Files in the Word 97-2003 binary format: the marking detector on their "WordDocument" stream.
 class WordDocumentFormat final : public DocumentFormat {

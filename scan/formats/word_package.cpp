@@ -76,12 +76,14 @@ Examination Verdict(bool marked) {
 
 Examination PackageExaminer::Examine(const std::filesystem::path& path, platform::ListedAs listed,
                                      const ExamineRequest& request, platform::DiskReadSigns* signs,
-                                     platform::IncludedAccess include) {
+                                     platform::IncludedAccess include,
+                                     const platform::OpenedFolder* folder) {
     return Settled(ExaminedWithinMemory([&] {
-        return ExamineOpenedDocument(path, listed, signs, include, [&](OpenedDocument& opened) {
-            DocumentBytes bytes(*opened.file);
-            return ExamineBytes(bytes, request);
-        });
+        return ExamineOpenedDocument(path, listed, signs, include, folder,
+                                     [&](OpenedDocument& opened) {
+                                         DocumentBytes bytes(*opened.file);
+                                         return ExamineBytes(bytes, request);
+                                     });
     }));
 }
 
@@ -235,7 +237,7 @@ Examination WordPackageFormat::Examine(const FoundDocument& document, WorkerMemo
         return ExaminedWithinMemory([&] {
             return memory.Kept<PackageExaminer>(memory.compound)
                 .Examine(document.path, document.Listed(), request, &memory.diskReads,
-                         document.include);
+                         document.include, memory.FolderOf(document).get());
         });
     });
 }

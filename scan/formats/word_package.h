@@ -38,7 +38,8 @@ class PackageExaminer final : public FormatMemory {
     // the kinds `include` names are read though they cannot be held.
     Examination Examine(const std::filesystem::path& path, platform::ListedAs listed,
                         const ExamineRequest& request, platform::DiskReadSigns* signs = nullptr,
-                        platform::IncludedAccess include = {});
+                        platform::IncludedAccess include = {},
+                        const platform::OpenedFolder* folder = nullptr);
 
     // The verdict on a document's bytes: a ZIP package, or a compound file (an encrypted package,
     // or a Word 97-2003 document under a Word 2007+ name).

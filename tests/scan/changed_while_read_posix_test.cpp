@@ -49,7 +49,7 @@ TEST(ChangedWhileRead, NoVerdictComesFromBytesReadAfterTheChangeBegan) {
         // A stamp in the past, so that a change within one tick of the clock is seen.
         fs::last_write_time(path, fs::last_write_time(path) - 1h);
         const Examination examination = ExamineOpenedDocument(
-            path, platform::ListedAs::PlainFile, nullptr, {}, [&](OpenedDocument& opened) {
+            path, platform::ListedAs::PlainFile, nullptr, {}, nullptr, [&](OpenedDocument& opened) {
                 for (int step = 0; step < 3; ++step) {
                     if (step == c.change) {
                         Append(path);
