@@ -65,10 +65,13 @@ std::shared_ptr<const OpenedFolder> OpenedFolders::Get(
     {
         const std::lock_guard lock(held_->mutex);
         std::vector<Entry>& folders = held_->folders;
-        const auto found = std::find_if(folders.begin(), folders.end(),
-                                        [&](const Entry& entry) { return entry.first == path; });
-        if (found != folders.end()) {
-            std::rotate(found, found + 1, folders.end());
+        // Looked for from the one used last, which the next document nearly always lies in, by
+        // the path's bytes: every document of a folder comes with the same path to it.
+        const auto found = std::find_if(folders.rbegin(), folders.rend(), [&](const Entry& entry) {
+            return entry.first.native() == path.native();
+        });
+        if (found != folders.rend()) {
+            std::rotate(found.base() - 1, found.base(), folders.end());
             opening = folders.back().second;
         } else {
             if (folders.size() == kMostHeld) {
