@@ -318,7 +318,8 @@ StreamRead<StreamChunks> Reader::ReadStreamInChunks(std::uint32_t entryId, std::
         return {.status = {}, .image = StreamChunks(held)};
     }
     return {.status = {},
-            .image = StreamChunks(*this, size, buffers_->chunks, *buffers_->memory, chunkBytes)};
+            .image = StreamChunks(*this, entryId, size, buffers_->chunks, *buffers_->memory,
+                                  chunkBytes)};
 }
 
 void Reader::ForEachStream(const std::function<void(const StoredStream&)>& visit) {

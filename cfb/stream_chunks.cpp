@@ -7,9 +7,9 @@
 
 namespace kalvor::cfb {
 
-StreamChunks::StreamChunks(Reader& reader, std::uint64_t size, ByteBuffer& room, MemoryHook& memory,
-                           std::size_t chunkBytes)
-    : reader_(&reader), size_(size), chunkBytes_(chunkBytes), charge_(memory) {
+StreamChunks::StreamChunks(Reader& reader, std::uint32_t entry, std::uint64_t size,
+                           ByteBuffer& room, MemoryHook& memory, std::size_t chunkBytes)
+    : reader_(&reader), entry_(entry), size_(size), chunkBytes_(chunkBytes), charge_(memory) {
     charge_.Add(static_cast<std::size_t>(size));
     room_ =
         room.Take(static_cast<std::size_t>(std::min<std::uint64_t>(size, chunkBytes + MostKept())));
@@ -34,6 +34,12 @@ std::span<const std::uint8_t> StreamChunks::Next(std::size_t keep) {
     given_ += fresh;
     last_ = keep + fresh;
     return room_.first(last_);
+}
+
+StreamView StreamChunks::Whole() {
+    given_ = size_;
+    return reader_ == nullptr ? StreamView{.status = {}, .image = whole_}
+                              : reader_->ReadStream(entry_);
 }
 
 }  // namespace kalvor::cfb

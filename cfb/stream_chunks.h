@@ -6,6 +6,7 @@
 
 #include "cfb/byte_buffer.h"
 #include "cfb/charged_memory.h"
+#include "cfb/stream_read.h"
 
 namespace kalvor::cfb {
 
@@ -28,8 +29,8 @@ class StreamChunks {
     // is charged through `memory` for the whole stream all the same: whether a document can be
     // examined must not depend on how its stream is read, and a listed document's evidence needs
     // it whole.
-    StreamChunks(Reader& reader, std::uint64_t size, ByteBuffer& room, MemoryHook& memory,
-                 std::size_t chunkBytes = kChunkBytes);
+    StreamChunks(Reader& reader, std::uint32_t entry, std::uint64_t size, ByteBuffer& room,
+                 MemoryHook& memory, std::size_t chunkBytes = kChunkBytes);
 
     std::uint64_t Size() const { return size_; }
 
@@ -43,9 +44,14 @@ class StreamChunks {
     // Whether the whole stream was given.
     bool Done() const { return given_ == size_; }
 
+    // The whole stream in memory, for a caller that finds it needs it after all: read anew from
+    // its start through the same opened file, its tables and windows. No chunk follows it.
+    StreamView Whole();
+
   private:
     std::span<const std::uint8_t> whole_;
     Reader* reader_ = nullptr;
+    std::uint32_t entry_ = 0;
     std::uint64_t size_ = 0;
     std::uint64_t given_ = 0;
     std::size_t chunkBytes_ = kChunkBytes;

@@ -62,27 +62,28 @@ Examination CheckStreamImage(const std::uint8_t* image, std::uint32_t length,
 Examination ExamineWordDocumentStream(cfb::ByteSource& file, cfb::RootStreamReader& reader,
                                       marking::MatchRule rule, WordEvidenceReader* evidence,
                                       std::size_t chunkBytes) {
-    std::optional<Examination> chunked;
+    Examination examination;
     const cfb::ReadStatus status = reader.ReadInChunks(
         file, kWordStreamName,
-        [&](cfb::StreamChunks& chunks) { chunked = CheckStreamChunks(chunks, rule); }, chunkBytes);
-    if (!status.Ok()) {
-        return NotExamined(status.result);
-    }
-    const bool hitsAsked =
-        evidence != nullptr && chunked.has_value() && chunked->verdict == MarkingVerdict::Marked;
-    if (chunked.has_value() && !hitsAsked) {
-        return *chunked;
-    }
-    // Read whole where the chunks could not tell, and for the hits of a listed document, whose
-    // verdict the chunks already gave.
-    const cfb::StreamView read = reader.Read(file, kWordStreamName);
-    Examination examination =
-        hitsAsked && read.status.Ok() ? *chunked : VerdictOnWordDocumentStream(read, rule);
-    if (evidence != nullptr) {
-        AddEvidence(examination, file, read.image, rule, *evidence);
-    }
-    return examination;
+        [&](cfb::StreamChunks& chunks) {
+            const std::optional<Examination> chunked = CheckStreamChunks(chunks, rule);
+            const bool hitsAsked = evidence != nullptr && chunked.has_value() &&
+                                   chunked->verdict == MarkingVerdict::Marked;
+            if (chunked.has_value() && !hitsAsked) {
+                examination = *chunked;
+                return;
+            }
+            // Whole where the chunks could not tell, and for the hits of a listed document, whose
+            // verdict the chunks already gave.
+            const cfb::StreamView whole = chunks.Whole();
+            examination = hitsAsked && whole.status.Ok() ? *chunked
+                                                         : VerdictOnWordDocumentStream(whole, rule);
+            if (evidence != nullptr) {
+                AddEvidence(examination, file, whole.image, rule, *evidence);
+            }
+        },
+        chunkBytes);
+    return status.Ok() ? examination : NotExamined(status.result);
 }
 
 Examination ExamineDocument(const std::filesystem::path& path, cfb::RootStreamReader& reader,
