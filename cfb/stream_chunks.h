@@ -13,9 +13,10 @@ namespace kalvor::cfb {
 class Reader;
 
 // A stream given in order a chunk at a time, for a caller that needs little of a chunk once it
-// has the next: a search, which then looks at each chunk while the processor's caches still hold
-// it, in memory that stays the same few hundred kilobytes however large the stream. The bytes are
-// those a whole read gives, zero where the sector chain falls short or a read came up short.
+// has the next: a search, which so holds the same few hundred kilobytes however large the stream,
+// memory it keeps from one stream to the next instead of megabytes the system must find anew. The
+// bytes are those a whole read gives, zero where the sector chain falls short or a read came up
+// short.
 class StreamChunks {
   public:
     static constexpr std::size_t kChunkBytes = 256 << 10;
